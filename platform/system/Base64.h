@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonvale {
+
+// Standard base64 (RFC 4648, with padding).
+std::string base64Encode(const void* data, size_t size);
+inline std::string base64Encode(std::string_view bytes) { return base64Encode(bytes.data(), bytes.size()); }
+
+// Strict decoding: nothing when the text holds anything but the alphabet and correct padding.
+std::optional<std::vector<uint8_t>> base64Decode(std::string_view text);
+
+} // namespace sonvale
