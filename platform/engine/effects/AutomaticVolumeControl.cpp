@@ -1,0 +1,166 @@
+#include "platform/engine/effects/AutomaticVolumeControl.h"
+
+#include "platform/engine/effects/EbuR128Meter.h"
+#include "platform/engine/effects/EffectsPlan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace sonvale::effects {
+
+namespace {
+
+constexpr double kBlockSeconds = 0.25;
+constexpr std::int64_t kSmoothingRadius = 4; // blocks on each side of the Gaussian average
+// One block wider than the average, so that the curve between two blocks stays under both asks.
+constexpr std::int64_t kMinimumRadius = kSmoothingRadius + 1;
+constexpr double kMostGain = 10.0;       // +20 dB
+constexpr double kPauseDepthDb = 40.0;   // blocks this far under the target are left alone
+
+double peakOf(const std::vector<float>& samples)
+{
+    float peak = 0.0f;
+    for (const float sample : samples)
+        peak = std::max(peak, std::fabs(sample));
+    return peak;
+}
+
+} // namespace
+
+std::unique_ptr<AutomaticVolumeControl> AutomaticVolumeControl::forPeakTarget(const FloatAudioFormat& format,
+                                                                              double peakTarget)
+{
+    return std::unique_ptr<AutomaticVolumeControl>(
+        new AutomaticVolumeControl(format, peakTarget, 0.0, nullptr));
+}
+
+std::unique_ptr<AutomaticVolumeControl>
+AutomaticVolumeControl::forLoudnessTarget(const FloatAudioFormat& format, double loudnessTargetLufs)
+{
+    auto meter = EbuR128Meter::create(format, EbuR128Meter::WindowLoudness);
+    if (!meter)
+        return nullptr;
+    return std::unique_ptr<AutomaticVolumeControl>(
+        new AutomaticVolumeControl(format, kPeakCeiling, loudnessTargetLufs, std::move(meter)));
+}
+
+AutomaticVolumeControl::AutomaticVolumeControl(const FloatAudioFormat& format, double peakLimit,
+                                               double loudnessTarget, std::unique_ptr<EbuR128Meter> meter)
+    : format_(format),
+      blockFrames_(std::max<std::int64_t>(1, std::llround(kBlockSeconds * format.sampleRate))),
+      peakLimit_(peakLimit),
+      loudnessTarget_(loudnessTarget),
+      meter_(std::move(meter))
+{
+    const double sigma = kSmoothingRadius / 3.0;
+    for (std::int64_t distance = 0; distance <= kSmoothingRadius; ++distance)
+        kernel_.push_back(std::exp(-0.5 * (distance / sigma) * (distance / sigma)));
+    filling_.reserve(static_cast<std::size_t>(blockFrames_ * format_.channels));
+}
+
+AutomaticVolumeControl::~AutomaticVolumeControl() = default;
+
+void AutomaticVolumeControl::process(const float* frames, std::int64_t frameCount, std::vector<float>& out)
+{
+    const auto blockSamples = static_cast<std::size_t>(blockFrames_ * format_.channels);
+    const float* next = frames;
+    const float* end = frames + frameCount * format_.channels;
+    while (next < end) {
+        const auto room = static_cast<std::ptrdiff_t>(blockSamples - filling_.size());
+        const float* stop = next + std::min(room, end - next);
+        filling_.insert(filling_.end(), next, stop);
+        next = stop;
+        if (filling_.size() == blockSamples)
+            completeBlock();
+    }
+    emitReadyBlocks(false, out);
+}
+
+void AutomaticVolumeControl::flush(std::vector<float>& out)
+{
+    if (!filling_.empty())
+        completeBlock();
+    emitReadyBlocks(true, out);
+}
+
+void AutomaticVolumeControl::completeBlock()
+{
+    desired_.push_back(blockGain(filling_));
+    ++completedBlocks_;
+    held_.push_back(std::move(filling_));
+    filling_ = {};
+    filling_.reserve(static_cast<std::size_t>(blockFrames_ * format_.channels));
+}
+
+double AutomaticVolumeControl::blockGain(const std::vector<float>& block) const
+{
+    const double peak = peakOf(block);
+    const double peakBound = peak > 0.0 ? peakLimit_ / peak : std::numeric_limits<double>::infinity();
+    const double pauseDepth = std::pow(10.0, -kPauseDepthDb / 20.0);
+    double levelGain = 1.0;
+    if (meter_) {
+        const auto frames = static_cast<std::int64_t>(block.size()) / format_.channels;
+        meter_->add(block.data(), frames);
+        const auto loudness = meter_->windowLoudness(static_cast<unsigned>(frames * 1000 / format_.sampleRate));
+        if (loudness && *loudness > loudnessTarget_ - kPauseDepthDb)
+            levelGain = std::pow(10.0, (loudnessTarget_ - *loudness) / 20.0);
+    } else if (peak > peakLimit_ * pauseDepth) {
+        levelGain = peakBound;
+    }
+    return std::min({levelGain, kMostGain, peakBound});
+}
+
+double AutomaticVolumeControl::desiredGainAround(std::int64_t block) const
+{
+    const std::int64_t from = std::max(block - kMinimumRadius, firstDesired_);
+    const std::int64_t to = std::min(block + kMinimumRadius, completedBlocks_ - 1);
+    double gain = std::numeric_limits<double>::infinity();
+    for (std::int64_t index = from; index <= to; ++index)
+        gain = std::min(gain, desired_[static_cast<std::size_t>(index - firstDesired_)]);
+    return gain;
+}
+
+double AutomaticVolumeControl::smoothedGain(std::int64_t block) const
+{
+    double weighted = 0.0;
+    double weights = 0.0;
+    const std::int64_t from = std::max<std::int64_t>(block - kSmoothingRadius, 0);
+    const std::int64_t to = std::min(block + kSmoothingRadius, completedBlocks_ - 1);
+    for (std::int64_t index = from; index <= to; ++index) {
+        const double weight = kernel_[static_cast<std::size_t>(std::abs(index - block))];
+        weighted += weight * desiredGainAround(index);
+        weights += weight;
+    }
+    return weighted / weights;
+}
+
+void AutomaticVolumeControl::emitReadyBlocks(bool streamEnded, std::vector<float>& out)
+{
+    // A block goes out once the asks that shape the curve up to the next block are all known.
+    while (!held_.empty()) {
+        const std::int64_t block = nextBlock_;
+        if (!streamEnded && block + 1 + kSmoothingRadius + kMinimumRadius >= completedBlocks_)
+            break;
+        const double startGain = smoothedGain(block);
+        const double endGain = block + 1 < completedBlocks_ ? smoothedGain(block + 1) : startGain;
+        const std::vector<float>& samples = held_.front();
+        const auto frames = static_cast<std::int64_t>(samples.size()) / format_.channels;
+        for (std::int64_t frame = 0; frame < frames; ++frame) {
+            const double gain = startGain + (endGain - startGain) * static_cast<double>(frame) /
+                                                static_cast<double>(blockFrames_);
+            for (int channel = 0; channel < format_.channels; ++channel)
+                out.push_back(samples[static_cast<std::size_t>(frame * format_.channels + channel)] *
+                              static_cast<float>(gain));
+        }
+        held_.pop_front();
+        ++nextBlock_;
+        // Blocks before the reach of the next block's curve are no longer needed.
+        while (firstDesired_ < nextBlock_ - kSmoothingRadius - kMinimumRadius) {
+            desired_.pop_front();
+            ++firstDesired_;
+        }
+    }
+}
+
+} // namespace sonvale::effects
