@@ -82,19 +82,16 @@ Status EffectsProcessor::finishAnalysis()
 Status EffectsProcessor::startRendering(const EffectsAnalysis* analysis)
 {
     plan_ = EffectsPlan::make(settings_, format_, analysis, knownTotalFrames_);
-    switch (settings_.automaticVolumeControl ? settings_.normalization : NormalizationMethod::Off) {
-    case NormalizationMethod::Off:
-        if (plan_->limitPeaks)
-            dynamics_ = std::make_unique<PeakLimiter>(format_, kPeakCeiling);
-        break;
-    case NormalizationMethod::Peak:
+    const bool volumeControl =
+        settings_.automaticVolumeControl && settings_.normalization != NormalizationMethod::Off;
+    if (volumeControl && settings_.normalization == NormalizationMethod::Peak) {
         dynamics_ = AutomaticVolumeControl::forPeakTarget(format_, settings_.peakTargetPercent / 100.0);
-        break;
-    case NormalizationMethod::Loudness:
+    } else if (volumeControl) {
         dynamics_ = AutomaticVolumeControl::forLoudnessTarget(format_, settings_.loudnessTargetLufs);
         if (!dynamics_)
             return unmeasurable();
-        break;
+    } else if (plan_->limitPeaks) {
+        dynamics_ = std::make_unique<PeakLimiter>(format_, kPeakCeiling);
     }
     stage_ = Stage::Rendering;
     return Status::success();

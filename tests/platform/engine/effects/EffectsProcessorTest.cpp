@@ -199,6 +199,26 @@ TEST(EffectsProcessorTest, OutputDoesNotDependOnHowTheStreamIsCut)
     }
 }
 
+// Streams shorter than a look-ahead, a volume block or a loudness gating block come out whole (but
+// for the tone's silent first sample where silence is trimmed).
+TEST(EffectsProcessorTest, PassesStreamsShorterThanItsWindowsWhole)
+{
+    const EffectsSettings cases[] = {
+        withAutomaticVolumeControl(peakNormalization(100.0)),
+        withAutomaticVolumeControl(loudnessNormalization(-18.0)),
+        trimming(-40.0, loudnessNormalization(-18.0)),
+        fades(500, 500),
+    };
+    for (const EffectsSettings& settings : cases) {
+        for (const double seconds : {0.0, 1.0 / kRate, 0.002, 0.3}) {
+            const Signal source = tone(seconds, -6.0, 12000.0);
+            const Signal out = render(settings, source, 64);
+            EXPECT_NEAR(out.frames(), source.frames(), settings.trimSilence ? 1 : 0) << seconds;
+            EXPECT_LE(out.peak(), 1.0);
+        }
+    }
+}
+
 TEST(EffectsProcessorTest, NeedsNoAnalysisForEffectsThatKnowTheirEnd)
 {
     Status status = Status::success();
