@@ -13,10 +13,10 @@ namespace {
 
 constexpr double kBlockSeconds = 0.25;
 constexpr std::int64_t kSmoothingRadius = 4; // blocks on each side of the Gaussian average
-// One block wider than the average, so that the curve between two blocks stays under both asks.
+// One block wider than the average, so that the curve between two blocks stays under both bounds.
 constexpr std::int64_t kMinimumRadius = kSmoothingRadius + 1;
 constexpr double kMostGain = 10.0;       // +20 dB
-constexpr double kPauseDepthDb = 40.0;   // blocks this far under the target are left alone
+constexpr double kPauseDepthDb = 40.0;   // blocks this far under the target are pauses
 
 double peakOf(const std::vector<float>& samples)
 {
@@ -86,39 +86,42 @@ void AutomaticVolumeControl::flush(std::vector<float>& out)
 
 void AutomaticVolumeControl::completeBlock()
 {
-    desired_.push_back(blockGain(filling_));
+    asks_.push_back(askOf(filling_));
     ++completedBlocks_;
     held_.push_back(std::move(filling_));
     filling_ = {};
     filling_.reserve(static_cast<std::size_t>(blockFrames_ * format_.channels));
 }
 
-double AutomaticVolumeControl::blockGain(const std::vector<float>& block) const
+AutomaticVolumeControl::BlockAsk AutomaticVolumeControl::askOf(const std::vector<float>& block) const
 {
     const double peak = peakOf(block);
-    const double peakBound = peak > 0.0 ? peakLimit_ / peak : std::numeric_limits<double>::infinity();
-    const double pauseDepth = std::pow(10.0, -kPauseDepthDb / 20.0);
-    double levelGain = 1.0;
+    BlockAsk ask{std::nullopt, peak > 0.0 ? peakLimit_ / peak : std::numeric_limits<double>::infinity()};
     if (meter_) {
         const auto frames = static_cast<std::int64_t>(block.size()) / format_.channels;
         meter_->add(block.data(), frames);
         const auto loudness = meter_->windowLoudness(static_cast<unsigned>(frames * 1000 / format_.sampleRate));
         if (loudness && *loudness > loudnessTarget_ - kPauseDepthDb)
-            levelGain = std::pow(10.0, (loudnessTarget_ - *loudness) / 20.0);
-    } else if (peak > peakLimit_ * pauseDepth) {
-        levelGain = peakBound;
+            ask.levelGain = std::min(std::pow(10.0, (loudnessTarget_ - *loudness) / 20.0), kMostGain);
+    } else if (peak > peakLimit_ * std::pow(10.0, -kPauseDepthDb / 20.0)) {
+        ask.levelGain = std::min(ask.peakBound, kMostGain);
     }
-    return std::min({levelGain, kMostGain, peakBound});
+    return ask;
 }
 
-double AutomaticVolumeControl::desiredGainAround(std::int64_t block) const
+double AutomaticVolumeControl::gainAround(std::int64_t block) const
 {
-    const std::int64_t from = std::max(block - kMinimumRadius, firstDesired_);
+    const std::int64_t from = std::max(block - kMinimumRadius, firstAsk_);
     const std::int64_t to = std::min(block + kMinimumRadius, completedBlocks_ - 1);
-    double gain = std::numeric_limits<double>::infinity();
-    for (std::int64_t index = from; index <= to; ++index)
-        gain = std::min(gain, desired_[static_cast<std::size_t>(index - firstDesired_)]);
-    return gain;
+    std::optional<double> levelGain;
+    double peakBound = std::numeric_limits<double>::infinity();
+    for (std::int64_t index = from; index <= to; ++index) {
+        const BlockAsk& ask = asks_[static_cast<std::size_t>(index - firstAsk_)];
+        if (ask.levelGain)
+            levelGain = std::min(levelGain.value_or(kMostGain), *ask.levelGain);
+        peakBound = std::min(peakBound, ask.peakBound);
+    }
+    return std::min(levelGain.value_or(1.0), peakBound);
 }
 
 double AutomaticVolumeControl::smoothedGain(std::int64_t block) const
@@ -129,7 +132,7 @@ double AutomaticVolumeControl::smoothedGain(std::int64_t block) const
     const std::int64_t to = std::min(block + kSmoothingRadius, completedBlocks_ - 1);
     for (std::int64_t index = from; index <= to; ++index) {
         const double weight = kernel_[static_cast<std::size_t>(std::abs(index - block))];
-        weighted += weight * desiredGainAround(index);
+        weighted += weight * gainAround(index);
         weights += weight;
     }
     return weighted / weights;
@@ -156,9 +159,9 @@ void AutomaticVolumeControl::emitReadyBlocks(bool streamEnded, std::vector<float
         held_.pop_front();
         ++nextBlock_;
         // Blocks before the reach of the next block's curve are no longer needed.
-        while (firstDesired_ < nextBlock_ - kSmoothingRadius - kMinimumRadius) {
-            desired_.pop_front();
-            ++firstDesired_;
+        while (firstAsk_ < nextBlock_ - kSmoothingRadius - kMinimumRadius) {
+            asks_.pop_front();
+            ++firstAsk_;
         }
     }
 }

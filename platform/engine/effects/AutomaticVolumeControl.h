@@ -5,19 +5,21 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace sonvale::effects {
 
 class EbuR128Meter;
 
-// Evens out loud and soft passages. The stream is cut into blocks of 250 ms; each block asks for
+// Evens out loud and soft passages. The stream is cut into blocks of 250 ms. Each block asks for
 // the gain that brings it to the target (its peak to the peak target, or its loudness to the
-// loudness target), at most +20 dB, never so much that its peak passes the peak target or the
-// ceiling, and 1 for pauses far below the target. Those gains are smoothed into a slow curve: a
-// minimum over the neighbouring blocks, then a Gaussian average, so that the curve at a block never
-// exceeds what any block within reach asks for (which keeps every sample under the ceiling), and
-// ramps linearly from block to block. Latency and memory: 11 blocks (under 3 s of audio).
+// loudness target), at most +20 dB; a pause far below the target asks for nothing, so that soft
+// speech between pauses is raised like any soft passage. Each block also bounds the gain so that
+// its peak stays at the peak target or the ceiling. The curve at a block is the Gaussian average,
+// over the neighbouring blocks, of the smallest ask and bound around each of them (1 where only
+// pauses are around): it never exceeds a bound within reach, which keeps every sample under the
+// ceiling, and ramps linearly from block to block. Latency and memory: 11 blocks (under 3 s).
 class AutomaticVolumeControl final : public DynamicStage {
 public:
     // Peak target as an amplitude (1 is full scale).
@@ -35,10 +37,15 @@ private:
     AutomaticVolumeControl(const FloatAudioFormat& format, double peakLimit, double loudnessTarget,
                            std::unique_ptr<EbuR128Meter> meter);
 
+    struct BlockAsk {
+        std::optional<double> levelGain; // none for a pause
+        double peakBound;                // highest gain that keeps the block's peak in bounds
+    };
+
     void completeBlock();
-    double blockGain(const std::vector<float>& block) const;
+    BlockAsk askOf(const std::vector<float>& block) const;
     double smoothedGain(std::int64_t block) const;
-    double desiredGainAround(std::int64_t block) const;
+    double gainAround(std::int64_t block) const;
     void emitReadyBlocks(bool streamEnded, std::vector<float>& out);
 
     const FloatAudioFormat format_;
@@ -50,8 +57,8 @@ private:
 
     std::vector<float> filling_;          // the block being filled
     std::deque<std::vector<float>> held_; // complete blocks not yet given out, from nextBlock_ on
-    std::deque<double> desired_;          // gains blocks ask for, from firstDesired_ on
-    std::int64_t firstDesired_ = 0;
+    std::deque<BlockAsk> asks_;           // asks of the blocks from firstAsk_ on
+    std::int64_t firstAsk_ = 0;
     std::int64_t completedBlocks_ = 0;
     std::int64_t nextBlock_ = 0;
 };

@@ -76,6 +76,15 @@ Signal toneWithClicks()
     return signal;
 }
 
+// Loud, then soft speech (0.7 s syllables between pauses of digital silence), then loud again.
+Signal loudSoftSpeechLoud()
+{
+    Signal signal = tone(4.0, -6.0);
+    for (int syllable = 0; syllable < 8; ++syllable)
+        signal = concat({signal, tone(0.7, -30.0), tone(0.3, -INFINITY)});
+    return concat({signal, tone(4.0, -6.0)});
+}
+
 // Quiet signal whose only music lies under a -40 dBFS threshold until it is normalized.
 Signal quietMusicInNoise()
 {
@@ -152,6 +161,12 @@ const MeasuredCase kMeasuredCases[] = {
          EXPECT_NEAR(out.seconds(), 14.0, 1e-9);
          // 24 dB apart before; the quiet passage gains up to 20 dB, the loud one nothing.
          EXPECT_LT(out.peakDbfs(1.0, 2.0) - out.peakDbfs(6.5, 7.5), 24.0 - 15.0);
+         EXPECT_LE(out.peak(), 1.0);
+     }},
+    {"AutomaticVolumeControlRaisesSoftSpeechDespiteItsPauses", withAutomaticVolumeControl(peakNormalization(100.0)),
+     loudSoftSpeechLoud,
+     [](const Signal& out) {
+         EXPECT_LT(out.rmsDbfs(1.0, 2.0) - out.rmsDbfs(7.0, 7.7), 24.0 - 15.0);
          EXPECT_LE(out.peak(), 1.0);
      }},
     {"AutomaticVolumeControlRaisesAQuietPassageTowardsTheLoudnessTarget",
