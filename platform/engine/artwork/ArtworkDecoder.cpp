@@ -76,13 +76,11 @@ Status ArtworkDecoder::scaleTo(int width, int height, RgbaImage& out) const
 {
     bool fullRange = frame_->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat source = withoutRangeAlias(static_cast<AVPixelFormat>(frame_->format), fullRange);
-    SwsPtr scaler(sws_getContext(frame_->width, frame_->height, source, width, height, AV_PIX_FMT_RGBA,
-                                 SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
+    const SwsPtr scaler =
+        makePictureScaler(frame_->width, frame_->height, source, fullRange, width, height, AV_PIX_FMT_RGBA);
     if (!scaler)
         return Status::failure(std::string("The picture cannot be scaled from its pixel format ") +
                                (av_get_pix_fmt_name(source) ? av_get_pix_fmt_name(source) : "(unknown)"));
-    const int* coefficients = sws_getCoefficients(SWS_CS_DEFAULT);
-    sws_setColorspaceDetails(scaler.get(), coefficients, fullRange ? 1 : 0, coefficients, 1, 0, 1 << 16, 1 << 16);
 
     RgbaImage image;
     image.width = width;

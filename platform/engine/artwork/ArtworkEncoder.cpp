@@ -38,13 +38,10 @@ Status convertFrame(const std::uint8_t* pixels, AVPixelFormat packedFormat, int 
     frame->color_range = encoder.color_range;
     if (const int result = av_frame_get_buffer(frame.get(), 0); result < 0)
         return encodeError("out of memory", result);
-    SwsPtr converter(sws_getContext(encoder.width, encoder.height, packedFormat, encoder.width, encoder.height,
-                                    encoder.pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
-                                    nullptr, nullptr));
+    const SwsPtr converter = makePictureScaler(encoder.width, encoder.height, packedFormat, true, encoder.width,
+                                               encoder.height, encoder.pix_fmt);
     if (!converter)
         return Status::failure("The picture cannot be written: no conversion to the encoder's pixels");
-    const int* coefficients = sws_getCoefficients(SWS_CS_DEFAULT);
-    sws_setColorspaceDetails(converter.get(), coefficients, 1, coefficients, 1, 0, 1 << 16, 1 << 16);
     const std::uint8_t* planes[4] = {pixels, nullptr, nullptr, nullptr};
     const int strides[4] = {encoder.width * bytesPerPixel, 0, 0, 0};
     sws_scale(converter.get(), planes, strides, 0, encoder.height, frame->data, frame->linesize);
