@@ -283,11 +283,11 @@ size_t TQKitPathTagsFill(TQKitTagValues& tags, std::string_view path, std::strin
                          const TQKitPathTagsPatterns& patterns)
 {
     size_t added = 0;
-    for (auto& [name, value] : TQKitPathTagsRead(path, baseFolder, patterns)) {
-        if (hasTag(tags, name))
+    for (auto& found : TQKitPathTagsRead(path, baseFolder, patterns)) {
+        if (hasTag(tags, found.first))
             continue;
-        std::erase_if(tags, [&](const auto& tag) { return TQKitTextEqualIgnoringCase(tag.first, name); });
-        tags.emplace(name, std::move(value));
+        std::erase_if(tags, [&](const auto& tag) { return TQKitTextEqualIgnoringCase(tag.first, found.first); });
+        tags.insert(std::move(found));
         ++added;
     }
     return added;
