@@ -49,7 +49,12 @@ Status ArtworkDecoder::decode(std::span<const std::uint8_t> bytes)
         return Status::failure("The picture cannot be read: out of memory");
     context->max_pixels = kMaxPixels;
     context->thread_count = 1;
-    context->err_recognition = AV_EF_EXPLODE | AV_EF_CRCCHECK;
+    // A damaged JPEG or PNG would otherwise come out half grey; the TIFF decoder, though, treats
+    // every tag it does not know as fatal under AV_EF_EXPLODE, so the other formats keep the
+    // decoders' own judgement.
+    context->err_recognition = AV_EF_CRCCHECK;
+    if (*type == PictureType::Jpeg || *type == PictureType::Png)
+        context->err_recognition |= AV_EF_EXPLODE;
     if (const int result = avcodec_open2(context.get(), codec, nullptr); result < 0)
         return decodeError("the decoder does not start", result);
 

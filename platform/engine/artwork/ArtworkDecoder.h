@@ -3,8 +3,8 @@
 // Decodes one embedded picture with FFmpeg's image decoders and hands it on as RGBA, scaled to the
 // size asked for. The bytes come from files we did not make, so they are treated as hostile: the
 // format is told by signature only, a picture larger than kMaxPixels is refused before any
-// memory is spent on it, decoder complaints are errors rather than half-grey pictures, and every
-// failure is a Status. One thread at a time per decoder.
+// memory is spent on it, damage in a JPEG or PNG is an error rather than a half-grey picture, and
+// every failure is a Status. One thread at a time per decoder.
 
 #include "platform/engine/artwork/FfmpegHandles.h"
 #include "platform/engine/artwork/PictureSignature.h"

@@ -27,15 +27,21 @@ constexpr Signature kSignatures[] = {
     {PictureType::Qoi, 0, "qoif"sv},
 };
 
-bool matches(std::span<const std::uint8_t> bytes, const Signature& signature)
+bool hasBytesAt(std::span<const std::uint8_t> bytes, size_t offset, std::string_view expected)
 {
-    if (bytes.size() < signature.offset + signature.bytes.size())
+    if (bytes.size() < offset + expected.size())
         return false;
-    for (size_t i = 0; i < signature.bytes.size(); ++i) {
-        if (bytes[signature.offset + i] != static_cast<std::uint8_t>(signature.bytes[i]))
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (bytes[offset + i] != static_cast<std::uint8_t>(expected[i]))
             return false;
     }
-    return signature.type != PictureType::WebP || matches(bytes, {PictureType::WebP, 0, "RIFF"sv});
+    return true;
+}
+
+bool matches(std::span<const std::uint8_t> bytes, const Signature& signature)
+{
+    return hasBytesAt(bytes, signature.offset, signature.bytes) &&
+           (signature.type != PictureType::WebP || hasBytesAt(bytes, 0, "RIFF"sv));
 }
 
 } // namespace

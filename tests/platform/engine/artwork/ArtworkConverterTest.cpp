@@ -2,7 +2,9 @@
 
 #include "platform/engine/artwork/ArtworkDecoder.h"
 #include "platform/engine/artwork/ArtworkEncoder.h"
+#include "platform/system/AtomicFile.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
+#include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +144,30 @@ TEST(ArtworkConverterTest, ConvertsAndScalesAsAskedKeepingColoursAndAspect)
             expectNear(pixelAt(back.image, c.width / 4, c.height / 2), kRed, c.name);
             expectNear(pixelAt(back.image, c.width * 3 / 4, c.height / 2), kBlue, c.name);
         }
+    }
+}
+
+TEST(ArtworkConverterTest, ReadsTheOtherPictureFormatsOfTheDecoders)
+{
+    // Pictures written by the ffmpeg command line, a writer independent of our encoder.
+    sonvale::test::TempDir dir;
+    for (const char* extension : {"gif", "webp", "tiff", "bmp", "qoi", "jp2"}) {
+        const std::filesystem::path path = dir.path() / (std::string("picture.") + extension);
+        const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=320x240 -frames:v 1 '" +
+                                    path.string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const std::optional<std::string> file = sonvale::readWholeFile(path);
+        ASSERT_TRUE(file) << path;
+
+        ConvertedArtwork out;
+        const sonvale::Status status =
+            ArtworkConverter::convert(Bytes(file->begin(), file->end()), {ArtworkFormat::Jpeg, 160}, out);
+
+        ASSERT_TRUE(status.isOk()) << extension << ": " << status.message();
+        const ReadBack back = readBack(out.bytes);
+        EXPECT_EQ(back.type, PictureType::Jpeg) << extension;
+        EXPECT_EQ(back.image.width, 160) << extension;
+        EXPECT_EQ(back.image.height, 120) << extension;
     }
 }
 
