@@ -78,8 +78,10 @@ bool ensureOwnFolder(const fs::path& path, bool followLink)
     struct stat info {};
     if ((followLink ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info)) != 0)
         return false;
-    errno = EPERM;
-    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid();
+    if (S_ISDIR(info.st_mode) && info.st_uid == ::getuid())
+        return true;
+    errno = S_ISDIR(info.st_mode) ? EPERM : ENOTDIR;
+    return false;
 }
 
 // The home trash may be a link the user made; a trash on a shared file system may not.

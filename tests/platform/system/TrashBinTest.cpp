@@ -10,7 +10,10 @@
 #include <functional>
 #include <regex>
 #include <sched.h>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -89,6 +92,33 @@ TEST(TrashBinTest, GivesEachItemItsOwnNameAndKeepsWhatIsAlreadyThere)
     EXPECT_EQ(recordedPath(second), home.path().string() + "/b/Song.flac");
     EXPECT_EQ(contentOf(homeTrash() / "files" / "Song.2.flac"), "left without info");
     EXPECT_EQ(contentOf(homeTrash() / "info" / "Song.3.flac.trashinfo"), "[Trash Info]\nPath=/elsewhere\n");
+}
+
+TEST(TrashBinTest, ItemsOfTheSameNameTrashedAtOnceNeverShareAName)
+{
+    sonvale::test::TempHome home;
+    constexpr int kItems = 8;
+    for (int i = 0; i < kItems; ++i)
+        writeFile(home.path() / std::to_string(i) / "Song.flac", std::to_string(i));
+
+    std::vector<fs::path> trashed(kItems);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kItems; ++i) {
+        threads.emplace_back([&, i] {
+            EXPECT_TRUE(sonvale::moveToTrash(home.path() / std::to_string(i) / "Song.flac", &trashed[i]).isOk());
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+
+    std::set<fs::path> names;
+    for (int i = 0; i < kItems; ++i) {
+        names.insert(trashed[i]);
+        EXPECT_EQ(contentOf(trashed[i]), std::to_string(i));
+        EXPECT_EQ(recordedPath(trashed[i]), home.path().string() + "/" + std::to_string(i) + "/Song.flac");
+    }
+    EXPECT_EQ(names.size(), static_cast<size_t>(kItems));
+    EXPECT_EQ(std::distance(fs::directory_iterator(homeTrash() / "info"), fs::directory_iterator()), kItems);
 }
 
 TEST(TrashBinTest, MovesFoldersWholeAndLinksThemselves)
