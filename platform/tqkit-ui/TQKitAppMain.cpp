@@ -39,9 +39,9 @@ QStringList TQKitOpenRequestFromArguments(const QStringList& arguments, const QD
     for (const QString& argument : arguments) {
         if (argument.isEmpty())
             continue;
+        // Only "scheme://" makes a URL: a file name may well hold a colon.
         const QUrl url(argument, QUrl::StrictMode);
-        // A scheme of one letter would be a drive, not a URL; Linux paths have none.
-        if (url.isValid() && url.scheme().size() > 1) {
+        if (argument.contains(u"://"_s) && url.isValid() && !url.scheme().isEmpty()) {
             files.append(url.isLocalFile() ? url.toLocalFile() : argument);
             continue;
         }
