@@ -17,7 +17,8 @@ enum class TQCrashReportArchitecture : int {
     X86_32 = 0, X86_64 = 1, ARMv6 = 2, PPC = 3, PPC64 = 4, ARMv7 = 5, Unknown = 6,
 };
 
-using TQCrashReportDate = std::chrono::system_clock::time_point;
+// Seconds since 1970, as reports store them; any stored value is representable.
+using TQCrashReportDate = std::chrono::sys_seconds;
 
 // The system a report was written on. Immutable.
 class TQCrashReportSystemInfo final {

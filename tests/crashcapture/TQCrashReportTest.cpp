@@ -126,6 +126,21 @@ TEST(TQCrashReportTest, ReadsEverySection) {
     EXPECT_FALSE(report->exceptionInfo()->stackFrames().has_value()) << "no frames: none at all";
 }
 
+// Found by the fuzzer: times far beyond any clock's range once overflowed while becoming dates.
+TEST(TQCrashReportTest, KeepsTimesOfAnySize) {
+    ReportFixture fixture;
+    fixture.system.timestamp = INT64_MAX;
+    Tqcrash__CrashReport__ProcessInfo process;
+    tqcrash__crash_report__process_info__init(&process);
+    process.has_start_time = 1;
+    process.start_time = 18'976'779'501;
+    fixture.report.process_info = &process;
+    const auto report = TQCrashReport::initWithDataError(fixture.bytes(), nullptr);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->systemInfo().timestamp()->time_since_epoch().count(), INT64_MAX);
+    EXPECT_EQ(report->processInfo()->processStartTime()->time_since_epoch().count(), 18'976'779'501);
+}
+
 TEST(TQCrashReportTest, KeepsOnlyTheAddressBitsOfArm64eFrames) {
     for (const auto& [subtype, expected] : {std::pair{2u, 0x123456789ull}, std::pair{0u, 0xABC0000123456789ull}}) {
         ReportFixture fixture;
