@@ -14,13 +14,19 @@
 #include <set>
 #include <string>
 #include <utility>
-#include <variant>
 
 namespace sonvale::darwin {
 
 namespace {
 
-using Value = std::variant<std::string, std::int32_t>;
+// A text, or a number when `number` holds one.
+struct Value {
+    std::string text;
+    std::optional<std::int32_t> number;
+
+    Value(std::string value) : text(std::move(value)) {}
+    Value(std::int32_t value) : number(value) {}
+};
 
 std::optional<std::string> firstLineOf(const std::filesystem::path& path) {
     std::ifstream in(path);
@@ -116,11 +122,10 @@ int sysctlbyname(const char* name, void* value, std::size_t* size) {
         errno = ENOENT;
         return -1;
     }
-    if (const auto* text = std::get_if<std::string>(&*found)) {
-        return copyOut(text->c_str(), text->size() + 1, value, size);
+    if (found->number) {
+        return copyOut(&*found->number, sizeof *found->number, value, size);
     }
-    const std::int32_t number = std::get<std::int32_t>(*found);
-    return copyOut(&number, sizeof number, value, size);
+    return copyOut(found->text.c_str(), found->text.size() + 1, value, size);
 }
 
 } // namespace sonvale::darwin

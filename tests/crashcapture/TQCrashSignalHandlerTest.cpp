@@ -129,8 +129,7 @@ TEST_F(TQCrashSignalHandlerTest, AnUnhandledFaultEndsTheProcess) {
     const test::ChildEnd end = inChild([] {
         signal(SIGSEGV, SIG_DFL);
         registerCallback(SIGSEGV, declineWithoutReset);
-        volatile int* volatile nowhere = nullptr;
-        *nowhere = 1;
+        __asm__ volatile("movl 0, %%eax" ::: "eax", "memory"); // a read of address 0
     });
     EXPECT_TRUE(end.signaled);
     EXPECT_EQ(end.signal, SIGSEGV);
@@ -173,7 +172,8 @@ TEST_F(TQCrashSignalHandlerTest, GivesEveryNewThreadASignalStackOfItsOwn) {
     std::thread([&] { second = currentSignalStack(); }).join();
     for (const stack_t& stack : {first, second}) {
         EXPECT_EQ(stack.ss_flags & SS_DISABLE, 0);
-        EXPECT_EQ(stack.ss_size, TQCrashThreadSignalStack::kSize);
+        // Ours, or a larger one a sanitizer runtime gave the thread first and we left alone.
+        EXPECT_GE(stack.ss_size, TQCrashThreadSignalStack::kSize);
     }
     EXPECT_NE(first.ss_sp, currentSignalStack().ss_sp);
 }
