@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -115,6 +116,24 @@ protected:
     image_list images_;
     std::vector<std::uint8_t> bytes_;
 };
+
+TEST_F(TQCrashReportWriterTest, GathersThisProcessAndHostBeforeAnyCrash) {
+    EXPECT_EQ(writer_.process_id, static_cast<std::uint32_t>(getpid()));
+    EXPECT_EQ(writer_.parent_process_id, static_cast<std::uint32_t>(getppid()));
+    ASSERT_NE(writer_.process_path.text, nullptr);
+    EXPECT_EQ(std::string(writer_.process_path.text), std::filesystem::read_symlink("/proc/self/exe").string());
+    EXPECT_NE(writer_.parent_process_name.text, nullptr);
+    EXPECT_EQ(writer_.cpu_type, 0x1000007u);
+    EXPECT_GE(writer_.logical_processor_count, writer_.processor_count);
+    EXPECT_GE(writer_.processor_count, 1u);
+    EXPECT_TRUE(writer_.native);
+    ASSERT_NE(writer_.os_version.text, nullptr);
+    EXPECT_NE(std::string(writer_.os_version.text).find('.'), std::string::npos) << writer_.os_version.text;
+    EXPECT_EQ(writer_.app_marketing_version.text, nullptr);
+    EXPECT_FALSE(writer_.uncaught_exception.has_exception);
+    EXPECT_FALSE(writer_.custom_data.has_custom_data);
+    EXPECT_EQ(writer_.report_uuid[6] >> 4, 4) << "a random UUID";
+}
 
 TEST_F(TQCrashReportWriterTest, ASignalReportHoldsTheCallingThreadAloneWithItsRegisters) {
     const SyntheticStack stack(5);
