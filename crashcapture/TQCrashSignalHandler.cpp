@@ -25,7 +25,7 @@ bool TQCrashSignalHandler::registerHandlerWithSignalError(int signal, TQCrashRep
         crash_error_populate_posix(error, stackError, "Could not initialize alternative signal stack");
         return false;
     }
-    TQCrashThreadSignalStack::coverNewThreads();
+    TQCrashThreadSignalStack::coverAllThreads();
 
     async::signal_callbacks().append({async::signal_previous_action_forward, nullptr});
 

@@ -16,8 +16,10 @@ public:
     static int installForCurrentThread();
 
     // From now on, every thread started with pthread_create (ours, the C++ library's, Qt's) gets
-    // its own stack before its start routine runs. Cannot be undone.
-    static void coverNewThreads();
+    // its own stack before its start routine runs; the first call also asks every running thread,
+    // by one real-time signal (SIGRTMIN + 1, kept by the engine from then on), to make its own,
+    // and waits for them a bounded time. Cannot be undone.
+    static void coverAllThreads();
 };
 
 } // namespace tqcrash

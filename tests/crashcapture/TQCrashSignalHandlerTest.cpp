@@ -178,6 +178,22 @@ TEST_F(TQCrashSignalHandlerTest, GivesEveryNewThreadASignalStackOfItsOwn) {
     EXPECT_NE(first.ss_sp, currentSignalStack().ss_sp);
 }
 
+TEST_F(TQCrashSignalHandlerTest, GivesThreadsThatAlreadyRunASignalStackToo) {
+    std::atomic<bool> registered{false};
+    stack_t seen{};
+    std::thread running([&] {
+        while (!registered.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        seen = currentSignalStack();
+    });
+    ASSERT_TRUE(registerSignal(SIGUSR1));
+    registered = true;
+    running.join();
+    EXPECT_EQ(seen.ss_flags & SS_DISABLE, 0);
+    EXPECT_GE(seen.ss_size, TQCrashThreadSignalStack::kSize);
+}
+
 TEST_F(TQCrashSignalHandlerTest, LeavesAThreadsOwnSignalStackAlone) {
     std::thread([] {
         static char own[65536];
