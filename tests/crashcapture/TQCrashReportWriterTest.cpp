@@ -94,12 +94,14 @@ protected:
 
     // Writes a report through a file with the crash-time size limit and decodes it.
     std::unique_ptr<TQCrashReport> write(pid_t crashed, const tqcrash_async_thread_state* callerState,
-                                         const crash_thread_source* threads, crash_signal_facts facts = {SIGSEGV, SEGV_MAPERR, 0x10}) {
+                                         const crash_thread_source* threads,
+                                         crash_signal_facts facts = {SIGSEGV, SEGV_MAPERR, 0x10},
+                                         const crash_mach_exception_info* mach = nullptr) {
         const auto path = folder_.path() / "report.tqcrash";
         const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
         async_file file;
         async_file_init(&file, fd, kCrashReportSizeLimit);
-        const crash_signal_info signal{&facts, nullptr};
+        const crash_signal_info signal{&facts, mach};
         EXPECT_EQ(crash_log_write_report(&writer_, crashed, &images_, &file, &signal, callerState, threads),
                   TQCRASH_ESUCCESS);
         EXPECT_TRUE(async_file_close(&file));
@@ -190,6 +192,18 @@ TEST_F(TQCrashReportWriterTest, NamesSignalsAndCodesOrGivesTheirNumbers) {
         EXPECT_EQ(report->signalInfo().code(), row.code);
         EXPECT_EQ(report->signalInfo().address(), row.facts.address);
     }
+}
+
+TEST_F(TQCrashReportWriterTest, CarriesTheMachExceptionBehindASignal) {
+    const std::uint64_t codes[] = {1, 0xdead0000};
+    const crash_mach_exception_info mach{1, codes, 2};
+    const SyntheticStack stack(1);
+    const auto state = stack.state();
+    const auto report = write(current_thread_id(), &state, nullptr, {SIGSEGV, SEGV_MAPERR, 0xdead0000}, &mach);
+    ASSERT_TRUE(report);
+    ASSERT_TRUE(report->machExceptionInfo().has_value());
+    EXPECT_EQ(report->machExceptionInfo()->type(), 1u);
+    EXPECT_EQ(report->machExceptionInfo()->codes(), (std::vector<std::uint64_t>{1, 0xdead0000}));
 }
 
 TEST_F(TQCrashReportWriterTest, StopsAStackWalkAfter512Frames) {
