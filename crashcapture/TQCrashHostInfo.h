@@ -13,7 +13,8 @@ struct TQCrashHostInfoVersion {
 };
 
 // Facts about the host: the kernel's release as a major.minor.revision version (on this platform
-// the kernel plays the part of the Darwin kernel). Immutable; any thread.
+// the kernel plays the part of the Darwin kernel). Immutable; any thread. Reads system values and
+// logs: never on the crash path.
 class TQCrashHostInfo final {
 public:
     // The running host's facts, or null (with a log line) when the release cannot be read.

@@ -24,7 +24,8 @@ using TQCrashReportUuid = std::array<std::uint8_t, 16>;
 
 // One crash report file decoded into read-only section objects. Decoding is strict: a report that
 // lacks what the reader needs is refused whole, with an error that names what is missing. The
-// objects own copies of everything; a report never changes after it is made. Any thread.
+// objects own copies of everything; a report never changes after it is made. Any thread; never on
+// the crash path (it allocates).
 class TQCrashReport final {
 public:
     // The report in `data`, or null with `*error` (when given) set: code 2 and the reason.
