@@ -1,18 +1,13 @@
 #include "platform/engine/lists/CueSheetPrescan.h"
 
+#include "platform/engine/lists/ListText.h"
+
 #include <charconv>
 
 namespace sonvale::lists {
 namespace {
 
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
+using text::trimmed;
 
 // Splits off the first word of `text`, leaving the rest trimmed.
 std::string_view nextWord(std::string_view& text)

@@ -1,5 +1,7 @@
 #include "platform/engine/lists/PlaylistLocation.h"
 
+#include "platform/engine/lists/ListText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <system_error>
@@ -7,25 +9,9 @@
 namespace sonvale::lists {
 namespace {
 
-// ASCII only, whatever locale the process has set.
-bool isAsciiAlpha(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isAsciiAlnum(char c)
-{
-    return isAsciiAlpha(c) || (c >= '0' && c <= '9');
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
+using text::isAsciiAlnum;
+using text::isAsciiAlpha;
+using text::trimmed;
 
 // The lower-cased scheme of "scheme:..." when the text starts with one, else empty. A single
 // letter is a drive of another system ("C:\Music"), not a scheme.

@@ -1,33 +1,19 @@
 #include "platform/engine/lists/TextPlaylistParser.h"
 
+#include "platform/engine/lists/ListText.h"
+#include "platform/engine/lists/PlaylistEntryCollector.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace sonvale::lists {
 namespace {
 
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
+using text::equalsIgnoringCase;
+using text::trimmed;
 
 // Calls `visit` with each line, without its line end, until it returns false.
 template <typename Visit>
@@ -39,12 +25,6 @@ void forEachLine(std::string_view text, Visit visit)
             return;
         text.remove_prefix(end + 1);
     }
-}
-
-Status tooManyEntries()
-{
-    return Status::failure("The list has more than " + std::to_string(kMaxPlaylistEntries) +
-                           " entries");
 }
 
 // Seconds as a list writes them ("215", "215.4", "-1" for unknown) in milliseconds.
@@ -76,39 +56,32 @@ void readExtinf(std::string_view info, RawPlaylistEntry& pending)
                                                     : std::string(trimmed(info.substr(comma + 1)));
 }
 
-Status parseM3u(std::string_view text, std::vector<RawPlaylistEntry>& entries)
+Status parseM3u(std::string_view text, PlaylistEntryCollector& collector)
 {
     RawPlaylistEntry pending;
-    bool full = false;
     forEachLine(text, [&](std::string_view line) {
         if (line.starts_with("#EXTINF:")) {
             readExtinf(line.substr(8), pending);
-        } else if (!line.empty() && line.front() != '#') {
-            if (entries.size() == kMaxPlaylistEntries)
-                return !(full = true);
-            pending.location = std::string(line);
-            entries.push_back(std::move(pending));
-            pending = RawPlaylistEntry();
+            return true;
         }
-        return true;
+        if (line.empty() || line.front() == '#')
+            return true;
+        pending.location = std::string(line);
+        return collector.add(std::exchange(pending, RawPlaylistEntry()));
     });
-    return full ? tooManyEntries() : Status::success();
+    return collector.status();
 }
 
-Status parseRam(std::string_view text, std::vector<RawPlaylistEntry>& entries)
+Status parseRam(std::string_view text, PlaylistEntryCollector& collector)
 {
-    bool full = false;
     forEachLine(text, [&](std::string_view line) {
         if (line == "--stop--")
             return false;
         if (line.empty() || line.front() == '#')
             return true;
-        if (entries.size() == kMaxPlaylistEntries)
-            return !(full = true);
-        entries.push_back(RawPlaylistEntry{std::string(line), {}, std::nullopt, true});
-        return true;
+        return collector.add(RawPlaylistEntry{std::string(line), {}, std::nullopt, true});
     });
-    return full ? tooManyEntries() : Status::success();
+    return collector.status();
 }
 
 // Calls `visit(key, value)` for each "key=value" line of the section named `section`.
@@ -139,7 +112,7 @@ unsigned long entryNumber(std::string_view key, std::string_view prefix)
     return error == std::errc() && end == digits.data() + digits.size() ? number : 0;
 }
 
-Status parsePls(std::string_view text, std::vector<RawPlaylistEntry>& entries)
+Status parsePls(std::string_view text, PlaylistEntryCollector& collector)
 {
     // Entries are numbered, and the numbers need not be dense or in order.
     std::map<unsigned long, RawPlaylistEntry> numbered;
@@ -162,7 +135,7 @@ Status parsePls(std::string_view text, std::vector<RawPlaylistEntry>& entries)
         return true;
     });
     if (full)
-        return tooManyEntries();
+        return PlaylistEntryCollector::tooManyEntries();
     if (numbered.empty()) {
         bool hasSection = false;
         forEachLine(text, [&](std::string_view line) {
@@ -172,15 +145,13 @@ Status parsePls(std::string_view text, std::vector<RawPlaylistEntry>& entries)
         if (!hasSection)
             return Status::failure("The PLS list has no [playlist] section");
     }
-    for (auto& [number, entry] : numbered) {
-        if (!entry.location.empty())
-            entries.push_back(std::move(entry));
-    }
-    return Status::success();
+    for (auto& [number, entry] : numbered)
+        collector.add(std::move(entry));
+    return collector.status();
 }
 
 Status parseIniLink(std::string_view text, std::string_view section, bool desktopEntry,
-                    std::vector<RawPlaylistEntry>& entries)
+                    PlaylistEntryCollector& collector)
 {
     std::string url;
     std::string type;
@@ -198,8 +169,8 @@ Status parseIniLink(std::string_view text, std::string_view section, bool deskto
         return Status::failure("The desktop file is not a link");
     if (url.empty())
         return Status::failure("The shortcut names no address");
-    entries.push_back(RawPlaylistEntry{std::move(url), desktopEntry ? name : std::string(),
-                                       std::nullopt, true});
+    collector.add(RawPlaylistEntry{std::move(url), desktopEntry ? name : std::string(),
+                                   std::nullopt, true});
     return Status::success();
 }
 
@@ -223,18 +194,19 @@ bool TextPlaylistParser::handles(PlaylistKind kind)
 Status TextPlaylistParser::parse(PlaylistKind kind, std::string_view text,
                                  std::vector<RawPlaylistEntry>& entries)
 {
+    PlaylistEntryCollector collector(entries);
     switch (kind) {
     case PlaylistKind::M3u8:
     case PlaylistKind::M3u:
-        return parseM3u(text, entries);
+        return parseM3u(text, collector);
     case PlaylistKind::Pls:
-        return parsePls(text, entries);
+        return parsePls(text, collector);
     case PlaylistKind::Ram:
-        return parseRam(text, entries);
+        return parseRam(text, collector);
     case PlaylistKind::UrlShortcut:
-        return parseIniLink(text, "InternetShortcut", false, entries);
+        return parseIniLink(text, "InternetShortcut", false, collector);
     case PlaylistKind::DesktopLink:
-        return parseIniLink(text, "Desktop Entry", true, entries);
+        return parseIniLink(text, "Desktop Entry", true, collector);
     default:
         return Status::failure("Not a line-based list");
     }

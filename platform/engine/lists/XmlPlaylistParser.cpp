@@ -1,5 +1,8 @@
 #include "platform/engine/lists/XmlPlaylistParser.h"
 
+#include "platform/engine/lists/ListText.h"
+#include "platform/engine/lists/PlaylistEntryCollector.h"
+
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
@@ -32,16 +35,7 @@ std::string_view nameOf(const xmlNode* node)
 bool nameIs(const xmlNode* node, std::string_view name, bool ignoreCase)
 {
     const std::string_view actual = nameOf(node);
-    if (!ignoreCase)
-        return actual == name;
-    if (actual.size() != name.size())
-        return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(actual[i]) != lower(name[i]))
-            return false;
-    }
-    return true;
+    return ignoreCase ? text::equalsIgnoringCase(actual, name) : actual == name;
 }
 
 // The element children of `parent` named `name`, in order; `visit` returns false to stop.
@@ -68,15 +62,13 @@ const xmlNode* firstChild(const xmlNode* parent, std::string_view name, bool ign
 // a declared entity can never blow up.
 std::string textOf(const xmlNode* element)
 {
-    std::string text;
+    std::string content;
     for (const xmlNode* child = element ? element->children : nullptr; child; child = child->next) {
         if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
             child->content)
-            text += reinterpret_cast<const char*>(child->content);
+            content += reinterpret_cast<const char*>(child->content);
     }
-    const auto first = text.find_first_not_of(" \t\r\n");
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    return std::string(text::trimmed(content));
 }
 
 std::string attributeOf(const xmlNode* element, std::string_view name, bool ignoreCase = false)
@@ -103,37 +95,8 @@ std::optional<int64_t> millisecondsOf(const std::string& text)
     return value;
 }
 
-class EntryCollector {
-public:
-    explicit EntryCollector(std::vector<RawPlaylistEntry>& entries) : entries_(entries) {}
-
-    // False once the list is full.
-    bool add(RawPlaylistEntry entry)
-    {
-        if (entry.location.empty())
-            return true;
-        if (entries_.size() == kMaxPlaylistEntries) {
-            full_ = true;
-            return false;
-        }
-        entries_.push_back(std::move(entry));
-        return true;
-    }
-
-    Status status() const
-    {
-        return full_ ? Status::failure("The list has more than " +
-                                       std::to_string(kMaxPlaylistEntries) + " entries")
-                     : Status::success();
-    }
-
-private:
-    std::vector<RawPlaylistEntry>& entries_;
-    bool full_ = false;
-};
-
 // <playlist><trackList><track><location/><title/><creator/><duration/></track>...
-Status parseXspf(const xmlNode* root, EntryCollector& collector)
+Status parseXspf(const xmlNode* root, PlaylistEntryCollector& collector)
 {
     if (!nameIs(root, "playlist", false))
         return Status::failure("The XSPF list has no <playlist> element");
@@ -152,7 +115,7 @@ Status parseXspf(const xmlNode* root, EntryCollector& collector)
 }
 
 // <smil><body><seq><media src="..."/>...
-Status parseWpl(const xmlNode* root, EntryCollector& collector)
+Status parseWpl(const xmlNode* root, PlaylistEntryCollector& collector)
 {
     if (!nameIs(root, "smil", false))
         return Status::failure("The WPL list has no <smil> element");
@@ -166,7 +129,7 @@ Status parseWpl(const xmlNode* root, EntryCollector& collector)
 
 // <asx><entry><title/><ref href="..."/></entry>...; names in any case, as such files are written.
 // An entry's first reference is its item; the others are fallbacks of the same item.
-Status parseAsx(const xmlNode* root, EntryCollector& collector)
+Status parseAsx(const xmlNode* root, PlaylistEntryCollector& collector)
 {
     if (!nameIs(root, "asx", true))
         return Status::failure("The ASX list has no <asx> element");
@@ -189,7 +152,7 @@ Status parseAsx(const xmlNode* root, EntryCollector& collector)
 }
 
 // <plist><dict><key>URL</key><string>...</string></dict></plist>
-Status parseWebloc(const xmlNode* root, EntryCollector& collector)
+Status parseWebloc(const xmlNode* root, PlaylistEntryCollector& collector)
 {
     const xmlNode* dict = nameIs(root, "plist", false) ? firstChild(root, "dict") : nullptr;
     bool urlKeySeen = false;
@@ -236,7 +199,7 @@ Status XmlPlaylistParser::parse(PlaylistKind kind, std::string_view bytes,
     if (!root)
         return Status::failure("The list is not readable XML");
 
-    EntryCollector collector(entries);
+    PlaylistEntryCollector collector(entries);
     switch (kind) {
     case PlaylistKind::Xspf:
         return parseXspf(root, collector);
