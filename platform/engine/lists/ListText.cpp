@@ -1,11 +1,13 @@
 #include "platform/engine/lists/ListText.h"
 
+#include <algorithm>
+
 namespace sonvale::lists::text {
 namespace {
 
-char lowered(char c)
+unsigned char lowered(char c)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
 }
 
 } // namespace
@@ -29,6 +31,16 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
             return false;
     }
     return true;
+}
+
+int compareIgnoringCase(std::string_view a, std::string_view b)
+{
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        if (lowered(a[i]) != lowered(b[i]))
+            return lowered(a[i]) < lowered(b[i]) ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 bool isAsciiAlpha(char c)

@@ -10,6 +10,8 @@ namespace sonvale::lists::text {
 std::string_view trimmed(std::string_view text);
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// Negative, zero or positive as `a` sorts before, with or after `b`; bytes past ASCII by value.
+int compareIgnoringCase(std::string_view a, std::string_view b);
 bool isAsciiAlpha(char c);
 bool isAsciiAlnum(char c);
 
