@@ -35,6 +35,13 @@ int numberOrMinusOne(std::string_view word)
     return value;
 }
 
+// REM DATE and REM GENRE with a value; libcue skips every other remark or misreads it.
+bool isRemarkForLibcue(std::string_view remark)
+{
+    const std::string_view field = nextWord(remark);
+    return (field == "DATE" || field == "GENRE") && !remark.empty();
+}
+
 } // namespace
 
 Status CueSheetPrescan::scan(std::string_view text)
@@ -57,7 +64,12 @@ Status CueSheetPrescan::scanLine(std::string_view line, size_t lineNumber)
     if (line.size() > kMaxLineLength)
         return Status::failure("Line " + std::to_string(lineNumber) +
                                " of the CUE sheet is too long");
+    const std::string_view fullLine = line;
     const std::string_view keyword = nextWord(line);
+    if (keyword != "REM" || isRemarkForLibcue(line)) {
+        libcueText_.append(fullLine);
+        libcueText_.push_back('\n');
+    }
     if (keyword == "TRACK") {
         trackNumbers_.push_back(numberOrMinusOne(nextWord(line)));
     } else if (keyword == "INDEX") {

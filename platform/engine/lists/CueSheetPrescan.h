@@ -9,8 +9,10 @@
 namespace sonvale::lists {
 
 // A line-by-line pass over a decoded CUE sheet before libcue sees it. It keeps what libcue drops
-// (the numbers of the TRACK lines, REM DISCID and REM COMMENT of the album) and refuses what
-// libcue's fixed buffers and tables cannot take safely (very long lines, index numbers past 99).
+// (the numbers of the TRACK lines, REM DISCID and REM COMMENT of the album), refuses what
+// libcue's fixed buffers and tables cannot take safely (very long lines, index numbers past 99),
+// and gives libcue only the remarks it reads (REM DATE and REM GENRE): its scanner echoes the
+// rest of a REPLAYGAIN remark that has no value to standard output.
 class CueSheetPrescan final {
 public:
     static constexpr size_t kMaxLineLength = 900;
@@ -21,6 +23,8 @@ public:
     const std::vector<int>& trackNumbers() const { return trackNumbers_; }
     const std::string& discId() const { return discId_; }
     const std::string& comment() const { return comment_; }
+    // The text to hand to libcue, ending with a line end.
+    const std::string& libcueText() const { return libcueText_; }
 
 private:
     Status scanLine(std::string_view line, size_t lineNumber);
@@ -28,6 +32,7 @@ private:
     std::vector<int> trackNumbers_;
     std::string discId_;
     std::string comment_;
+    std::string libcueText_;
 };
 
 } // namespace sonvale::lists

@@ -27,10 +27,15 @@ struct CdDeleter {
 };
 using CdPtr = std::unique_ptr<Cd, CdDeleter>;
 
+// libcue's scanner keeps its start condition between parses: a sheet that ends inside a keyword
+// without its value would make the next sheet lose its first line. Parsing "0\n" afterwards
+// brings the scanner back to its first state from any state it can be left in.
 CdPtr parseWithLibcue(const std::string& text)
 {
     std::lock_guard guard(libcueLock());
-    return CdPtr(cue_parse_string(text.c_str()));
+    CdPtr cd(cue_parse_string(text.c_str()));
+    CdPtr(cue_parse_string("0\n"));
+    return cd;
 }
 
 std::string textOf(const char* value)
@@ -163,7 +168,7 @@ Status CueSheetReader::readBytes(std::string_view bytes, const std::filesystem::
     if (Status status = prescan.scan(text); !status)
         return status;
 
-    const CdPtr cd = parseWithLibcue(text);
+    const CdPtr cd = parseWithLibcue(prescan.libcueText());
     const int trackCount = cd ? cd_get_ntrack(cd.get()) : 0;
     if (trackCount <= 0)
         return Status::failure("The CUE sheet is malformed or lists no tracks");

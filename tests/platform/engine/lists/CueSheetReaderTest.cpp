@@ -202,6 +202,19 @@ TEST_F(CueSheetReaderTest, RefusesBrokenSheetsWithAClearError)
     EXPECT_FALSE(missing);
 }
 
+TEST_F(CueSheetReaderTest, ABrokenSheetDoesNotChangeHowTheNextOneReads)
+{
+    write("album.flac", "image");
+    for (const char* broken : {"TITLE\n", "REM COMMENT", "REM REPLAYGAIN_ALBUM_GAIN\n",
+                               "FILE \"x", "\"unterminated"}) {
+        CueSheet sheet;
+        EXPECT_FALSE(reader_.readBytes(broken, dir_.path(), sheet)) << broken;
+        ASSERT_TRUE(reader_.readFile(write("album.cue", kThreeTracks), sheet)) << broken;
+        EXPECT_EQ(sheet.album.genre, "Jazz") << "first line lost after " << broken;
+        EXPECT_EQ(sheet.album.title, "Night Sessions") << broken;
+    }
+}
+
 TEST_F(CueSheetReaderTest, TrackBeyondTheImageIsAnError)
 {
     write("album.flac", "image");
