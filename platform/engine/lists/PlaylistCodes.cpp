@@ -25,6 +25,17 @@ PlaylistKind playlistKindForType(int code)
     return *kPlaylistTypeChoices[index].kind;
 }
 
+PlaylistKind convertedPlaylistKind(int acceptedPlaylistType, PlaylistKind sourceKind)
+{
+    if (acceptedPlaylistType != kPlaylistTypeSameAsSource)
+        return playlistKindForType(acceptedPlaylistType);
+    for (const PlaylistTypeChoice& choice : kPlaylistTypeChoices) {
+        if (choice.kind == sourceKind)
+            return sourceKind;
+    }
+    return playlistKindForType(kDefaultPlaylistType);
+}
+
 int indexToPlaylistType(int index)
 {
     if (index < 1 || index >= static_cast<int>(std::size(kPlaylistTypeChoices)))

@@ -45,6 +45,11 @@ inline constexpr PlaylistTypeChoice kAcceptedPlaylistTypeChoices[] = {
 // The kind written for a result playlist code; unknown codes write the default format.
 PlaylistKind playlistKindForType(int code);
 
+// The kind a converted source playlist is written in, for the General page's accepted-playlist
+// code: "same as source" keeps the source's kind where it can be written (M3U8 otherwise, for
+// ASX and the link files); unknown codes write the default format.
+PlaylistKind convertedPlaylistKind(int acceptedPlaylistType, PlaylistKind sourceKind);
+
 // Playlist settings pop-up: an index outside 1 to 4 gives 16; an unknown code gives item 0.
 int indexToPlaylistType(int index);
 int playlistTypeToIndex(int code);

@@ -26,6 +26,10 @@ TEST(PlaylistCodesTest, PlaylistTypePopUpsMapIndexesAndCodes)
 
     EXPECT_EQ(playlistKindForType(8), PlaylistKind::Xspf);
     EXPECT_EQ(playlistKindForType(77), PlaylistKind::M3u8);
+
+    EXPECT_EQ(convertedPlaylistKind(0, PlaylistKind::Pls), PlaylistKind::Pls);
+    EXPECT_EQ(convertedPlaylistKind(0, PlaylistKind::Asx), PlaylistKind::M3u8);
+    EXPECT_EQ(convertedPlaylistKind(64, PlaylistKind::Pls), PlaylistKind::Wpl);
 }
 
 TEST(PlaylistCodesTest, SortPopUpMapsIndexesAndCodes)
