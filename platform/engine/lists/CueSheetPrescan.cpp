@@ -73,9 +73,10 @@ Status CueSheetPrescan::scanLine(std::string_view line, size_t lineNumber)
     if (keyword == "TRACK") {
         trackNumbers_.push_back(numberOrMinusOne(nextWord(line)));
     } else if (keyword == "INDEX") {
-        if (numberOrMinusOne(nextWord(line)) > kMaxIndexNumber)
+        const int number = numberOrMinusOne(nextWord(line));
+        if (number < 0 || number > kMaxIndexNumber)
             return Status::failure("Line " + std::to_string(lineNumber) +
-                                   " of the CUE sheet has an index number past 99");
+                                   " of the CUE sheet has an invalid index number");
     } else if (keyword == "REM" && trackNumbers_.empty()) {
         const std::string_view field = nextWord(line);
         if (field == "DISCID")

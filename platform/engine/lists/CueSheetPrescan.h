@@ -10,9 +10,9 @@ namespace sonvale::lists {
 
 // A line-by-line pass over a decoded CUE sheet before libcue sees it. It keeps what libcue drops
 // (the numbers of the TRACK lines, REM DISCID and REM COMMENT of the album), refuses what
-// libcue's fixed buffers and tables cannot take safely (very long lines, index numbers past 99),
-// and gives libcue only the remarks it reads (REM DATE and REM GENRE): its scanner echoes the
-// rest of a REPLAYGAIN remark that has no value to standard output.
+// libcue's fixed buffers and tables cannot take safely (very long lines, index numbers that are
+// not 0 to 99), and gives libcue only the remarks it reads (REM DATE and REM GENRE): its scanner
+// echoes the rest of a REPLAYGAIN remark that has no value to standard output.
 class CueSheetPrescan final {
 public:
     static constexpr size_t kMaxLineLength = 900;

@@ -187,7 +187,10 @@ TEST_F(CueSheetReaderTest, RefusesBrokenSheetsWithAClearError)
          "does not start after"},
         {"huge-line", "TITLE \"" + std::string(5000, 'x') + "\"\n", "too long"},
         {"index-past-99", "FILE \"album.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 500 00:00:00\n",
-         "index number past 99"},
+         "invalid index number"},
+        {"index-overflow",
+         "FILE \"album.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 4294967297 00:00:00\n",
+         "invalid index number"},
     };
     for (const Case& c : cases) {
         CueSheet sheet;
