@@ -13,6 +13,8 @@
 namespace sonvale::lists {
 namespace {
 
+constexpr const char* kNoTracks = "The CUE sheet is malformed or lists no tracks";
+
 // 100 hours of audio; anything past it is a corrupt position, not a real disc.
 constexpr long kMaxFrame = 100L * 3600 * CueTrack::kFramesPerSecond;
 
@@ -28,13 +30,16 @@ struct CdDeleter {
 using CdPtr = std::unique_ptr<Cd, CdDeleter>;
 
 // libcue's scanner keeps its start condition between parses: a sheet that ends inside a keyword
-// without its value would make the next sheet lose its first line. Parsing "0\n" afterwards
-// brings the scanner back to its first state from any state it can be left in.
+// without its value would make the next sheet lose its first line. This sheet brings the scanner
+// back to its first state from any state it can be left in: its first line is consumed whatever
+// the state, and the rest parses, so libcue frees it (it leaks the record of a failed parse).
+constexpr const char* kScannerReset = "0\nFILE \"r\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+
 CdPtr parseWithLibcue(const std::string& text)
 {
     std::lock_guard guard(libcueLock());
     CdPtr cd(cue_parse_string(text.c_str()));
-    CdPtr(cue_parse_string("0\n"));
+    CdPtr(cue_parse_string(kScannerReset));
     return cd;
 }
 
@@ -167,11 +172,13 @@ Status CueSheetReader::readBytes(std::string_view bytes, const std::filesystem::
     CueSheetPrescan prescan;
     if (Status status = prescan.scan(text); !status)
         return status;
+    if (prescan.trackNumbers().empty())
+        return Status::failure(kNoTracks);
 
     const CdPtr cd = parseWithLibcue(prescan.libcueText());
     const int trackCount = cd ? cd_get_ntrack(cd.get()) : 0;
     if (trackCount <= 0)
-        return Status::failure("The CUE sheet is malformed or lists no tracks");
+        return Status::failure(kNoTracks);
 
     CueSheet parsed;
     parsed.album = albumOf(cd.get(), prescan);
