@@ -27,6 +27,8 @@ done
 # child process that is restarted between jobs, so the leak never adds up to the memory limit.
 options_cue=(-detect_leaks=0 -fork=1)
 options_playlist=()
+asan_cue=detect_leaks=0
+asan_playlist=
 
 if [[ -n "$seconds" ]]; then
   for pair in CueSheetFuzzer:cue PlaylistFuzzer:playlist; do
@@ -36,7 +38,8 @@ if [[ -n "$seconds" ]]; then
     mkdir -p "$corpus"
     cp -n "$root/fuzz/lists/corpus/$kind"/* "$corpus"/ 2>/dev/null || true
     options="options_$kind[@]"
-    (cd "$out" && "./$target" "${!options}" -max_total_time="$seconds" -max_len=65536 \
-       -timeout=10 "$corpus")
+    asan="asan_$kind"
+    (cd "$out" && ASAN_OPTIONS="${!asan}" "./$target" "${!options}" -max_total_time="$seconds" \
+       -max_len=65536 -timeout=10 "$corpus")
   done
 fi
