@@ -7,6 +7,7 @@
 #include "telemetry/TQTMUtility.h"
 
 #include "platform/system/AtomicFile.h"
+#include "tests/telemetry/ModelFixtures.h"
 #include "tests/telemetry/TelemetryTestSupport.h"
 
 using namespace sonvale;
@@ -16,36 +17,8 @@ namespace {
 
 class TQTMLogModelTest : public test::TelemetryTest {};
 
-const TimePoint kTimestamp = sys_days(year(2021) / 3 / 4) + hours(5) + minutes(6) + seconds(7) + milliseconds(89);
-
-std::shared_ptr<TQTMDevice> fixedDevice()
-{
-    auto device = std::make_shared<TQTMDevice>();
-    device->setSdkName("telemetry.macos");
-    device->setSdkVersion("2.1.0");
-    device->setModel("ThinkPad X1 Carbon");
-    device->setOemName("LENOVO");
-    device->setOsName("Linux");
-    device->setOsVersion("6.1.0");
-    device->setOsBuild("Debian GNU/Linux 12 (bookworm)");
-    device->setLocale("en_US");
-    device->setTimeZoneOffset(60);
-    device->setScreenSize("1920x1080");
-    device->setAppVersion("1.0.21");
-    device->setAppBuild("1021");
-    device->setAppNamespace("com.telquor.Sonvale");
-    return device;
-}
-
-std::shared_ptr<TQTMStartServiceLog> startServiceLog()
-{
-    auto log = std::make_shared<TQTMStartServiceLog>();
-    log->setTimestamp(kTimestamp);
-    log->setSid("6F2C2B5C-0E1A-4C3B-9A7E-2D51B2D8A0F3");
-    log->setDevice(fixedDevice());
-    log->setServices(std::vector<std::string>{"Crashes"});
-    return log;
-}
+const TimePoint kTimestamp = test::fixedTimestamp();
+using test::fixedDevice;
 
 // A log that counts how often its validity was asked.
 class CountingLog final : public TQTMAbstractLog {
@@ -74,13 +47,13 @@ TEST_F(TQTMLogModelTest, StartServiceLogMatchesItsGoldenJson)
     const auto golden = readWholeFile(std::filesystem::path(std::getenv("SONVALE_SOURCE_DIR")) /
                                       "tests/telemetry/data/start-service-log.json");
     ASSERT_TRUE(golden);
-    const auto text = startServiceLog()->serializeLogWithPrettyPrinting(true);
+    const auto text = test::fixedStartServiceLog()->serializeLogWithPrettyPrinting(true);
     ASSERT_TRUE(text);
     // Member order is not part of the format.
     EXPECT_EQ(nlohmann::json::parse(*text), nlohmann::json::parse(*golden)) << *text;
 
     // Without services neither member is written.
-    auto bare = startServiceLog();
+    auto bare = test::fixedStartServiceLog();
     bare->setServices(std::nullopt);
     const TQTMJson json = bare->serializeToDictionary();
     EXPECT_FALSE(json.contains("services"));
@@ -176,11 +149,11 @@ TEST_F(TQTMLogModelTest, EqualityIgnoresTargetTokensButNotTheTag)
     EXPECT_FALSE(withProperties->isEqual(*validLog())); // another class
     EXPECT_TRUE(validLog()->isEqual(*withProperties));  // base comparison: kind of the base
 
-    auto other = startServiceLog();
+    auto other = test::fixedStartServiceLog();
     other->setIsOneCollectorEnabled(true);
-    EXPECT_TRUE(other->isEqual(*startServiceLog()));
+    EXPECT_TRUE(other->isEqual(*test::fixedStartServiceLog()));
     other->setServices(std::vector<std::string>{"Crashes", "Analytics"});
-    EXPECT_FALSE(other->isEqual(*startServiceLog()));
+    EXPECT_FALSE(other->isEqual(*test::fixedStartServiceLog()));
 }
 
 TEST_F(TQTMLogModelTest, TargetTokensAreASetGuardedByTheLog)
