@@ -44,8 +44,8 @@ std::shared_ptr<CountingLog> validLog()
 
 TEST_F(TQTMLogModelTest, StartServiceLogMatchesItsGoldenJson)
 {
-    const auto golden = readWholeFile(std::filesystem::path(std::getenv("SONVALE_SOURCE_DIR")) /
-                                      "tests/telemetry/data/start-service-log.json");
+    const auto golden =
+        readWholeFile(std::filesystem::path(SONVALE_TELEMETRY_TEST_DATA) / "start-service-log.json");
     ASSERT_TRUE(golden);
     const auto text = test::fixedStartServiceLog()->serializeLogWithPrettyPrinting(true);
     ASSERT_TRUE(text);
