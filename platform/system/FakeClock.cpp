@@ -13,32 +13,22 @@ TimePoint FakeClock::now() const
 Clock::TimerId FakeClock::callAfter(std::chrono::nanoseconds delay, std::function<void()> callback)
 {
     std::lock_guard lock(mutex_);
-    const TimerId id = nextId_++;
-    timers_.emplace(Due{now_ + std::chrono::duration_cast<TimePoint::duration>(delay), id},
-                    std::move(callback));
-    return id;
+    return timers_.add(now_ + std::chrono::duration_cast<TimePoint::duration>(delay), std::move(callback));
 }
 
 bool FakeClock::cancelTimer(TimerId id)
 {
     std::lock_guard lock(mutex_);
-    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-        if (it->first.second == id) {
-            timers_.erase(it);
-            return true;
-        }
-    }
-    return false;
+    return timers_.cancel(id);
 }
 
 void FakeClock::advance(std::chrono::nanoseconds by)
 {
     std::unique_lock lock(mutex_);
     const TimePoint end = now_ + std::chrono::duration_cast<TimePoint::duration>(by);
-    while (!timers_.empty() && timers_.begin()->first.first <= end) {
-        now_ = std::max(now_, timers_.begin()->first.first);
-        auto callback = std::move(timers_.begin()->second);
-        timers_.erase(timers_.begin());
+    while (!timers_.empty() && timers_.nextDue() <= end) {
+        now_ = std::max(now_, timers_.nextDue());
+        auto callback = timers_.takeNext();
         lock.unlock();
         callback();
         lock.lock();

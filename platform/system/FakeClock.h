@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/system/Clock.h"
+#include "platform/system/TimerQueue.h"
 
-#include <map>
 #include <mutex>
 
 namespace sonvale {
@@ -23,12 +23,9 @@ public:
     size_t pendingTimerCount() const;
 
 private:
-    using Due = std::pair<TimePoint, TimerId>;
-
     mutable std::mutex mutex_;
     TimePoint now_;
-    std::map<Due, std::function<void()>> timers_;
-    TimerId nextId_ = 1;
+    detail::TimerQueue<TimePoint> timers_;
 };
 
 } // namespace sonvale

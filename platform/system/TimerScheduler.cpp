@@ -18,8 +18,7 @@ Clock::TimerId TimerScheduler::callAfter(std::chrono::nanoseconds delay,
                                          std::function<void()> callback)
 {
     std::lock_guard lock(mutex_);
-    const Clock::TimerId id = nextId_++;
-    timers_.emplace(Due{std::chrono::steady_clock::now() + delay, id}, std::move(callback));
+    const Clock::TimerId id = timers_.add(std::chrono::steady_clock::now() + delay, std::move(callback));
     wake_.notify_one();
     return id;
 }
@@ -27,13 +26,7 @@ Clock::TimerId TimerScheduler::callAfter(std::chrono::nanoseconds delay,
 bool TimerScheduler::cancel(Clock::TimerId id)
 {
     std::lock_guard lock(mutex_);
-    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-        if (it->first.second == id) {
-            timers_.erase(it);
-            return true;
-        }
-    }
-    return false;
+    return timers_.cancel(id);
 }
 
 void TimerScheduler::run()
@@ -44,13 +37,12 @@ void TimerScheduler::run()
             wake_.wait(lock);
             continue;
         }
-        const auto due = timers_.begin()->first.first;
+        const auto due = timers_.nextDue();
         if (std::chrono::steady_clock::now() < due) {
             wake_.wait_until(lock, due);
             continue;
         }
-        auto callback = std::move(timers_.begin()->second);
-        timers_.erase(timers_.begin());
+        auto callback = timers_.takeNext();
         lock.unlock();
         callback();
         lock.lock();

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/system/Clock.h"
+#include "platform/system/TimerQueue.h"
 
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <thread>
 
@@ -23,13 +23,11 @@ public:
     bool cancel(Clock::TimerId id);
 
 private:
-    using Due = std::pair<std::chrono::steady_clock::time_point, Clock::TimerId>;
     void run();
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::map<Due, std::function<void()>> timers_;
-    Clock::TimerId nextId_ = 1;
+    detail::TimerQueue<std::chrono::steady_clock::time_point> timers_;
     bool stopping_ = false;
     std::thread worker_;
 };
