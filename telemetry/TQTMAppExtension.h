@@ -32,11 +32,13 @@ private:
     static auto stringFields(Self& self)
     {
         using Field = std::pair<const char*, decltype(&self.appId_)>;
-        return std::array<Field, 5>{{{"id", &self.appId_},
-                    {"ver", &self.ver_},
-                    {"name", &self.name_},
-                    {"locale", &self.locale_},
-                    {"userId", &self.userId_}}};
+        return std::array<Field, 5>{{
+            {"id", &self.appId_},
+            {"ver", &self.ver_},
+            {"name", &self.name_},
+            {"locale", &self.locale_},
+            {"userId", &self.userId_},
+        }};
     }
 
     std::optional<std::string> appId_;

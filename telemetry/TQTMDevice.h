@@ -59,20 +59,22 @@ private:
     static auto stringFields(Self& self)
     {
         using Field = std::pair<const char*, decltype(&self.sdkName_)>;
-        return std::array<Field, 14>{{{"sdkName", &self.sdkName_},
-                    {"sdkVersion", &self.sdkVersion_},
-                    {"model", &self.model_},
-                    {"oemName", &self.oemName_},
-                    {"osName", &self.osName_},
-                    {"osVersion", &self.osVersion_},
-                    {"osBuild", &self.osBuild_},
-                    {"locale", &self.locale_},
-                    {"screenSize", &self.screenSize_},
-                    {"appVersion", &self.appVersion_},
-                    {"carrierName", &self.carrierName_},
-                    {"carrierCountry", &self.carrierCountry_},
-                    {"appBuild", &self.appBuild_},
-                    {"appNamespace", &self.appNamespace_}}};
+        return std::array<Field, 14>{{
+            {"sdkName", &self.sdkName_},
+            {"sdkVersion", &self.sdkVersion_},
+            {"model", &self.model_},
+            {"oemName", &self.oemName_},
+            {"osName", &self.osName_},
+            {"osVersion", &self.osVersion_},
+            {"osBuild", &self.osBuild_},
+            {"locale", &self.locale_},
+            {"screenSize", &self.screenSize_},
+            {"appVersion", &self.appVersion_},
+            {"carrierName", &self.carrierName_},
+            {"carrierCountry", &self.carrierCountry_},
+            {"appBuild", &self.appBuild_},
+            {"appNamespace", &self.appNamespace_},
+        }};
     }
 
     std::optional<std::string> sdkName_;

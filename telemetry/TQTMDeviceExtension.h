@@ -24,7 +24,9 @@ private:
     static auto stringFields(Self& self)
     {
         using Field = std::pair<const char*, decltype(&self.localId_)>;
-        return std::array<Field, 1>{{{"localId", &self.localId_}}};
+        return std::array<Field, 1>{{
+            {"localId", &self.localId_},
+        }};
     }
 
     std::optional<std::string> localId_;

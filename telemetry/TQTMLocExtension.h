@@ -24,7 +24,9 @@ private:
     static auto stringFields(Self& self)
     {
         using Field = std::pair<const char*, decltype(&self.tz_)>;
-        return std::array<Field, 1>{{{"tz", &self.tz_}}};
+        return std::array<Field, 1>{{
+            {"tz", &self.tz_},
+        }};
     }
 
     std::optional<std::string> tz_;

@@ -24,7 +24,9 @@ private:
     static auto stringFields(Self& self)
     {
         using Field = std::pair<const char*, decltype(&self.provider_)>;
-        return std::array<Field, 1>{{{"provider", &self.provider_}}};
+        return std::array<Field, 1>{{
+            {"provider", &self.provider_},
+        }};
     }
 
     std::optional<std::string> provider_;

@@ -26,8 +26,10 @@ private:
     static auto stringFields(Self& self)
     {
         using Field = std::pair<const char*, decltype(&self.ver_)>;
-        return std::array<Field, 2>{{{"ver", &self.ver_},
-                    {"name", &self.name_}}};
+        return std::array<Field, 2>{{
+            {"ver", &self.ver_},
+            {"name", &self.name_},
+        }};
     }
 
     std::optional<std::string> ver_;

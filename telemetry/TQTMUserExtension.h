@@ -26,8 +26,10 @@ private:
     static auto stringFields(Self& self)
     {
         using Field = std::pair<const char*, decltype(&self.localId_)>;
-        return std::array<Field, 2>{{{"localId", &self.localId_},
-                    {"locale", &self.locale_}}};
+        return std::array<Field, 2>{{
+            {"localId", &self.localId_},
+            {"locale", &self.locale_},
+        }};
     }
 
     std::optional<std::string> localId_;

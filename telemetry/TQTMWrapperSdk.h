@@ -41,12 +41,14 @@ private:
     static auto stringFields(Self& self)
     {
         using Field = std::pair<const char*, decltype(&self.wrapperSdkVersion_)>;
-        return std::array<Field, 6>{{{"wrapperSdkVersion", &self.wrapperSdkVersion_},
-                    {"wrapperSdkName", &self.wrapperSdkName_},
-                    {"wrapperRuntimeVersion", &self.wrapperRuntimeVersion_},
-                    {"liveUpdateReleaseLabel", &self.liveUpdateReleaseLabel_},
-                    {"liveUpdateDeploymentKey", &self.liveUpdateDeploymentKey_},
-                    {"liveUpdatePackageHash", &self.liveUpdatePackageHash_}}};
+        return std::array<Field, 6>{{
+            {"wrapperSdkVersion", &self.wrapperSdkVersion_},
+            {"wrapperSdkName", &self.wrapperSdkName_},
+            {"wrapperRuntimeVersion", &self.wrapperRuntimeVersion_},
+            {"liveUpdateReleaseLabel", &self.liveUpdateReleaseLabel_},
+            {"liveUpdateDeploymentKey", &self.liveUpdateDeploymentKey_},
+            {"liveUpdatePackageHash", &self.liveUpdatePackageHash_},
+        }};
     }
 
 

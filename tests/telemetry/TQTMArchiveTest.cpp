@@ -191,3 +191,13 @@ TEST_F(TQTMArchiveTest, AnOldClassNameReadsIntoItsNewClass)
     EXPECT_TRUE(back->isOneCollectorEnabled());
     EXPECT_EQ(back->timestamp(), old.timestamp());
 }
+
+TEST_F(TQTMArchiveTest, TextThatIsNotUtf8SurvivesTheArchive)
+{
+    TQTMLogWithProperties log;
+    log.setType("handledError");
+    log.setProperties(TQTMLogWithProperties::Properties{{"file", "caf\xe9.mp3"}});
+    const auto back = TQTMUtility::unarchiveKeyedData<TQTMLogWithProperties>(TQTMUtility::archiveKeyedData(&log));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->properties(), log.properties());
+}
