@@ -25,8 +25,8 @@ bool TQTMCSData::isEqual(const TQTMSerializableObject& other) const
 
 void TQTMCSData::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
+    // Kept as JSON text, which preserves the members' order.
     if (properties_)
-        // Kept as JSON text, which preserves the members' order.
         coder.encodeString(sonvale::KeyedArchiver::kRootKey,
                            properties_->dump(-1, ' ', false, TQTMJson::error_handler_t::replace));
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include "telemetry/TQTMTypedProperty.h"
+
+#include <cstdint>
 
 // A typed property holding a signed 64-bit integer; its kind name is "long".
 class TQTMLongTypedProperty final : public TQTMTypedProperty {

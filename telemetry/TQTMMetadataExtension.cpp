@@ -18,8 +18,8 @@ bool TQTMMetadataExtension::isEqual(const TQTMSerializableObject& other) const
 
 void TQTMMetadataExtension::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
+    // Kept as JSON text, which preserves the members' order.
     if (metadata_)
-        // Kept as JSON text, which preserves the members' order.
         coder.encodeString(sonvale::KeyedArchiver::kRootKey,
                            metadata_->dump(-1, ' ', false, TQTMJson::error_handler_t::replace));
 }
