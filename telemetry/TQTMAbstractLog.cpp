@@ -137,7 +137,8 @@ TQTMAbstractLog::toCommonSchemaLogForTargetTokenFlags(const std::string& token, 
     if (device.appNamespace())
         appExt->setAppId("I:" + *device.appNamespace());
     appExt->setVer(device.appVersion());
-    appExt->setLocale(sonvale::AppInfo::main().stringForInfoDictionaryKey("CFBundleDevelopmentRegion"));
+    appExt->setLocale(
+        sonvale::AppInfo::main().stringForInfoDictionaryKey("CFBundleDevelopmentRegion"));
     ext->setAppExt(appExt);
 
     auto netExt = std::make_shared<TQTMNetExtension>();
@@ -158,8 +159,9 @@ TQTMAbstractLog::toCommonSchemaLogForTargetTokenFlags(const std::string& token, 
     return log;
 }
 
-std::optional<std::string> TQTMAbstractLog::combineOsVersionWithBuild(const std::optional<std::string>& version,
-                                                                     const std::optional<std::string>& build)
+std::optional<std::string>
+TQTMAbstractLog::combineOsVersionWithBuild(const std::optional<std::string>& version,
+                                           const std::optional<std::string>& build)
 {
     std::optional<std::string> text;
     if (version && !version->empty())
@@ -169,8 +171,9 @@ std::optional<std::string> TQTMAbstractLog::combineOsVersionWithBuild(const std:
     return text;
 }
 
-std::optional<std::string> TQTMAbstractLog::combineSDKLibVerWithVersion(const std::optional<std::string>& name,
-                                                                       const std::optional<std::string>& version)
+std::optional<std::string>
+TQTMAbstractLog::combineSDKLibVerWithVersion(const std::optional<std::string>& name,
+                                             const std::optional<std::string>& version)
 {
     if (!name || name->empty() || !version || version->empty())
         return std::nullopt;

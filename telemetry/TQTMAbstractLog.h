@@ -30,11 +30,17 @@ public:
     const std::optional<std::string>& sid() const { return sid_; }
     void setSid(std::optional<std::string> value) { sid_ = std::move(value); }
     const std::optional<std::string>& distributionGroupId() const { return distributionGroupId_; }
-    void setDistributionGroupId(std::optional<std::string> value) { distributionGroupId_ = std::move(value); }
+    void setDistributionGroupId(std::optional<std::string> value)
+    {
+        distributionGroupId_ = std::move(value);
+    }
     const std::optional<std::string>& userId() const { return userId_; }
     void setUserId(std::optional<std::string> value) { userId_ = std::move(value); }
     const std::optional<std::string>& dataResidencyRegion() const { return dataResidencyRegion_; }
-    void setDataResidencyRegion(std::optional<std::string> value) { dataResidencyRegion_ = std::move(value); }
+    void setDataResidencyRegion(std::optional<std::string> value)
+    {
+        dataResidencyRegion_ = std::move(value);
+    }
     const std::shared_ptr<TQTMDevice>& device() const { return device_; }
     void setDevice(std::shared_ptr<TQTMDevice> device) { device_ = std::move(device); }
     // An object a producer attaches in memory; compared by identity, never written out.
@@ -55,12 +61,14 @@ public:
     // One common-schema log per target token; nothing without tokens.
     std::optional<std::vector<std::shared_ptr<TQTMCommonSchemaLog>>>
     toCommonSchemaLogsWithFlags(int64_t flags) const;
-    std::shared_ptr<TQTMCommonSchemaLog> toCommonSchemaLogForTargetTokenFlags(const std::string& token,
-                                                                             int64_t flags) const;
-    static std::optional<std::string> combineOsVersionWithBuild(const std::optional<std::string>& version,
-                                                               const std::optional<std::string>& build);
-    static std::optional<std::string> combineSDKLibVerWithVersion(const std::optional<std::string>& name,
-                                                                 const std::optional<std::string>& version);
+    std::shared_ptr<TQTMCommonSchemaLog>
+    toCommonSchemaLogForTargetTokenFlags(const std::string& token, int64_t flags) const;
+    static std::optional<std::string>
+    combineOsVersionWithBuild(const std::optional<std::string>& version,
+                              const std::optional<std::string>& build);
+    static std::optional<std::string>
+    combineSDKLibVerWithVersion(const std::optional<std::string>& name,
+                                const std::optional<std::string>& version);
     static std::string convertTimeZoneOffsetToISO8601(int64_t minutes);
 
     std::string_view archiveClassName() const override { return kArchiveClassName; }

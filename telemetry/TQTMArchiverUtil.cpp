@@ -30,7 +30,8 @@ sonvale::KeyedArchiveRegistry& TQTMArchiverUtil::registry()
     return instance;
 }
 
-void TQTMArchiverUtil::addMigrationClasses(const std::vector<std::pair<std::string, std::string>>& table)
+void TQTMArchiverUtil::addMigrationClasses(
+    const std::vector<std::pair<std::string, std::string>>& table)
 {
     for (const auto& [oldName, currentName] : table)
         registry().addAlias(oldName, currentName);

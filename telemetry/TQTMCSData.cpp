@@ -34,7 +34,8 @@ void TQTMCSData::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 void TQTMCSData::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
     properties_.reset();
-    if (const std::optional<std::string> text = coder.decodeString(sonvale::KeyedArchiver::kRootKey)) {
+    if (const std::optional<std::string> text =
+            coder.decodeString(sonvale::KeyedArchiver::kRootKey)) {
         TQTMJson parsed = TQTMJson::parse(*text, nullptr, false);
         if (!parsed.is_discarded())
             properties_ = std::move(parsed);

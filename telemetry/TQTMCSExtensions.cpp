@@ -70,10 +70,8 @@ bool TQTMCSExtensions::isEqual(const TQTMSerializableObject& other) const
            TQTMObjectsEqual(protocolExt_, part->protocolExt_) &&
            TQTMObjectsEqual(userExt_, part->userExt_) &&
            TQTMObjectsEqual(deviceExt_, part->deviceExt_) &&
-           TQTMObjectsEqual(osExt_, part->osExt_) &&
-           TQTMObjectsEqual(appExt_, part->appExt_) &&
-           TQTMObjectsEqual(netExt_, part->netExt_) &&
-           TQTMObjectsEqual(sdkExt_, part->sdkExt_) &&
+           TQTMObjectsEqual(osExt_, part->osExt_) && TQTMObjectsEqual(appExt_, part->appExt_) &&
+           TQTMObjectsEqual(netExt_, part->netExt_) && TQTMObjectsEqual(sdkExt_, part->sdkExt_) &&
            TQTMObjectsEqual(locExt_, part->locExt_);
 }
 

@@ -18,9 +18,15 @@ public:
     static constexpr std::string_view kArchiveClassName = "TQTMCSExtensions";
 
     const std::shared_ptr<TQTMMetadataExtension>& metadataExt() const { return metadataExt_; }
-    void setMetadataExt(std::shared_ptr<TQTMMetadataExtension> value) { metadataExt_ = std::move(value); }
+    void setMetadataExt(std::shared_ptr<TQTMMetadataExtension> value)
+    {
+        metadataExt_ = std::move(value);
+    }
     const std::shared_ptr<TQTMProtocolExtension>& protocolExt() const { return protocolExt_; }
-    void setProtocolExt(std::shared_ptr<TQTMProtocolExtension> value) { protocolExt_ = std::move(value); }
+    void setProtocolExt(std::shared_ptr<TQTMProtocolExtension> value)
+    {
+        protocolExt_ = std::move(value);
+    }
     const std::shared_ptr<TQTMUserExtension>& userExt() const { return userExt_; }
     void setUserExt(std::shared_ptr<TQTMUserExtension> value) { userExt_ = std::move(value); }
     const std::shared_ptr<TQTMDeviceExtension>& deviceExt() const { return deviceExt_; }

@@ -45,7 +45,8 @@ bool TQTMCommonSchemaLog::isEqual(const TQTMSerializableObject& other) const
     const auto* log = dynamic_cast<const TQTMCommonSchemaLog*>(&other);
     return log && TQTMAbstractLog::isEqual(other) && ver_ == log->ver_ && name_ == log->name_ &&
            popSample_ == log->popSample_ && iKey_ == log->iKey_ && flags_ == log->flags_ &&
-           cV_ == log->cV_ && TQTMObjectsEqual(ext_, log->ext_) && TQTMObjectsEqual(data_, log->data_);
+           cV_ == log->cV_ && TQTMObjectsEqual(ext_, log->ext_) &&
+           TQTMObjectsEqual(data_, log->data_);
 }
 
 void TQTMCommonSchemaLog::encodeWithCoder(sonvale::KeyedArchiver& coder) const

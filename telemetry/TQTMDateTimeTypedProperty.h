@@ -3,7 +3,8 @@
 #include "platform/system/Clock.h"
 #include "telemetry/TQTMTypedProperty.h"
 
-// A typed property holding a date, written as ISO 8601 text in UTC with milliseconds; its kind name is "dateTime".
+// A typed property holding a date, written as ISO 8601 text in UTC with milliseconds; its kind name
+// is "dateTime".
 class TQTMDateTimeTypedProperty final : public TQTMTypedProperty {
 public:
     static constexpr std::string_view kArchiveClassName = "TQTMDateTimeTypedProperty";

@@ -7,8 +7,7 @@
 TQTMDeviceHistoryInfo::TQTMDeviceHistoryInfo(std::optional<sonvale::TimePoint> timestamp,
                                              std::shared_ptr<TQTMDevice> device)
     : TQTMHistoryInfo(timestamp), device_(std::move(device))
-{
-}
+{}
 
 void TQTMDeviceHistoryInfo::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {

@@ -137,9 +137,10 @@ std::shared_ptr<TQTMDevice> TQTMDeviceTracker::updatedDevice()
                              sonvale::hostinfo::currentLocaleName()));
     device->setTimeZoneOffset(sonvale::hostinfo::utcOffsetMinutes(clock_.now()));
     const auto screen = host_.mainScreenSize ? host_.mainScreenSize() : std::nullopt;
-    device->setScreenSize(screen ? std::to_string(screen->first) + "x" + std::to_string(screen->second)
-                                 : "0x0");
-    device->setAppVersion(host_.appInfo.stringForInfoDictionaryKey(sonvale::AppInfo::kShortVersionKey));
+    device->setScreenSize(
+        screen ? std::to_string(screen->first) + "x" + std::to_string(screen->second) : "0x0");
+    device->setAppVersion(
+        host_.appInfo.stringForInfoDictionaryKey(sonvale::AppInfo::kShortVersionKey));
     device->setAppBuild(host_.appInfo.stringForInfoDictionaryKey(sonvale::AppInfo::kVersionKey));
     device->setAppNamespace(host_.appInfo.bundleIdentifier());
 
@@ -150,7 +151,8 @@ std::shared_ptr<TQTMDevice> TQTMDeviceTracker::updatedDevice()
     return device;
 }
 
-std::shared_ptr<TQTMDevice> TQTMDeviceTracker::deviceForTimestamp(const std::optional<sonvale::TimePoint>& date)
+std::shared_ptr<TQTMDevice>
+TQTMDeviceTracker::deviceForTimestamp(const std::optional<sonvale::TimePoint>& date)
 {
     std::lock_guard lock(mutex_);
     const auto& entries = history_.entries();

@@ -2,8 +2,8 @@
 
 #include "platform/system/AppInfo.h"
 #include "platform/system/Clock.h"
-#include "telemetry/TQTMHistoryStore.h"
 #include "telemetry/TQTMDeviceHistoryInfo.h"
+#include "telemetry/TQTMHistoryStore.h"
 
 #include <functional>
 #include <memory>

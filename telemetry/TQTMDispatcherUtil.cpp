@@ -14,13 +14,15 @@ std::shared_ptr<sonvale::MainThreadExecutor> mainThreadExecutor;
 sonvale::Executor& fallbackMainQueue()
 {
     // Never destroyed: work may be posted while the process exits.
-    static sonvale::SerialQueue* const queue = new sonvale::SerialQueue("com.telquor.telemetry.mainQueue");
+    static sonvale::SerialQueue* const queue =
+        new sonvale::SerialQueue("com.telquor.telemetry.mainQueue");
     return *queue;
 }
 
 } // namespace
 
-void TQTMDispatcherUtil::setMainThreadExecutor(std::shared_ptr<sonvale::MainThreadExecutor> executor)
+void TQTMDispatcherUtil::setMainThreadExecutor(
+    std::shared_ptr<sonvale::MainThreadExecutor> executor)
 {
     std::lock_guard lock(executorMutex);
     mainThreadExecutor = std::move(executor);

@@ -6,7 +6,7 @@
 namespace sonvale {
 class MainThreadExecutor;
 class SerialQueue;
-}
+} // namespace sonvale
 
 // Hands work to the application's main thread and waits for queues with a time limit.
 class TQTMDispatcherUtil final {
@@ -24,6 +24,6 @@ public:
     // Runs the block on the queue and waits at most `timeoutSeconds` for it; the caller cannot
     // tell a time-out from completion.
     static void dispatchSyncWithTimeoutOnQueueWithBlock(double timeoutSeconds,
-                                                         sonvale::SerialQueue& queue,
-                                                         std::function<void()> block);
+                                                        sonvale::SerialQueue& queue,
+                                                        std::function<void()> block);
 };

@@ -17,8 +17,7 @@ public:
     TQTMHistoryStore(std::shared_ptr<TQTMTelemetryUserDefaults> defaults, std::string key,
                      size_t capacity)
         : defaults_(std::move(defaults)), key_(std::move(key)), capacity_(capacity)
-    {
-    }
+    {}
 
     // Reads the stored entries; a damaged or unreadable archive counts as an empty history, and
     // entries without a timestamp are left out.
@@ -70,8 +69,8 @@ private:
     void dropOldestBeyondCapacity()
     {
         if (entries_.size() > capacity_)
-            entries_.erase(entries_.begin(),
-                           entries_.begin() + static_cast<std::ptrdiff_t>(entries_.size() - capacity_));
+            entries_.erase(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(
+                                                                    entries_.size() - capacity_));
     }
 
     std::shared_ptr<TQTMTelemetryUserDefaults> defaults_;

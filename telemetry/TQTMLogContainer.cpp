@@ -7,8 +7,7 @@
 TQTMLogContainer::TQTMLogContainer(std::optional<std::string> batchId,
                                    std::vector<std::shared_ptr<TQTMAbstractLog>> logs)
     : batchId_(std::move(batchId)), logs_(std::move(logs))
-{
-}
+{}
 
 std::optional<std::string> TQTMLogContainer::serializeLog() const
 {

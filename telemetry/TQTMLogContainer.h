@@ -12,7 +12,8 @@ class TQTMAbstractLog;
 class TQTMLogContainer final {
 public:
     TQTMLogContainer() = default;
-    TQTMLogContainer(std::optional<std::string> batchId, std::vector<std::shared_ptr<TQTMAbstractLog>> logs);
+    TQTMLogContainer(std::optional<std::string> batchId,
+                     std::vector<std::shared_ptr<TQTMAbstractLog>> logs);
 
     const std::optional<std::string>& batchId() const { return batchId_; }
     void setBatchId(std::optional<std::string> batchId) { batchId_ = std::move(batchId); }

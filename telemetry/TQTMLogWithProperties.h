@@ -11,7 +11,10 @@ public:
     using Properties = std::map<std::string, std::string>;
 
     const std::optional<Properties>& properties() const { return properties_; }
-    void setProperties(std::optional<Properties> properties) { properties_ = std::move(properties); }
+    void setProperties(std::optional<Properties> properties)
+    {
+        properties_ = std::move(properties);
+    }
 
     // Adds "properties" when there is at least one.
     TQTMJson serializeToDictionary() const override;

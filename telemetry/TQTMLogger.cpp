@@ -36,13 +36,20 @@ std::shared_ptr<const TQTMLogHandler> currentHandler()
 const char* levelName(TQTMLogLevel level)
 {
     switch (level) {
-    case TQTMLogLevelVerbose: return "VERBOSE";
-    case TQTMLogLevelDebug: return "DEBUG";
-    case TQTMLogLevelInfo: return "INFO";
-    case TQTMLogLevelWarning: return "WARNING";
-    case TQTMLogLevelError: return "ERROR";
-    case TQTMLogLevelAssert: return "ASSERT";
-    default: return nullptr;
+    case TQTMLogLevelVerbose:
+        return "VERBOSE";
+    case TQTMLogLevelDebug:
+        return "DEBUG";
+    case TQTMLogLevelInfo:
+        return "INFO";
+    case TQTMLogLevelWarning:
+        return "WARNING";
+    case TQTMLogLevelError:
+        return "ERROR";
+    case TQTMLogLevelAssert:
+        return "ASSERT";
+    default:
+        return nullptr;
     }
 }
 

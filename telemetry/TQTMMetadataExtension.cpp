@@ -27,7 +27,8 @@ void TQTMMetadataExtension::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 void TQTMMetadataExtension::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
     metadata_.reset();
-    if (const std::optional<std::string> text = coder.decodeString(sonvale::KeyedArchiver::kRootKey)) {
+    if (const std::optional<std::string> text =
+            coder.decodeString(sonvale::KeyedArchiver::kRootKey)) {
         TQTMJson parsed = TQTMJson::parse(*text, nullptr, false);
         if (!parsed.is_discarded())
             metadata_ = std::move(parsed);

@@ -21,7 +21,10 @@ public:
     std::vector<std::string> keys() const;
 
     // Equal values and the same key order.
-    bool isEqualToDictionary(const TQTMOrderedDictionary& other) const { return values_ == other.values_; }
+    bool isEqualToDictionary(const TQTMOrderedDictionary& other) const
+    {
+        return values_ == other.values_;
+    }
     // The dictionary as a JSON object with members in insertion order.
     const TQTMJson& json() const { return values_; }
 

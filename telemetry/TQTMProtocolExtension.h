@@ -11,7 +11,10 @@ public:
     static constexpr std::string_view kArchiveClassName = "TQTMProtocolExtension";
 
     const std::optional<std::vector<std::string>>& ticketKeys() const { return ticketKeys_; }
-    void setTicketKeys(std::optional<std::vector<std::string>> value) { ticketKeys_ = std::move(value); }
+    void setTicketKeys(std::optional<std::vector<std::string>> value)
+    {
+        ticketKeys_ = std::move(value);
+    }
     const std::optional<std::string>& devMake() const { return devMake_; }
     void setDevMake(std::optional<std::string> value) { devMake_ = std::move(value); }
     const std::optional<std::string>& devModel() const { return devModel_; }

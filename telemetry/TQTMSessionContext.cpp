@@ -49,9 +49,10 @@ void TQTMSessionContext::setSessionId(std::optional<std::string> sessionId)
     currentSessionInfo_->setTimestamp(clock_.now());
     history_.append(currentSessionInfo_);
     history_.store();
-    TQTMLogVerbose(kTQTMCoreLogTag, "Stored new session with id:" + sessionId.value_or("(null)") +
-                                        " and timestamp: " +
-                                        TQTMUtility::dateToISO8601(*currentSessionInfo_->timestamp()) + ".");
+    TQTMLogVerbose(kTQTMCoreLogTag,
+                   "Stored new session with id:" + sessionId.value_or("(null)") +
+                       " and timestamp: " +
+                       TQTMUtility::dateToISO8601(*currentSessionInfo_->timestamp()) + ".");
 }
 
 std::optional<std::string> TQTMSessionContext::sessionIdAt(sonvale::TimePoint date) const

@@ -20,7 +20,8 @@ public:
     static constexpr size_t kMaxHistoryEntries = 50;
 
     // The clock must outlive the context.
-    TQTMSessionContext(std::shared_ptr<TQTMTelemetryUserDefaults> defaults, const sonvale::Clock& clock);
+    TQTMSessionContext(std::shared_ptr<TQTMTelemetryUserDefaults> defaults,
+                       const sonvale::Clock& clock);
 
     // The process-wide context over the shared defaults and the system clock, made on first use.
     static std::shared_ptr<TQTMSessionContext> sharedInstance();

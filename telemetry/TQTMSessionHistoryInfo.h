@@ -10,10 +10,10 @@ public:
     static constexpr std::string_view kArchiveClassName = "TQTMSessionHistoryInfo";
 
     TQTMSessionHistoryInfo() = default;
-    TQTMSessionHistoryInfo(std::optional<sonvale::TimePoint> timestamp, std::optional<std::string> sessionId)
+    TQTMSessionHistoryInfo(std::optional<sonvale::TimePoint> timestamp,
+                           std::optional<std::string> sessionId)
         : TQTMHistoryInfo(timestamp), sessionId_(std::move(sessionId))
-    {
-    }
+    {}
 
     const std::optional<std::string>& sessionId() const { return sessionId_; }
     void setSessionId(std::optional<std::string> value) { sessionId_ = std::move(value); }

@@ -11,7 +11,10 @@ public:
     TQTMStartServiceLog();
 
     const std::optional<std::vector<std::string>>& services() const { return services_; }
-    void setServices(std::optional<std::vector<std::string>> services) { services_ = std::move(services); }
+    void setServices(std::optional<std::vector<std::string>> services)
+    {
+        services_ = std::move(services);
+    }
     bool isOneCollectorEnabled() const { return isOneCollectorEnabled_; }
     void setIsOneCollectorEnabled(bool enabled) { isOneCollectorEnabled_ = enabled; }
 

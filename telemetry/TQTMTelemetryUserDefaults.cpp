@@ -16,8 +16,7 @@ std::shared_ptr<TQTMTelemetryUserDefaults> sharedInstance;
 
 TQTMTelemetryUserDefaults::TQTMTelemetryUserDefaults(std::shared_ptr<sonvale::UserDefaults> store)
     : store_(std::move(store))
-{
-}
+{}
 
 std::shared_ptr<TQTMTelemetryUserDefaults> TQTMTelemetryUserDefaults::shared()
 {

@@ -62,9 +62,9 @@ void TQTMUserIdContext::setUserId(std::optional<std::string> userId)
         history_.removeLast();
         history_.append(currentUserIdInfo_);
         history_.store();
-        TQTMLogVerbose(kTQTMCoreLogTag, "Stored new userId:" + userId.value_or("(null)") +
-                                            " and timestamp: " +
-                                            TQTMUtility::dateToISO8601(*currentUserIdInfo_->timestamp()) + ".");
+        TQTMLogVerbose(kTQTMCoreLogTag,
+                       "Stored new userId:" + userId.value_or("(null)") + " and timestamp: " +
+                           TQTMUtility::dateToISO8601(*currentUserIdInfo_->timestamp()) + ".");
         for (const auto& weak : delegates_)
             if (auto delegate = weak.lock())
                 delegates.push_back(std::move(delegate));
@@ -112,8 +112,8 @@ bool TQTMUserIdContext::isUserIdValidForOneCollector(const std::optional<std::st
         return true;
     const std::string prefix = userId->substr(0, separator);
     if (prefix != kUserIdPrefix) {
-        TQTMLogError(kTQTMCoreLogTag, std::string("userId prefix must be '") + kUserIdPrefix + "', '" +
-                                          prefix + "' is not supported.");
+        TQTMLogError(kTQTMCoreLogTag, std::string("userId prefix must be '") + kUserIdPrefix +
+                                          "', '" + prefix + "' is not supported.");
         return false;
     }
     if (separator + 1 == userId->size()) {
@@ -123,7 +123,8 @@ bool TQTMUserIdContext::isUserIdValidForOneCollector(const std::optional<std::st
     return true;
 }
 
-std::optional<std::string> TQTMUserIdContext::prefixedUserIdFromUserId(const std::optional<std::string>& userId)
+std::optional<std::string>
+TQTMUserIdContext::prefixedUserIdFromUserId(const std::optional<std::string>& userId)
 {
     if (!userId || userId->find(kPrefixSeparator) != std::string::npos)
         return userId;

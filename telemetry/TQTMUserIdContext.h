@@ -21,7 +21,8 @@ public:
     static constexpr size_t kMaxHistoryEntries = 50;
 
     // The clock must outlive the context.
-    TQTMUserIdContext(std::shared_ptr<TQTMTelemetryUserDefaults> defaults, const sonvale::Clock& clock);
+    TQTMUserIdContext(std::shared_ptr<TQTMTelemetryUserDefaults> defaults,
+                      const sonvale::Clock& clock);
 
     static std::shared_ptr<TQTMUserIdContext> sharedInstance();
     static void resetSharedInstance();
@@ -37,7 +38,8 @@ public:
     // Not empty; an optional prefix before the first ":" must be "c" and be followed by text.
     static bool isUserIdValidForOneCollector(const std::optional<std::string>& userId);
     // "c:" in front of a user id without ":"; others unchanged.
-    static std::optional<std::string> prefixedUserIdFromUserId(const std::optional<std::string>& userId);
+    static std::optional<std::string>
+    prefixedUserIdFromUserId(const std::optional<std::string>& userId);
 
     // Delegates are held weakly.
     void addDelegate(const std::shared_ptr<TQTMUserIdContextDelegate>& delegate);

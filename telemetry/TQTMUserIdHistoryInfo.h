@@ -10,10 +10,10 @@ public:
     static constexpr std::string_view kArchiveClassName = "TQTMUserIdHistoryInfo";
 
     TQTMUserIdHistoryInfo() = default;
-    TQTMUserIdHistoryInfo(std::optional<sonvale::TimePoint> timestamp, std::optional<std::string> userId)
+    TQTMUserIdHistoryInfo(std::optional<sonvale::TimePoint> timestamp,
+                          std::optional<std::string> userId)
         : TQTMHistoryInfo(timestamp), userId_(std::move(userId))
-    {
-    }
+    {}
 
     const std::optional<std::string>& userId() const { return userId_; }
     void setUserId(std::optional<std::string> value) { userId_ = std::move(value); }

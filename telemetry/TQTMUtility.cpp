@@ -63,7 +63,8 @@ std::string TQTMUtility::dateToISO8601(sonvale::TimePoint date)
     std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ",
                   static_cast<int>(calendarDay.year()), static_cast<unsigned>(calendarDay.month()),
                   static_cast<unsigned>(calendarDay.day()), static_cast<int>(time.hours().count()),
-                  static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()),
+                  static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()),
                   static_cast<int>(time.subseconds().count()));
     return text;
 }
@@ -78,7 +79,8 @@ std::optional<sonvale::TimePoint> TQTMUtility::dateFromISO8601(std::string_view 
     const int y = digitsAt(text, 0, 4), mo = digitsAt(text, 5, 2), d = digitsAt(text, 8, 2);
     const int h = digitsAt(text, 11, 2), mi = digitsAt(text, 14, 2), s = digitsAt(text, 17, 2);
     const int ms = digitsAt(text, 20, 3);
-    const year_month_day day{year(y), month(static_cast<unsigned>(mo)), std::chrono::day(static_cast<unsigned>(d))};
+    const year_month_day day{year(y), month(static_cast<unsigned>(mo)),
+                             std::chrono::day(static_cast<unsigned>(d))};
     if (y < 0 || mo < 0 || d < 0 || ms < 0 || !day.ok() || h < 0 || h > 23 || mi < 0 || mi > 59 ||
         s < 0 || s > 59)
         return std::nullopt;

@@ -46,9 +46,11 @@ public:
     static std::optional<TQTMData> loadDataForPathComponent(const std::string& component);
     static std::optional<std::vector<std::filesystem::path>>
     contentsOfDirectory(const std::string& component);
-    static bool createFileAtPathContents(const std::filesystem::path& path, const TQTMData& contents);
+    static bool createFileAtPathContents(const std::filesystem::path& path,
+                                         const TQTMData& contents);
     static bool fileExistsForPathComponent(const std::string& component);
-    static std::optional<std::filesystem::path> fullURLForPathComponent(const std::string& component);
+    static std::optional<std::filesystem::path>
+    fullURLForPathComponent(const std::string& component);
     static bool createDirectoryAtURL(const std::filesystem::path& url);
 
     // Keyed archives of model objects (one root object, or an array of them). Reading accepts only
@@ -94,10 +96,8 @@ public:
     // Lowercase hex SHA-256 of ASCII text (up to a NUL); nothing for other text.
     static std::optional<std::string> sha256(std::string_view text);
     // Replaces every case-insensitive match of the pattern ("$1" refers to a group).
-    static std::optional<std::string>
-    obfuscateStringSearchingForPatternToReplaceWithTemplate(const std::string& text,
-                                                            const std::string& pattern,
-                                                            const std::string& replacement);
+    static std::optional<std::string> obfuscateStringSearchingForPatternToReplaceWithTemplate(
+        const std::string& text, const std::string& pattern, const std::string& replacement);
 
     // JSON text of a model dictionary; invalid UTF-8 is written as replacement characters.
     static std::string jsonText(const TQTMJson& value, bool prettyPrint);

@@ -14,12 +14,14 @@ std::optional<TQTMData> TQTMUtility::archiveKeyedData(const sonvale::KeyedArchiv
 bool TQTMUtility::unarchivingSucceeded(const sonvale::KeyedUnarchiver& unarchiver, bool gotResult)
 {
     if (unarchiver.failed()) {
-        TQTMLogError(kTQTMCoreLogTag, "Unarchiving NSData failed with error: " + unarchiver.error());
+        TQTMLogError(kTQTMCoreLogTag,
+                     "Unarchiving NSData failed with error: " + unarchiver.error());
         return false;
     }
     if (!gotResult) {
-        TQTMLogError(kTQTMCoreLogTag,
-                     std::string("Unarchiving NSData failed with error: The archive holds no root object."));
+        TQTMLogError(
+            kTQTMCoreLogTag,
+            std::string("Unarchiving NSData failed with error: The archive holds no root object."));
         return false;
     }
     return true;

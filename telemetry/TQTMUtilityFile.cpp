@@ -29,7 +29,8 @@ std::filesystem::path TQTMUtility::telemetryDirectoryURL()
     return sonvale::sonvaleTelemetryDir();
 }
 
-std::optional<std::filesystem::path> TQTMUtility::fullURLForPathComponent(const std::string& component)
+std::optional<std::filesystem::path>
+TQTMUtility::fullURLForPathComponent(const std::string& component)
 {
     // A component names something inside the telemetry folder; one that would leave it (an
     // absolute path or "..") is refused.
@@ -37,7 +38,8 @@ std::optional<std::filesystem::path> TQTMUtility::fullURLForPathComponent(const 
         return std::nullopt;
     const std::filesystem::path relative = std::filesystem::path(component).lexically_normal();
     if (relative.is_absolute() || relative.empty() || *relative.begin() == "..") {
-        TQTMLogError(kTQTMCoreLogTag, "Refusing path component outside the telemetry folder: " + component);
+        TQTMLogError(kTQTMCoreLogTag,
+                     "Refusing path component outside the telemetry folder: " + component);
         return std::nullopt;
     }
     return telemetryDirectoryURL() / relative;
@@ -78,7 +80,8 @@ TQTMUtility::createFileAtPathComponentWithDataAtomicallyForceOverwrite(const std
         written = sonvale::writeFileAtomically(*url, asText(data)).isOk();
     } else {
         std::ofstream out(*url, std::ios::binary | std::ios::trunc);
-        written = static_cast<bool>(out.write(asText(data).data(), static_cast<std::streamsize>(data.size())));
+        written = static_cast<bool>(
+            out.write(asText(data).data(), static_cast<std::streamsize>(data.size())));
         out.close();
         written = written && !out.fail();
     }
@@ -110,7 +113,8 @@ bool TQTMUtility::deleteFileAtURL(const std::filesystem::path& url)
     return removed;
 }
 
-std::optional<std::filesystem::path> TQTMUtility::createDirectoryForPathComponent(const std::string& component)
+std::optional<std::filesystem::path>
+TQTMUtility::createDirectoryForPathComponent(const std::string& component)
 {
     std::lock_guard lock(fileLock());
     const auto url = fullURLForPathComponent(component);
@@ -131,7 +135,8 @@ std::optional<TQTMData> TQTMUtility::loadDataForPathComponent(const std::string&
     return TQTMData(content->begin(), content->end());
 }
 
-std::optional<std::vector<std::filesystem::path>> TQTMUtility::contentsOfDirectory(const std::string& component)
+std::optional<std::vector<std::filesystem::path>>
+TQTMUtility::contentsOfDirectory(const std::string& component)
 {
     std::lock_guard lock(fileLock());
     const auto url = fullURLForPathComponent(component);
@@ -139,17 +144,19 @@ std::optional<std::vector<std::filesystem::path>> TQTMUtility::contentsOfDirecto
         return std::nullopt;
     std::error_code error;
     std::vector<std::filesystem::path> entries;
-    for (std::filesystem::directory_iterator it(*url, error), end; !error && it != end; it.increment(error))
+    for (std::filesystem::directory_iterator it(*url, error), end; !error && it != end;
+         it.increment(error))
         entries.push_back(it->path());
     if (error) {
-        TQTMLogDebug(kTQTMCoreLogTag, "Couldn't get files in the directory \"" + component + "\": " +
-                                          error.message());
+        TQTMLogDebug(kTQTMCoreLogTag, "Couldn't get files in the directory \"" + component +
+                                          "\": " + error.message());
         return std::nullopt;
     }
     return entries;
 }
 
-bool TQTMUtility::createFileAtPathContents(const std::filesystem::path& path, const TQTMData& contents)
+bool TQTMUtility::createFileAtPathContents(const std::filesystem::path& path,
+                                           const TQTMData& contents)
 {
     return sonvale::writeFileAtomically(path, asText(contents)).isOk();
 }

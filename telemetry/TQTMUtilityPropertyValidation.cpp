@@ -12,8 +12,8 @@ constexpr size_t kMaxPropertyValueLength = 125;
 } // namespace
 
 std::map<std::string, std::string>
-TQTMUtility::validatePropertiesForLogNameType(const TQTMJson& properties, const std::string& logName,
-                                              const std::string& type)
+TQTMUtility::validatePropertiesForLogNameType(const TQTMJson& properties,
+                                              const std::string& logName, const std::string& type)
 {
     std::map<std::string, std::string> accepted;
     if (!properties.is_object())
@@ -31,7 +31,8 @@ TQTMUtility::validatePropertiesForLogNameType(const TQTMJson& properties, const 
         std::string key = it.key();
         if (key.empty()) {
             TQTMLogWarning(kTQTMCoreLogTag,
-                           subject + "a property key cannot be null or empty. Property will be skipped.");
+                           subject +
+                               "a property key cannot be null or empty. Property will be skipped.");
             continue;
         }
         if (sonvale::utf16Length(key) > kMaxPropertyKeyLength) {

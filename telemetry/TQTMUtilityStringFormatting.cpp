@@ -51,7 +51,8 @@ std::optional<std::string> TQTMUtility::appSecretFrom(std::string_view secretTex
             continue;
         if (platformKeyed && !contains(part, kPlatformSecretKey))
             continue;
-        std::string candidate = removingEvery(part, platformKeyed ? kPlatformSecretKey : kAppSecretKey);
+        std::string candidate =
+            removingEvery(part, platformKeyed ? kPlatformSecretKey : kAppSecretKey);
         if (!candidate.empty())
             return candidate;
     }
@@ -113,17 +114,15 @@ std::optional<std::string> TQTMUtility::sha256(std::string_view text)
     return hex;
 }
 
-std::optional<std::string>
-TQTMUtility::obfuscateStringSearchingForPatternToReplaceWithTemplate(const std::string& text,
-                                                                     const std::string& pattern,
-                                                                     const std::string& replacement)
+std::optional<std::string> TQTMUtility::obfuscateStringSearchingForPatternToReplaceWithTemplate(
+    const std::string& text, const std::string& pattern, const std::string& replacement)
 {
     try {
         const std::regex expression(pattern, std::regex::ECMAScript | std::regex::icase);
         return std::regex_replace(text, expression, replacement);
     } catch (const std::regex_error& error) {
-        TQTMLogError(kTQTMCoreLogTag, "Couldn't create regular expression with pattern\"" + pattern +
-                                          "\": " + error.what());
+        TQTMLogError(kTQTMCoreLogTag, "Couldn't create regular expression with pattern\"" +
+                                          pattern + "\": " + error.what());
         return std::nullopt;
     }
 }

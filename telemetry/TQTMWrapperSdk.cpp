@@ -9,9 +9,12 @@ TQTMWrapperSdk::TQTMWrapperSdk(std::optional<std::string> wrapperSdkVersion,
                                std::optional<std::string> liveUpdateReleaseLabel,
                                std::optional<std::string> liveUpdateDeploymentKey,
                                std::optional<std::string> liveUpdatePackageHash)
-    : wrapperSdkVersion_(std::move(wrapperSdkVersion)), wrapperSdkName_(std::move(wrapperSdkName)), wrapperRuntimeVersion_(std::move(wrapperRuntimeVersion)), liveUpdateReleaseLabel_(std::move(liveUpdateReleaseLabel)), liveUpdateDeploymentKey_(std::move(liveUpdateDeploymentKey)), liveUpdatePackageHash_(std::move(liveUpdatePackageHash))
-{
-}
+    : wrapperSdkVersion_(std::move(wrapperSdkVersion)), wrapperSdkName_(std::move(wrapperSdkName)),
+      wrapperRuntimeVersion_(std::move(wrapperRuntimeVersion)),
+      liveUpdateReleaseLabel_(std::move(liveUpdateReleaseLabel)),
+      liveUpdateDeploymentKey_(std::move(liveUpdateDeploymentKey)),
+      liveUpdatePackageHash_(std::move(liveUpdatePackageHash))
+{}
 
 TQTMJson TQTMWrapperSdk::serializeToDictionary() const
 {

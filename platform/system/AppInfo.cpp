@@ -4,16 +4,14 @@ namespace sonvale {
 
 AppInfo::AppInfo(std::string bundleIdentifier, nlohmann::json infoDictionary)
     : bundleIdentifier_(std::move(bundleIdentifier)), infoDictionary_(std::move(infoDictionary))
-{
-}
+{}
 
 const AppInfo& AppInfo::main()
 {
-    static const AppInfo info(SONVALE_BUNDLE_IDENTIFIER,
-                              {{kShortVersionKey, SONVALE_VERSION},
-                               {kVersionKey, SONVALE_BUILD_NUMBER},
-                               {"CFBundleName", "Sonvale"},
-                               {"CFBundleDevelopmentRegion", "en"}});
+    static const AppInfo info(SONVALE_BUNDLE_IDENTIFIER, {{kShortVersionKey, SONVALE_VERSION},
+                                                          {kVersionKey, SONVALE_BUILD_NUMBER},
+                                                          {"CFBundleName", "Sonvale"},
+                                                          {"CFBundleDevelopmentRegion", "en"}});
     return info;
 }
 

@@ -2,7 +2,8 @@
 
 namespace sonvale {
 
-FakeClock::FakeClock(TimePoint start) : now_(start) {}
+FakeClock::FakeClock(TimePoint start) : now_(start)
+{}
 
 TimePoint FakeClock::now() const
 {
@@ -13,7 +14,8 @@ TimePoint FakeClock::now() const
 Clock::TimerId FakeClock::callAfter(std::chrono::nanoseconds delay, std::function<void()> callback)
 {
     std::lock_guard lock(mutex_);
-    return timers_.add(now_ + std::chrono::duration_cast<TimePoint::duration>(delay), std::move(callback));
+    return timers_.add(now_ + std::chrono::duration_cast<TimePoint::duration>(delay),
+                       std::move(callback));
 }
 
 bool FakeClock::cancelTimer(TimerId id)

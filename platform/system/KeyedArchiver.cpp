@@ -28,7 +28,8 @@ void KeyedArchiver::encodeDate(const std::string& key, const std::optional<TimeP
     // Nanoseconds since 1970, so a date reads back exactly equal.
     if (value)
         values_[key] = static_cast<int64_t>(
-            std::chrono::duration_cast<std::chrono::nanoseconds>(value->time_since_epoch()).count());
+            std::chrono::duration_cast<std::chrono::nanoseconds>(value->time_since_epoch())
+                .count());
 }
 
 void KeyedArchiver::encodeUuid(const std::string& key, const std::optional<Uuid>& value)

@@ -14,8 +14,7 @@ KeyedUnarchiver::KeyedUnarchiver(const std::vector<uint8_t>& data,
 KeyedUnarchiver::KeyedUnarchiver(const nlohmann::json& values, const KeyedArchiveRegistry& registry,
                                  std::string& error)
     : values_(values), registry_(registry), error_(error)
-{
-}
+{}
 
 void KeyedUnarchiver::fail(std::string message)
 {

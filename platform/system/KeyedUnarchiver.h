@@ -45,7 +45,8 @@ public:
         return checkedCast<T>(decodeObject(key), key);
     }
     template <class T>
-    std::optional<std::vector<std::shared_ptr<T>>> decodeArrayOfObjectsOfClass(const std::string& key)
+    std::optional<std::vector<std::shared_ptr<T>>>
+    decodeArrayOfObjectsOfClass(const std::string& key)
     {
         std::optional<std::vector<std::shared_ptr<KeyedArchivable>>> objects = decodeObjects(key);
         if (!objects)
@@ -75,10 +76,12 @@ private:
     }
 
     // The value under the key when it has the expected kind; fails the archive for another kind.
-    const nlohmann::json* valueOfKind(const std::string& key, bool (nlohmann::json::*isKind)() const
-                                                                  noexcept);
-    std::shared_ptr<KeyedArchivable> objectFrom(const nlohmann::json& value, const std::string& key);
-    std::optional<std::vector<std::shared_ptr<KeyedArchivable>>> decodeObjects(const std::string& key);
+    const nlohmann::json* valueOfKind(const std::string& key,
+                                      bool (nlohmann::json::*isKind)() const noexcept);
+    std::shared_ptr<KeyedArchivable> objectFrom(const nlohmann::json& value,
+                                                const std::string& key);
+    std::optional<std::vector<std::shared_ptr<KeyedArchivable>>>
+    decodeObjects(const std::string& key);
     void fail(std::string message);
 
     nlohmann::json root_;

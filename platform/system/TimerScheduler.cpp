@@ -2,7 +2,8 @@
 
 namespace sonvale {
 
-TimerScheduler::TimerScheduler() : worker_([this] { run(); }) {}
+TimerScheduler::TimerScheduler() : worker_([this] { run(); })
+{}
 
 TimerScheduler::~TimerScheduler()
 {
@@ -18,7 +19,8 @@ Clock::TimerId TimerScheduler::callAfter(std::chrono::nanoseconds delay,
                                          std::function<void()> callback)
 {
     std::lock_guard lock(mutex_);
-    const Clock::TimerId id = timers_.add(std::chrono::steady_clock::now() + delay, std::move(callback));
+    const Clock::TimerId id =
+        timers_.add(std::chrono::steady_clock::now() + delay, std::move(callback));
     wake_.notify_one();
     return id;
 }

@@ -37,7 +37,8 @@ nlohmann::json toFileForm(const nlohmann::json& value)
     return transformTree(value, [](const nlohmann::json& v) -> std::optional<nlohmann::json> {
         if (!v.is_binary())
             return std::nullopt;
-        return nlohmann::json{{kDataTag, base64Encode(v.get_binary().data(), v.get_binary().size())}};
+        return nlohmann::json{
+            {kDataTag, base64Encode(v.get_binary().data(), v.get_binary().size())}};
     });
 }
 
@@ -95,8 +96,7 @@ private:
 
 UserDefaults::UserDefaults(std::filesystem::path file)
     : path_(std::move(file)), values_(loadFile(path_))
-{
-}
+{}
 
 std::filesystem::path UserDefaults::standardPath()
 {

@@ -54,7 +54,8 @@ std::optional<Uuid> Uuid::fromString(std::string_view text)
         const int value = hexValue(text[i]);
         if (value < 0)
             return std::nullopt;
-        bytes[nibble / 2] = static_cast<uint8_t>(bytes[nibble / 2] | (value << (nibble % 2 ? 0 : 4)));
+        bytes[nibble / 2] =
+            static_cast<uint8_t>(bytes[nibble / 2] | (value << (nibble % 2 ? 0 : 4)));
         ++nibble;
     }
     return Uuid(bytes);

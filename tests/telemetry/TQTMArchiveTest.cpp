@@ -74,18 +74,37 @@ std::vector<std::shared_ptr<TQTMSerializableObject>> everyModelObject()
         test::fixedStartServiceLog(),
         wrapped,
         std::make_shared<TQTMWrapperSdk>("1.0", "wrapper", "runtime", "label", "key", "hash"),
-        made<TQTMStringTypedProperty>([](auto& p) { p.setName("s"); p.setValue("text"); }),
-        made<TQTMLongTypedProperty>([](auto& p) { p.setName("l"); p.setValue(-(int64_t{1} << 50)); }),
-        made<TQTMDoubleTypedProperty>([](auto& p) { p.setName("d"); p.setValue(2.5); }),
-        made<TQTMBooleanTypedProperty>([](auto& p) { p.setName("b"); p.setValue(true); }),
-        made<TQTMDateTimeTypedProperty>([](auto& p) { p.setName("t"); p.setValue(test::fixedTimestamp()); }),
-        made<TQTMTypedProperty>([](auto& p) { p.setType("custom"); p.setName("n"); }),
+        made<TQTMStringTypedProperty>([](auto& p) {
+            p.setName("s");
+            p.setValue("text");
+        }),
+        made<TQTMLongTypedProperty>([](auto& p) {
+            p.setName("l");
+            p.setValue(-(int64_t{1} << 50));
+        }),
+        made<TQTMDoubleTypedProperty>([](auto& p) {
+            p.setName("d");
+            p.setValue(2.5);
+        }),
+        made<TQTMBooleanTypedProperty>([](auto& p) {
+            p.setName("b");
+            p.setValue(true);
+        }),
+        made<TQTMDateTimeTypedProperty>([](auto& p) {
+            p.setName("t");
+            p.setValue(test::fixedTimestamp());
+        }),
+        made<TQTMTypedProperty>([](auto& p) {
+            p.setType("custom");
+            p.setName("n");
+        }),
         test::completeCommonSchemaLog(),
     };
     const auto ext = test::completeCommonSchemaLog()->ext();
     objects.push_back(ext);
-    objects.insert(objects.end(), {ext->metadataExt(), ext->protocolExt(), ext->userExt(), ext->deviceExt(),
-                                   ext->osExt(), ext->appExt(), ext->netExt(), ext->sdkExt(), ext->locExt()});
+    objects.insert(objects.end(),
+                   {ext->metadataExt(), ext->protocolExt(), ext->userExt(), ext->deviceExt(),
+                    ext->osExt(), ext->appExt(), ext->netExt(), ext->sdkExt(), ext->locExt()});
     objects.push_back(test::completeCommonSchemaLog()->data());
     return objects;
 }
@@ -99,7 +118,9 @@ public:
 // An object archived under the class name an earlier version used.
 class UnderOldName final : public KeyedArchivable {
 public:
-    UnderOldName(const KeyedArchivable& object, std::string_view oldName) : object_(object), oldName_(oldName) {}
+    UnderOldName(const KeyedArchivable& object, std::string_view oldName)
+        : object_(object), oldName_(oldName)
+    {}
     std::string_view archiveClassName() const override { return oldName_; }
     void encodeWithCoder(KeyedArchiver& coder) const override { object_.encodeWithCoder(coder); }
     void initWithCoder(KeyedUnarchiver&) override {}
@@ -116,7 +137,8 @@ TEST_F(TQTMArchiveTest, EveryModelClassReadsBackEqual)
     for (const auto& object : everyModelObject()) {
         const std::string name(object->archiveClassName());
         const auto back = roundTrip<TQTMSerializableObject>(*object);
-        ASSERT_TRUE(back) << name << ": " << (logs.messages().empty() ? "" : logs.messages().back());
+        ASSERT_TRUE(back) << name << ": "
+                          << (logs.messages().empty() ? "" : logs.messages().back());
         EXPECT_EQ(back->archiveClassName(), name);
         EXPECT_TRUE(back->isEqual(*object)) << name;
         EXPECT_TRUE(object->isEqual(*back)) << name;
@@ -144,14 +166,17 @@ TEST_F(TQTMArchiveTest, HistoryEntriesKeepTheirFields)
         std::make_shared<TQTMUserIdHistoryInfo>(test::fixedTimestamp(), std::nullopt),
         std::make_shared<TQTMDeviceHistoryInfo>(test::fixedTimestamp(), test::fixedDevice()),
     };
-    const auto back = TQTMUtility::unarchiveKeyedArray<TQTMHistoryInfo>(TQTMUtility::archiveKeyedArray(history));
+    const auto back =
+        TQTMUtility::unarchiveKeyedArray<TQTMHistoryInfo>(TQTMUtility::archiveKeyedArray(history));
     ASSERT_TRUE(back);
     ASSERT_EQ(back->size(), 3u);
     for (const auto& entry : *back)
         EXPECT_EQ(entry->timestamp(), test::fixedTimestamp());
     EXPECT_EQ(std::dynamic_pointer_cast<TQTMSessionHistoryInfo>((*back)[0])->sessionId(), "S1");
     EXPECT_EQ(std::dynamic_pointer_cast<TQTMUserIdHistoryInfo>((*back)[1])->userId(), std::nullopt);
-    EXPECT_TRUE(std::dynamic_pointer_cast<TQTMDeviceHistoryInfo>((*back)[2])->device()->isEqual(*test::fixedDevice()));
+    EXPECT_TRUE(std::dynamic_pointer_cast<TQTMDeviceHistoryInfo>((*back)[2])
+                    ->device()
+                    ->isEqual(*test::fixedDevice()));
 }
 
 TEST_F(TQTMArchiveTest, AnUnregisteredClassReadsAsNothingWithTheErrorLine)
@@ -159,8 +184,9 @@ TEST_F(TQTMArchiveTest, AnUnregisteredClassReadsAsNothingWithTheErrorLine)
     TQTMUnknownLog unknown;
     unknown.setType("x");
     EXPECT_FALSE(roundTrip<TQTMAbstractLog>(unknown));
-    EXPECT_EQ(logs.messages(), std::vector<std::string>{"Unarchiving NSData failed with error: The class "
-                                                        "\"TQTMUnknownLog\" for key \"root\" is not allowed."});
+    EXPECT_EQ(logs.messages(),
+              std::vector<std::string>{"Unarchiving NSData failed with error: The class "
+                                       "\"TQTMUnknownLog\" for key \"root\" is not allowed."});
     const auto entries = logs.entries();
     EXPECT_EQ(entries[0].level, TQTMLogLevelError);
     EXPECT_EQ(entries[0].tag, "Telemetry");
@@ -197,7 +223,8 @@ TEST_F(TQTMArchiveTest, TextThatIsNotUtf8SurvivesTheArchive)
     TQTMLogWithProperties log;
     log.setType("handledError");
     log.setProperties(TQTMLogWithProperties::Properties{{"file", "caf\xe9.mp3"}});
-    const auto back = TQTMUtility::unarchiveKeyedData<TQTMLogWithProperties>(TQTMUtility::archiveKeyedData(&log));
+    const auto back =
+        TQTMUtility::unarchiveKeyedData<TQTMLogWithProperties>(TQTMUtility::archiveKeyedData(&log));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->properties(), log.properties());
 }

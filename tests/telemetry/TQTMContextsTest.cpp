@@ -40,7 +40,8 @@ protected:
 
 class RecordingDelegate final : public TQTMUserIdContextDelegate {
 public:
-    void userIdContextDidUpdateUserId(TQTMUserIdContext&, const std::optional<std::string>& userId) override
+    void userIdContextDidUpdateUserId(TQTMUserIdContext&,
+                                      const std::optional<std::string>& userId) override
     {
         seen.push_back(userId);
     }
@@ -59,10 +60,10 @@ TEST_F(TQTMContextsTest, ACrashTimeFindsTheSessionOfThePreviousLaunch)
     auto launchB = sessionLaunchAt(minutes(70));
     EXPECT_FALSE(launchB->sessionId()); // the new launch has none yet
     const std::pair<minutes, std::optional<std::string>> cases[] = {
-        {minutes(65), "S1"},          // the crash time of launch A
-        {minutes(60), std::nullopt},  // equal to the entry's time: not that entry
+        {minutes(65), "S1"},         // the crash time of launch A
+        {minutes(60), std::nullopt}, // equal to the entry's time: not that entry
         {minutes(59), std::nullopt},
-        {minutes(71), std::nullopt},  // launch B's own entry, no session yet
+        {minutes(71), std::nullopt}, // launch B's own entry, no session yet
     };
     for (const auto& [time, expected] : cases)
         EXPECT_EQ(launchB->sessionIdAt(at(time)), expected) << time.count();
@@ -70,7 +71,8 @@ TEST_F(TQTMContextsTest, ACrashTimeFindsTheSessionOfThePreviousLaunch)
     clock.setNow(at(minutes(80)));
     launchB->setSessionId("S2");
     EXPECT_EQ(launchB->sessionIdAt(at(minutes(90))), "S2");
-    EXPECT_EQ(launchB->sessionIdAt(at(minutes(75))), "S1"); // B's entry moved to the time it was set
+    EXPECT_EQ(launchB->sessionIdAt(at(minutes(75))),
+              "S1"); // B's entry moved to the time it was set
 }
 
 TEST_F(TQTMContextsTest, ClearingTheSessionHistoryWithoutTheCurrentOneStoresNothing)
@@ -90,7 +92,7 @@ TEST_F(TQTMContextsTest, HistoriesStayBoundedOverManyLaunches)
 {
     for (int i = 0; i < 60; ++i) {
         sessionLaunchAt(minutes(i))->setSessionId("S" + std::to_string(i)); // stored when set
-        userLaunchAt(minutes(i));                                             // stored at once
+        userLaunchAt(minutes(i));                                           // stored at once
     }
     logs.clear();
     sessionLaunchAt(minutes(100));
@@ -168,7 +170,8 @@ TEST_F(TQTMContextsTest, UserIdRulesOfBothIngestionPaths)
     };
     for (const auto& [userId, valid, message] : cases) {
         logs.clear();
-        EXPECT_EQ(TQTMUserIdContext::isUserIdValidForOneCollector(userId), valid) << userId.value_or("nil");
+        EXPECT_EQ(TQTMUserIdContext::isUserIdValidForOneCollector(userId), valid)
+            << userId.value_or("nil");
         const auto messages = logs.messages();
         EXPECT_EQ(messages.empty() ? std::nullopt : std::optional(messages.back()), message);
     }

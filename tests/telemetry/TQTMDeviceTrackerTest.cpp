@@ -16,14 +16,16 @@ namespace {
 class TQTMDeviceTrackerTest : public test::TelemetryTest {
 protected:
     // A new launch: new objects over the same defaults file, `later` after the previous one.
-    std::unique_ptr<TQTMDeviceTracker> launch(const std::string& appVersion, nanoseconds later = hours(1))
+    std::unique_ptr<TQTMDeviceTracker> launch(const std::string& appVersion,
+                                              nanoseconds later = hours(1))
     {
         TQTMDeviceTracker::resetSharedInstance();
         clock.advance(later);
         TQTMDeviceTracker::Host host;
         host.clock = &clock;
-        host.appInfo = AppInfo("com.telquor.Sonvale", {{AppInfo::kShortVersionKey, appVersion},
-                                                      {AppInfo::kVersionKey, "build-" + appVersion}});
+        host.appInfo =
+            AppInfo("com.telquor.Sonvale", {{AppInfo::kShortVersionKey, appVersion},
+                                            {AppInfo::kVersionKey, "build-" + appVersion}});
         host.mainScreenSize = [] { return std::make_pair(1920, 1080); };
         return std::make_unique<TQTMDeviceTracker>(freshDefaults(), host);
     }
@@ -87,12 +89,12 @@ TEST_F(TQTMDeviceTrackerTest, DeviceForTimestampAnswersTheDeviceOfThatTime)
     const TimePoint startB = clock.now();
 
     const std::pair<std::optional<TimePoint>, const char*> cases[] = {
-        {startA - seconds(1), "A"},  // before every entry: the oldest
-        {startA, "A"},               // equal to an entry: that entry
+        {startA - seconds(1), "A"}, // before every entry: the oldest
+        {startA, "A"},              // equal to an entry: that entry
         {startA + minutes(30), "A"},
         {startB, "B"},
-        {startB + hours(5), "B"},    // after all: the newest
-        {std::nullopt, "B"},         // no date: the current device
+        {startB + hours(5), "B"}, // after all: the newest
+        {std::nullopt, "B"},      // no date: the current device
     };
     for (const auto& [date, version] : cases)
         EXPECT_EQ(tracker->deviceForTimestamp(date)->appVersion(), version);
@@ -108,8 +110,8 @@ TEST_F(TQTMDeviceTrackerTest, CountryCodeAddsAnEntryAndWrapperSdkReplacesTheNewe
     EXPECT_EQ(tracker->device()->carrierCountry(), "DE");
     EXPECT_EQ(storedVersions().size(), 2u);
 
-    tracker->setWrapperSdk(std::make_shared<TQTMWrapperSdk>("3.1", "wrapper", std::nullopt, std::nullopt,
-                                                            std::nullopt, std::nullopt));
+    tracker->setWrapperSdk(std::make_shared<TQTMWrapperSdk>(
+        "3.1", "wrapper", std::nullopt, std::nullopt, std::nullopt, std::nullopt));
     EXPECT_EQ(tracker->device()->wrapperSdkName(), "wrapper");
     EXPECT_EQ(storedVersions().size(), 2u);
     EXPECT_EQ(tracker->deviceForTimestamp(clock.now())->wrapperSdkName(), "wrapper");
@@ -151,9 +153,10 @@ TEST_F(TQTMDeviceTrackerTest, LocaleTextFromPosixLocaleNames)
         {"uz_UZ.UTF-8@cyrillic", "", "uz-Cyrl_UZ"},
         {"de", "fr_CH.UTF-8", "de_CH"}, // the country of the current locale fills in
         {"pt", "", "pt"},
-        {std::nullopt, "", "en_US"},     // the C locale
+        {std::nullopt, "", "en_US"}, // the C locale
         {std::nullopt, "nl_BE.UTF-8", "nl_BE"},
     };
     for (const auto& [preferred, current, expected] : cases)
-        EXPECT_EQ(TQTMDeviceTracker::locale(preferred, current), expected) << preferred.value_or("-") << " " << current;
+        EXPECT_EQ(TQTMDeviceTracker::locale(preferred, current), expected)
+            << preferred.value_or("-") << " " << current;
 }

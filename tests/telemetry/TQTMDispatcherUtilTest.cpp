@@ -25,7 +25,8 @@ TEST(TQTMDispatcherUtilTest, MainThreadWorkWaitsForTheMainThread)
 TEST(TQTMDispatcherUtilTest, WithoutAMainThreadTheStandInQueueRunsTheWork)
 {
     std::promise<std::thread::id> ranOn;
-    TQTMDispatcherUtil::performBlockOnMainThread([&] { ranOn.set_value(std::this_thread::get_id()); });
+    TQTMDispatcherUtil::performBlockOnMainThread(
+        [&] { ranOn.set_value(std::this_thread::get_id()); });
     EXPECT_NE(ranOn.get_future().get(), std::this_thread::get_id());
 }
 

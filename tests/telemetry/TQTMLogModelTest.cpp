@@ -44,8 +44,8 @@ std::shared_ptr<CountingLog> validLog()
 
 TEST_F(TQTMLogModelTest, StartServiceLogMatchesItsGoldenJson)
 {
-    const auto golden =
-        readWholeFile(std::filesystem::path(SONVALE_TELEMETRY_TEST_DATA) / "start-service-log.json");
+    const auto golden = readWholeFile(std::filesystem::path(SONVALE_TELEMETRY_TEST_DATA) /
+                                      "start-service-log.json");
     ASSERT_TRUE(golden);
     const auto text = test::fixedStartServiceLog()->serializeLogWithPrettyPrinting(true);
     ASSERT_TRUE(text);
@@ -67,7 +67,8 @@ TEST_F(TQTMLogModelTest, AbsentFieldsLeaveNoMemberAndSlashesAreNotEscaped)
     log->setTimestamp(kTimestamp);
     log->setProperties(TQTMLogWithProperties::Properties{{"path", "/home/user/a.mp3"}});
     const TQTMJson json = log->serializeToDictionary();
-    EXPECT_EQ(json, TQTMJson::parse(R"({"type":"handledError","timestamp":"2021-03-04T05:06:07.089Z",
+    EXPECT_EQ(json,
+              TQTMJson::parse(R"({"type":"handledError","timestamp":"2021-03-04T05:06:07.089Z",
                                          "properties":{"path":"/home/user/a.mp3"}})"));
     const auto text = TQTMLogContainer("batch", {log}).serializeLog();
     ASSERT_TRUE(text);
@@ -87,13 +88,15 @@ TEST_F(TQTMLogModelTest, InvalidUtf8InAPropertyNeverBreaksSerialization)
     log->setProperties(TQTMLogWithProperties::Properties{{"name", "bad \xff\xfe bytes"}});
     const auto text = TQTMLogContainer("b", {log}).serializeLogWithPrettyPrinting(false);
     ASSERT_TRUE(text);
-    EXPECT_EQ(TQTMJson::parse(*text)["logs"][0]["properties"]["name"], "bad \xef\xbf\xbd\xef\xbf\xbd bytes");
+    EXPECT_EQ(TQTMJson::parse(*text)["logs"][0]["properties"]["name"],
+              "bad \xef\xbf\xbd\xef\xbf\xbd bytes");
 }
 
 TEST_F(TQTMLogModelTest, ContainerValidityAsksLogsInOrderUpToTheFirstInvalidOne)
 {
     EXPECT_FALSE(TQTMLogContainer("empty", {}).isValid());
-    EXPECT_EQ(logs.messages(), std::vector<std::string>{"TQTMLogContainer: there are no logs in container."});
+    EXPECT_EQ(logs.messages(),
+              std::vector<std::string>{"TQTMLogContainer: there are no logs in container."});
     logs.clear();
 
     auto first = validLog();
@@ -104,7 +107,8 @@ TEST_F(TQTMLogModelTest, ContainerValidityAsksLogsInOrderUpToTheFirstInvalidOne)
     EXPECT_EQ(first->asked, 1);
     EXPECT_EQ(second->asked, 1);
     EXPECT_EQ(third->asked, 0);
-    EXPECT_EQ(logs.messages(), std::vector<std::string>{"TQTMAbstractLog: \"timestamp\" is not valid."});
+    EXPECT_EQ(logs.messages(),
+              std::vector<std::string>{"TQTMAbstractLog: \"timestamp\" is not valid."});
 
     EXPECT_TRUE(TQTMLogContainer("batch", {first, third}).isValid());
     const auto text = TQTMLogContainer("batch", {first, third}).serializeLog();
@@ -128,7 +132,8 @@ TEST_F(TQTMLogModelTest, LogValidityChecksTypeTimestampAndDeviceInOrder)
         auto log = validLog();
         c.spoil(*log);
         EXPECT_FALSE(log->isValid()) << c.field;
-        EXPECT_EQ(logs.messages().back(), "TQTMAbstractLog: \"" + std::string(c.field) + "\" is not valid.");
+        EXPECT_EQ(logs.messages().back(),
+                  "TQTMAbstractLog: \"" + std::string(c.field) + "\" is not valid.");
     }
     EXPECT_TRUE(validLog()->isValid());
 }
@@ -171,15 +176,18 @@ TEST_F(TQTMLogModelTest, PropertyValidationKeepsTwentyAndCutsLongTexts)
     TQTMJson many = TQTMJson::object();
     for (int i = 0; i < 25; ++i)
         many["key" + std::to_string(100 + i)] = "value";
-    EXPECT_EQ(TQTMUtility::validatePropertiesForLogNameType(many, "Error", "handledError").size(), 20u);
-    EXPECT_EQ(logs.messages(), std::vector<std::string>{"handledError 'Error' : properties cannot contain more "
-                                                        "than 20 items. Skipping other properties."});
+    EXPECT_EQ(TQTMUtility::validatePropertiesForLogNameType(many, "Error", "handledError").size(),
+              20u);
+    EXPECT_EQ(logs.messages(),
+              std::vector<std::string>{"handledError 'Error' : properties cannot contain more "
+                                       "than 20 items. Skipping other properties."});
     logs.clear();
 
     TQTMJson twenty = TQTMJson::object();
     for (int i = 0; i < 20; ++i)
         twenty["key" + std::to_string(i)] = "value";
-    EXPECT_EQ(TQTMUtility::validatePropertiesForLogNameType(twenty, "Error", "handledError").size(), 20u);
+    EXPECT_EQ(TQTMUtility::validatePropertiesForLogNameType(twenty, "Error", "handledError").size(),
+              20u);
     EXPECT_TRUE(logs.entries().empty());
 
     const std::string smile = "\xf0\x9f\x98\x80";
@@ -192,23 +200,27 @@ TEST_F(TQTMLogModelTest, PropertyValidationKeepsTwentyAndCutsLongTexts)
     mixed["number"] = 5;
     mixed["null"] = nullptr;
     mixed[""] = "empty key";
-    const auto accepted = TQTMUtility::validatePropertiesForLogNameType(mixed, "Error", "handledError");
+    const auto accepted =
+        TQTMUtility::validatePropertiesForLogNameType(mixed, "Error", "handledError");
 
     EXPECT_EQ(accepted.size(), 4u);
     EXPECT_EQ(accepted.at(std::string(125, 'k')), "v");
     EXPECT_EQ(accepted.at("long"), std::string(125, 'v'));
     EXPECT_EQ(accepted.at("exact"), std::string(125, 'v'));
     EXPECT_EQ(accepted.at("pair"), std::string(124, 'v'));
-    EXPECT_EQ(logs.messages(),
-              (std::vector<std::string>{
-                  "handledError 'Error' : property " + longKey +
-                      " : property key length cannot be longer than 125 characters. Property key will be truncated.",
-                  "handledError 'Error' : property 'long' : property value cannot be longer than 125 characters. "
-                  "Property value will be truncated.",
-                  "handledError 'Error' : property 'pair' : property value cannot be longer than 125 characters. "
-                  "Property value will be truncated.",
-                  "handledError 'Error' : a property key cannot be null or empty. Property will be skipped.",
-              }));
+    EXPECT_EQ(logs.messages(), (std::vector<std::string>{
+                                   "handledError 'Error' : property " + longKey +
+                                       " : property key length cannot be longer than 125 "
+                                       "characters. Property key will be truncated.",
+                                   "handledError 'Error' : property 'long' : property value cannot "
+                                   "be longer than 125 characters. "
+                                   "Property value will be truncated.",
+                                   "handledError 'Error' : property 'pair' : property value cannot "
+                                   "be longer than 125 characters. "
+                                   "Property value will be truncated.",
+                                   "handledError 'Error' : a property key cannot be null or empty. "
+                                   "Property will be skipped.",
+                               }));
 }
 
 TEST_F(TQTMLogModelTest, OrderedDictionaryKeepsInsertionOrder)

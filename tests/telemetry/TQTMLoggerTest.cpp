@@ -54,8 +54,8 @@ private:
 void logAt(TQTMLogLevel level, const std::string& message, const char* function = "-[TQTMTest run]",
            uint32_t line = 7)
 {
-    TQTMLogger::logMessageLevelTagFileFunctionLine([message] { return message; }, level, "Telemetry",
-                                                   "TQTMTest.cpp", function, line);
+    TQTMLogger::logMessageLevelTagFileFunctionLine([message] { return message; }, level,
+                                                   "Telemetry", "TQTMTest.cpp", function, line);
 }
 
 // Each case starts from the logger's state at load and leaves it so.
@@ -83,25 +83,31 @@ TEST_F(TQTMLoggerTest, DefaultHandlerPrintsFromTheCurrentLevelUp)
         bool prints;
     };
     const Case cases[] = {
-        {TQTMLogLevelAssert, TQTMLogLevelWarning, false},  {TQTMLogLevelWarning, TQTMLogLevelWarning, true},
-        {TQTMLogLevelWarning, TQTMLogLevelInfo, false},    {TQTMLogLevelVerbose, TQTMLogLevelVerbose, true},
-        {TQTMLogLevelDebug, TQTMLogLevelVerbose, false},   {TQTMLogLevelVerbose, TQTMLogLevelError, true},
-        {TQTMLogLevelNone, TQTMLogLevelAssert, false},     {TQTMLogLevelVerbose, TQTMLogLevelNone, false},
+        {TQTMLogLevelAssert, TQTMLogLevelWarning, false},
+        {TQTMLogLevelWarning, TQTMLogLevelWarning, true},
+        {TQTMLogLevelWarning, TQTMLogLevelInfo, false},
+        {TQTMLogLevelVerbose, TQTMLogLevelVerbose, true},
+        {TQTMLogLevelDebug, TQTMLogLevelVerbose, false},
+        {TQTMLogLevelVerbose, TQTMLogLevelError, true},
+        {TQTMLogLevelNone, TQTMLogLevelAssert, false},
+        {TQTMLogLevelVerbose, TQTMLogLevelNone, false},
         {TQTMLogLevelNone, TQTMLogLevelNone, false},
     };
     for (const Case& c : cases) {
         TQTMLogger::setCurrentLogLevel(c.current);
         StderrCapture capture;
         logAt(c.message, "hello");
-        EXPECT_EQ(!capture.text().empty(), c.prints) << "current " << c.current << " message " << c.message;
+        EXPECT_EQ(!capture.text().empty(), c.prints)
+            << "current " << c.current << " message " << c.message;
     }
 }
 
 TEST_F(TQTMLoggerTest, DefaultLineNamesTagLevelFunctionAndLine)
 {
     const std::pair<TQTMLogLevel, const char*> names[] = {
-        {TQTMLogLevelVerbose, "VERBOSE"}, {TQTMLogLevelDebug, "DEBUG"}, {TQTMLogLevelInfo, "INFO"},
-        {TQTMLogLevelWarning, "WARNING"}, {TQTMLogLevelError, "ERROR"}, {TQTMLogLevelAssert, "ASSERT"},
+        {TQTMLogLevelVerbose, "VERBOSE"}, {TQTMLogLevelDebug, "DEBUG"},
+        {TQTMLogLevelInfo, "INFO"},       {TQTMLogLevelWarning, "WARNING"},
+        {TQTMLogLevelError, "ERROR"},     {TQTMLogLevelAssert, "ASSERT"},
     };
     TQTMLogger::setCurrentLogLevel(TQTMLogLevelVerbose);
     for (const auto& [level, name] : names) {
@@ -206,8 +212,8 @@ TEST_F(TQTMLoggerTest, MessagesOfEachThreadKeepTheirOrder)
 {
     std::mutex mutex;
     std::map<std::string, std::vector<int>> byThread;
-    TQTMLogger::setLogHandler([&](const TQTMLogMessageProvider& m, TQTMLogLevel, const std::string& tag,
-                                  const char*, const char*, uint32_t) {
+    TQTMLogger::setLogHandler([&](const TQTMLogMessageProvider& m, TQTMLogLevel,
+                                  const std::string& tag, const char*, const char*, uint32_t) {
         std::lock_guard lock(mutex);
         byThread[tag].push_back(std::stoi(m()));
     });
@@ -215,9 +221,9 @@ TEST_F(TQTMLoggerTest, MessagesOfEachThreadKeepTheirOrder)
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {
             for (int i = 0; i < 500; ++i)
-                TQTMLogger::logMessageLevelTagFileFunctionLine([i] { return std::to_string(i); },
-                                                               TQTMLogLevelDebug, "thread" + std::to_string(t),
-                                                               __FILE__, __func__, __LINE__);
+                TQTMLogger::logMessageLevelTagFileFunctionLine(
+                    [i] { return std::to_string(i); }, TQTMLogLevelDebug,
+                    "thread" + std::to_string(t), __FILE__, __func__, __LINE__);
         });
     for (auto& thread : threads)
         thread.join();

@@ -14,7 +14,8 @@ namespace {
 
 class TQTMTelemetryUserDefaultsTest : public test::TelemetryTest {
 protected:
-    std::shared_ptr<UserDefaults> store = std::make_shared<UserDefaults>(UserDefaults::standardPath());
+    std::shared_ptr<UserDefaults> store =
+        std::make_shared<UserDefaults>(UserDefaults::standardPath());
     TQTMTelemetryUserDefaults defaults{store};
 
     // The migration table of the client core.
@@ -34,7 +35,8 @@ protected:
 TEST_F(TQTMTelemetryUserDefaultsTest, KeysAreStoredUnderThePrefixInTheDefaultsFile)
 {
     defaults.setObjectForKey("0F8FAD5B-D9CB-469F-A165-70867728950E", "InstallId");
-    EXPECT_EQ(defaults.objectForKey("InstallId"), nlohmann::json("0F8FAD5B-D9CB-469F-A165-70867728950E"));
+    EXPECT_EQ(defaults.objectForKey("InstallId"),
+              nlohmann::json("0F8FAD5B-D9CB-469F-A165-70867728950E"));
     EXPECT_FALSE(store->objectForKey("InstallId"));
     const auto file = readWholeFile(UserDefaults::standardPath());
     ASSERT_TRUE(file);
@@ -51,7 +53,8 @@ TEST_F(TQTMTelemetryUserDefaultsTest, MigrationMovesEachOldKeyOnceAndASecondRunD
     ASSERT_TRUE(store->setObjectForKey(nlohmann::json::binary({1, 2}), "pastDevicesKey"));
     ASSERT_TRUE(store->setObjectForKey(11, "TMChannelStartTimer:Telemetry"));
     ASSERT_TRUE(store->setObjectForKey(12, "TMChannelStartTimer:Crashes"));
-    ASSERT_TRUE(store->setObjectForKey("stale", "TMTelemetryInstallId")); // overwritten by the old value
+    ASSERT_TRUE(
+        store->setObjectForKey("stale", "TMTelemetryInstallId")); // overwritten by the old value
 
     defaults.migrateKeysForService(coreTable, "Telemetry");
 
@@ -66,7 +69,10 @@ TEST_F(TQTMTelemetryUserDefaultsTest, MigrationMovesEachOldKeyOnceAndASecondRunD
     EXPECT_EQ(UserDefaults(UserDefaults::standardPath()).dictionaryRepresentation(), expected);
     EXPECT_EQ(logs.count("Migrating the old NSDefaults keys to new ones."), 1u);
     EXPECT_EQ(logs.count("Migrating key TMInstallId -> TMTelemetryInstallId"), 1u);
-    EXPECT_EQ(logs.count("Migrating key TMChannelStartTimer:Crashes -> TMTelemetryChannelStartTimer:Crashes"), 1u);
+    EXPECT_EQ(
+        logs.count(
+            "Migrating key TMChannelStartTimer:Crashes -> TMTelemetryChannelStartTimer:Crashes"),
+        1u);
     // Old keys without a value write no line.
     EXPECT_EQ(logs.count("Migrating key SessionIdHistory -> TMTelemetrySessionIdHistory"), 0u);
     EXPECT_EQ(logs.entries().size(), 6u);
@@ -108,6 +114,7 @@ TEST_F(TQTMTelemetryUserDefaultsTest, AValueWrittenRightBeforeSigkillIsThereAfte
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGKILL);
 
-    TQTMTelemetryUserDefaults afterwards(std::make_shared<UserDefaults>(UserDefaults::standardPath()));
+    TQTMTelemetryUserDefaults afterwards(
+        std::make_shared<UserDefaults>(UserDefaults::standardPath()));
     EXPECT_EQ(afterwards.objectForKey("InstallId"), nlohmann::json("written by the child"));
 }

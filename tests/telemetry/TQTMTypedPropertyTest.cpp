@@ -19,7 +19,8 @@ TEST_F(TQTMTypedPropertyTest, SerializesTypeNameAndValue)
     TQTMBooleanTypedProperty flag;
     flag.setName("normalized");
     flag.setValue(true);
-    EXPECT_EQ(flag.serializeToDictionary(), TQTMJson::parse(R"({"type":"boolean","name":"normalized","value":true})"));
+    EXPECT_EQ(flag.serializeToDictionary(),
+              TQTMJson::parse(R"({"type":"boolean","name":"normalized","value":true})"));
 
     TQTMLongTypedProperty count;
     count.setName("files");
@@ -49,8 +50,10 @@ TEST_F(TQTMTypedPropertyTest, ARestoredDateKeepsMillisecondsInUtc)
     using namespace std::chrono;
     TQTMDateTimeTypedProperty when;
     when.setName("started");
-    when.setValue(sys_days(year(2024) / 2 / 29) + hours(23) + minutes(59) + seconds(59) + milliseconds(999));
-    const auto back = TQTMUtility::unarchiveKeyedData<TQTMDateTimeTypedProperty>(TQTMUtility::archiveKeyedData(&when));
+    when.setValue(sys_days(year(2024) / 2 / 29) + hours(23) + minutes(59) + seconds(59) +
+                  milliseconds(999));
+    const auto back = TQTMUtility::unarchiveKeyedData<TQTMDateTimeTypedProperty>(
+        TQTMUtility::archiveKeyedData(&when));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->type(), "dateTime");
     EXPECT_EQ(back->serializeToDictionary()["value"], "2024-02-29T23:59:59.999Z");

@@ -45,12 +45,13 @@ TEST_F(TQTMUtilityTest, SecretTextYieldsTheAppSecretAndTheTargetToken)
 
 TEST_F(TQTMUtilityTest, TargetAndInstrumentationKeysComeFromTheTokenBeforeItsFirstDash)
 {
-    const std::tuple<std::string, std::optional<std::string>, std::optional<std::string>> cases[] = {
-        {"abc-def-ghi", "abc", "o:abc"},
-        {"plain", "plain", "o:plain"},
-        {"-starts-with-dash", std::nullopt, std::nullopt},
-        {"", std::nullopt, std::nullopt},
-    };
+    const std::tuple<std::string, std::optional<std::string>, std::optional<std::string>> cases[] =
+        {
+            {"abc-def-ghi", "abc", "o:abc"},
+            {"plain", "plain", "o:plain"},
+            {"-starts-with-dash", std::nullopt, std::nullopt},
+            {"", std::nullopt, std::nullopt},
+        };
     for (const auto& [token, key, iKey] : cases) {
         EXPECT_EQ(TQTMUtility::targetKeyFromTargetToken(token), key) << token;
         EXPECT_EQ(TQTMUtility::iKeyFromTargetToken(token), iKey) << token;
@@ -68,22 +69,26 @@ TEST_F(TQTMUtilityTest, IsoDatesCarryMillisecondsInUtcAndRoundTrip)
     const TimePoint now = floor<milliseconds>(system_clock::now());
     EXPECT_EQ(TQTMUtility::dateFromISO8601(TQTMUtility::dateToISO8601(now)), now);
 
-    for (const char* bad : {"", "2021-03-04T05:06:07Z", "2021-02-30T05:06:07.089Z", "2021-03-04 05:06:07.089Z",
-                            "2021-03-04T24:06:07.089Z", "2021-03-04T05:06:07.089+01:00", "2021-03-04T05:06:07.0a9Z"})
+    for (const char* bad :
+         {"", "2021-03-04T05:06:07Z", "2021-02-30T05:06:07.089Z", "2021-03-04 05:06:07.089Z",
+          "2021-03-04T24:06:07.089Z", "2021-03-04T05:06:07.089+01:00", "2021-03-04T05:06:07.0a9Z"})
         EXPECT_FALSE(TQTMUtility::dateFromISO8601(bad)) << bad;
 }
 
 TEST_F(TQTMUtilityTest, Sha256IsLowercaseHexOfAsciiText)
 {
-    EXPECT_EQ(TQTMUtility::sha256("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(TQTMUtility::sha256(std::string("abc\0def", 7)), TQTMUtility::sha256("abc")); // up to the NUL
+    EXPECT_EQ(TQTMUtility::sha256("abc"),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(TQTMUtility::sha256(std::string("abc\0def", 7)),
+              TQTMUtility::sha256("abc")); // up to the NUL
     EXPECT_FALSE(TQTMUtility::sha256("caf\xc3\xa9"));
 }
 
 TEST_F(TQTMUtilityTest, PrettyJsonIndentsJsonAndLeavesOtherTextAlone)
 {
     EXPECT_EQ(TQTMUtility::prettyPrintJson("not { json"), "not { json");
-    EXPECT_EQ(TQTMUtility::prettyPrintJson(R"({"b":1,"a":"x/y"})"), "{\n  \"b\": 1,\n  \"a\": \"x/y\"\n}");
+    EXPECT_EQ(TQTMUtility::prettyPrintJson(R"({"b":1,"a":"x/y"})"),
+              "{\n  \"b\": 1,\n  \"a\": \"x/y\"\n}");
 }
 
 TEST_F(TQTMUtilityTest, MaskingReplacesEveryMatchAndRefusesABadPattern)
@@ -91,7 +96,8 @@ TEST_F(TQTMUtilityTest, MaskingReplacesEveryMatchAndRefusesABadPattern)
     EXPECT_EQ(TQTMUtility::obfuscateStringSearchingForPatternToReplaceWithTemplate(
                   "Ticket: ABC; ticket: def", "(ticket: )\\w+", "$1***"),
               "Ticket: ***; ticket: ***");
-    EXPECT_FALSE(TQTMUtility::obfuscateStringSearchingForPatternToReplaceWithTemplate("x", "(", "y"));
+    EXPECT_FALSE(
+        TQTMUtility::obfuscateStringSearchingForPatternToReplaceWithTemplate("x", "(", "y"));
     const auto messages = logs.messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].rfind("Couldn't create regular expression with pattern\"(\": ", 0), 0u);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tests/support/TempHome.h"
 #include "telemetry/TQTMLogger.h"
+#include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
 

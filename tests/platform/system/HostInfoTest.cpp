@@ -43,7 +43,10 @@ TEST(HostInfoTest, UtcOffsetFollowsTheTimeZone)
 {
     const TimePoint winter = std::chrono::sys_days(std::chrono::year(2021) / 1 / 15);
     const std::pair<const char*, int> cases[] = {
-        {"UTC", 0}, {"Asia/Kolkata", 330}, {"America/St_Johns", -210}, {"Europe/Berlin", 60},
+        {"UTC", 0},
+        {"Asia/Kolkata", 330},
+        {"America/St_Johns", -210},
+        {"Europe/Berlin", 60},
     };
     for (const auto& [zone, minutes] : cases) {
         ScopedEnv tz("TZ", zone);
@@ -57,14 +60,16 @@ TEST(HostInfoTest, PreferredLanguagesComeFromTheLocaleVariables)
     ScopedEnv all("LC_ALL", nullptr);
     ScopedEnv messages("LC_MESSAGES", nullptr);
     ScopedEnv lang("LANG", "en_GB.UTF-8");
-    EXPECT_EQ(hostinfo::preferredLanguages(), (std::vector<std::string>{"sr_RS@latin", "de", "en_GB.UTF-8"}));
+    EXPECT_EQ(hostinfo::preferredLanguages(),
+              (std::vector<std::string>{"sr_RS@latin", "de", "en_GB.UTF-8"}));
     ScopedEnv cLocale("LC_ALL", "C");
     EXPECT_EQ(hostinfo::currentLocaleName(), "");
 }
 
 TEST(HostInfoTest, KernelVersionHasThreeNumbers)
 {
-    EXPECT_TRUE(std::regex_match(hostinfo::kernelVersion(), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));
+    EXPECT_TRUE(
+        std::regex_match(hostinfo::kernelVersion(), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));
 }
 
 TEST(XdgPathsTest, TelemetryFolderIsPrivateAndBelowTheDataFolder)

@@ -37,7 +37,8 @@ public:
         tags = coder.decodeStringArray("tags");
         props = coder.decodeStringMap("props");
         child = coder.decodeObjectOfClass<Note>("child");
-        children = coder.decodeArrayOfObjectsOfClass<Note>("children").value_or(std::vector<std::shared_ptr<Note>>{});
+        children = coder.decodeArrayOfObjectsOfClass<Note>("children")
+                       .value_or(std::vector<std::shared_ptr<Note>>{});
     }
 
     std::optional<std::string> text;
@@ -132,7 +133,8 @@ TEST(KeyedArchiveTest, RefusesUnknownClassesWrongKindsAndDamagedBytes)
         EXPECT_EQ(unarchiver.decodeInt64("count"), 0);
         EXPECT_TRUE(unarchiver.failed());
     }
-    for (const std::vector<uint8_t>& damaged : {std::vector<uint8_t>{}, std::vector<uint8_t>{0xff, 0x00, 0x13}}) {
+    for (const std::vector<uint8_t>& damaged :
+         {std::vector<uint8_t>{}, std::vector<uint8_t>{0xff, 0x00, 0x13}}) {
         KeyedUnarchiver unarchiver(damaged, registry);
         EXPECT_TRUE(unarchiver.failed());
         EXPECT_FALSE(unarchiver.decodeObject(KeyedArchiver::kRootKey));

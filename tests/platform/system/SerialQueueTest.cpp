@@ -1,6 +1,6 @@
+#include "platform/system/SerialQueue.h"
 #include "platform/system/GlobalQueue.h"
 #include "platform/system/ManualExecutor.h"
-#include "platform/system/SerialQueue.h"
 
 #include <gtest/gtest.h>
 

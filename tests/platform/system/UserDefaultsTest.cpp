@@ -38,7 +38,8 @@ TEST_F(UserDefaultsTest, EveryChangeIsInTheFileAtOnceAndReadsBackInANewStore)
     EXPECT_EQ(reopened.objectForKey("a"), nlohmann::json("text"));
     EXPECT_EQ(reopened.objectForKey("b"), nlohmann::json(42));
     EXPECT_EQ(reopened.objectForKey("data"), nlohmann::json::binary({0, 1, 255}));
-    EXPECT_EQ(reopened.objectForKey("tree"), (nlohmann::json{{"nested", nlohmann::json::binary({7})}}));
+    EXPECT_EQ(reopened.objectForKey("tree"),
+              (nlohmann::json{{"nested", nlohmann::json::binary({7})}}));
     EXPECT_FALSE(reopened.objectForKey("c"));
 }
 

@@ -21,7 +21,8 @@ TEST(UuidTest, ParsesEitherCaseAndRejectsMalformedText)
     const auto parsed = Uuid::fromString("0f8fad5b-d9cb-469f-a165-70867728950e");
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->toString(), "0F8FAD5B-D9CB-469F-A165-70867728950E");
-    for (const char* bad : {"", "0f8fad5b-d9cb-469f-a165-70867728950", "0f8fad5bd-9cb-469f-a165-70867728950e",
-                            "0f8fad5b-d9cb-469f-a165-70867728950g", "{0f8fad5b-d9cb-469f-a165-70867728950e}"})
+    for (const char* bad :
+         {"", "0f8fad5b-d9cb-469f-a165-70867728950", "0f8fad5bd-9cb-469f-a165-70867728950e",
+          "0f8fad5b-d9cb-469f-a165-70867728950g", "{0f8fad5b-d9cb-469f-a165-70867728950e}"})
         EXPECT_FALSE(Uuid::fromString(bad)) << bad;
 }
