@@ -54,13 +54,14 @@ nlohmann::json fromFileForm(const nlohmann::json& value)
     });
 }
 
-// The file's entries; an unreadable or damaged file is moved aside (never silently overwritten)
-// and counts as empty.
-nlohmann::json loadFile(const std::filesystem::path& path)
+// The file's entries: none when it does not exist; a damaged file is moved aside (never silently
+// overwritten) and counts as empty. Nothing when the file exists but cannot be read, so that a
+// change never replaces entries it could not see.
+std::optional<nlohmann::json> loadFile(const std::filesystem::path& path, std::string* error)
 {
-    const std::optional<std::string> text = readWholeFile(path);
+    const std::optional<std::string> text = readWholeFile(path, error);
     if (!text)
-        return nlohmann::json::object();
+        return error->empty() ? std::optional(nlohmann::json::object()) : std::nullopt;
     nlohmann::json parsed = nlohmann::json::parse(*text, nullptr, false);
     if (!parsed.is_object()) {
         std::error_code ignored;
@@ -95,8 +96,11 @@ private:
 } // namespace
 
 UserDefaults::UserDefaults(std::filesystem::path file)
-    : path_(std::move(file)), values_(loadFile(path_))
-{}
+    : path_(std::move(file))
+{
+    std::string error;
+    values_ = loadFile(path_, &error).value_or(nlohmann::json::object());
+}
 
 std::filesystem::path UserDefaults::standardPath()
 {
@@ -135,12 +139,15 @@ Status UserDefaults::change(const std::string& key, nlohmann::json value)
     std::filesystem::create_directories(path_.parent_path(), ignored);
     FileLock fileLock(path_.string() + ".lock");
 
-    nlohmann::json latest = loadFile(path_);
+    std::string error;
+    std::optional<nlohmann::json> latest = loadFile(path_, &error);
+    if (!latest)
+        return Status::failure(error);
     if (value.is_null())
-        latest.erase(key);
+        latest->erase(key);
     else
-        latest[key] = std::move(value);
-    values_ = std::move(latest);
+        (*latest)[key] = std::move(value);
+    values_ = std::move(*latest);
     // Text that is not valid UTF-8 is written with replacement characters rather than failing.
     const std::string text =
         toFileForm(values_).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);

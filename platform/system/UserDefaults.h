@@ -31,8 +31,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
     std::optional<nlohmann::json> objectForKey(const std::string& key) const;
-    // A null value removes the entry. The value stays in memory even when the file cannot be
-    // written; the status says so.
+    // A null value removes the entry. A file that exists but cannot be read is left alone and the
+    // change refused; the status says why.
     Status setObjectForKey(nlohmann::json value, const std::string& key);
     Status removeObjectForKey(const std::string& key);
     // Every entry, as one JSON object.

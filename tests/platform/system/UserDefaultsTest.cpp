@@ -77,3 +77,18 @@ TEST(UserDefaultsPathTest, StandardFileLivesInTheConfigFolder)
     test::TempHome home;
     EXPECT_EQ(UserDefaults::standardPath(), home.path() / ".config" / "Sonvale" / "defaults.json");
 }
+
+TEST_F(UserDefaultsTest, WhatCannotBeReadIsNeverOverwritten)
+{
+    UserDefaults store(file);
+    ASSERT_TRUE(store.setObjectForKey("kept", "a"));
+    // Something unreadable stands where the file was (reading a folder fails, even for root).
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    ASSERT_TRUE(writeFileAtomically(file / "inside", "precious"));
+
+    const Status status = store.setObjectForKey("new", "b");
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message().find(file.string()), std::string::npos);
+    EXPECT_EQ(readWholeFile(file / "inside"), "precious");
+}
