@@ -53,10 +53,12 @@ function(sonvale_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE sonvale_common sonvale_testsupport GTest::gtest GTest::gmock
     ${T_MAIN} ${T_LIBS})
+  # Where the sources and the build are, for tests that need fixtures or built executables.
+  target_compile_definitions(${name} PRIVATE
+    SONVALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" SONVALE_BUILD_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SONVALE_SOURCE_DIR=${PROJECT_SOURCE_DIR};SONVALE_BUILD_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endfunction()
 
 # sonvale_require_qt_free(<target>...): fails the configure step when one of these targets reaches

@@ -69,4 +69,28 @@ std::optional<std::vector<uint8_t>> base64Decode(std::string_view text)
     return out;
 }
 
+std::optional<std::vector<uint8_t>> base64DecodeSkippingUnknown(std::string_view text)
+{
+    std::vector<uint8_t> out;
+    out.reserve(text.size() / 4 * 3);
+    uint32_t bits = 0;
+    int bitCount = 0;
+    size_t symbols = 0;
+    for (const char c : text) {
+        const int8_t value = kDecode[static_cast<uint8_t>(c)];
+        if (value < 0)
+            continue;
+        ++symbols;
+        bits = (bits << 6) | static_cast<uint32_t>(value);
+        bitCount += 6;
+        if (bitCount >= 8) {
+            bitCount -= 8;
+            out.push_back(static_cast<uint8_t>(bits >> bitCount));
+        }
+    }
+    if (symbols % 4 == 1)
+        return std::nullopt;
+    return out;
+}
+
 } // namespace sonvale

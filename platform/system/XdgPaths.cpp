@@ -25,14 +25,18 @@ std::filesystem::path baseDir(const char* variable, const char* fallbackBelowHom
     return homeDir() / fallbackBelowHome;
 }
 
-std::filesystem::path ensureSonvaleDir(std::filesystem::path base)
+std::filesystem::path ensurePrivateDir(std::filesystem::path dir)
 {
-    std::filesystem::path dir = std::move(base) / "Sonvale";
     std::error_code ignored;
     if (std::filesystem::create_directories(dir, ignored))
         std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, ignored);
     return dir;
+}
+
+std::filesystem::path ensureSonvaleDir(const std::filesystem::path& base)
+{
+    return ensurePrivateDir(base / "Sonvale");
 }
 
 } // namespace
@@ -50,6 +54,11 @@ std::filesystem::path sonvaleDataDir()
 std::filesystem::path sonvaleCacheDir()
 {
     return ensureSonvaleDir(baseDir("XDG_CACHE_HOME", ".cache"));
+}
+
+std::filesystem::path sonvaleTelemetryDir()
+{
+    return ensurePrivateDir(sonvaleDataDir() / "telemetry");
 }
 
 } // namespace sonvale

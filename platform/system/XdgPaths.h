@@ -12,4 +12,8 @@ std::filesystem::path sonvaleConfigDir();
 std::filesystem::path sonvaleDataDir();
 std::filesystem::path sonvaleCacheDir();
 
+// The telemetry client's own folder below the data folder ($XDG_DATA_HOME/Sonvale/telemetry),
+// created 0700 on demand: it holds logs and crash reports that may name the user's files.
+std::filesystem::path sonvaleTelemetryDir();
+
 } // namespace sonvale

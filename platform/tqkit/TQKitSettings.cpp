@@ -2,9 +2,9 @@
 
 #include "platform/system/Base64.h"
 #include "platform/tqkit/TQKitSettingsStore.h"
+#include "platform/tqkit/TQKitTextBuffer.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -21,29 +21,12 @@ std::optional<std::string> storedText(const char* section, const char* key)
     return value;
 }
 
-// The longest prefix of `text` within `limit` bytes that does not end inside a UTF-8 sequence.
-size_t utf8PrefixLength(const std::string& text, size_t limit)
-{
-    if (text.size() <= limit)
-        return text.size();
-    size_t length = limit;
-    // Step back over continuation bytes to the lead byte of the cut sequence, then drop it.
-    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
-        --length;
-    return length;
-}
-
 } // namespace
 
 void TQKitSettingReadText(const char* section, const char* key, const char* defaultText, char* out,
                           size_t outSize)
 {
-    if (!out || outSize == 0)
-        return;
-    const std::string value = TQKitSettingReadText(section, key, defaultText);
-    const size_t length = utf8PrefixLength(value, outSize - 1);
-    std::memcpy(out, value.data(), length);
-    out[length] = '\0';
+    TQKitCopyTextToBuffer(TQKitSettingReadText(section, key, defaultText), out, outSize);
 }
 
 std::string TQKitSettingReadText(const char* section, const char* key, const char* defaultText)

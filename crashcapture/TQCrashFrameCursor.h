@@ -1,0 +1,47 @@
+#pragma once
+
+// Steps through a thread's stack from a register snapshot, one caller at a time, asking frame
+// readers in turn. The frame-pointer reader is the one we have; table-driven readers go in front of
+// it in frame_cursor_next. Everything here is safe in a signal handler.
+
+#include "crashcapture/TQCrashThreadState.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tqcrash::async {
+
+struct image_list;
+
+enum frame_status : int {
+    FRAME_ESUCCESS = 0,
+    FRAME_ENOFRAME = 2,      // end of the stack
+    FRAME_EBADFRAME = 3,
+    FRAME_ENOTSUP = 4,       // not for this reader: try the next
+    FRAME_EINVAL = 5,
+    FRAME_EINTERNAL = 6,
+    FRAME_EACCESS = 7,
+    FRAME_ENOTFOUND = 8,     // a register without a value
+    FRAME_EINVALID_DATA = 9,
+};
+
+// Reads the caller's registers of `current` into `next`; `previous` is null at the first step.
+using frame_reader = frame_status (*)(const image_list* images, const tqcrash_async_thread_state* current,
+                                      const tqcrash_async_thread_state* previous,
+                                      tqcrash_async_thread_state* next);
+
+struct frame_cursor {
+    const image_list* images;
+    std::uint32_t depth;
+    tqcrash_async_thread_state previous;
+    tqcrash_async_thread_state current;
+};
+
+void frame_cursor_init(frame_cursor* cursor, const tqcrash_async_thread_state* state, const image_list* images);
+// The first call yields the initial state itself; later calls step to the caller.
+frame_status frame_cursor_next(frame_cursor* cursor);
+frame_status frame_cursor_next_with_readers(frame_cursor* cursor, const frame_reader* readers, std::size_t count);
+// 0, or FRAME_ENOTSUP when the register holds no value in the current frame.
+frame_status frame_cursor_get_register(const frame_cursor* cursor, int reg, std::uint64_t* value);
+
+} // namespace tqcrash::async

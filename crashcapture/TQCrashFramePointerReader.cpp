@@ -1,0 +1,39 @@
+// Crash path: no allocation, no lock, no stdio.
+
+#include "crashcapture/TQCrashFramePointerReader.h"
+
+#include "crashcapture/TQCrashTaskMemory.h"
+
+namespace tqcrash::async {
+
+frame_status frame_pointer_frame_read(const image_list*, const tqcrash_async_thread_state* current,
+                                      const tqcrash_async_thread_state* previous,
+                                      tqcrash_async_thread_state* next) {
+    if (!thread_state_has_register(current, TQCRASH_REG_FP)) {
+        return FRAME_EBADFRAME;
+    }
+    const std::uint64_t framePointer = thread_state_get_register(current, TQCRASH_REG_FP);
+    if (framePointer == 0) {
+        return FRAME_ENOFRAME;
+    }
+    if (previous != nullptr && thread_state_has_register(previous, TQCRASH_REG_FP)) {
+        const std::uint64_t previousPointer = thread_state_get_register(previous, TQCRASH_REG_FP);
+        const bool wrongWay = current->stack_direction == TQCRASH_STACK_GROWS_DOWN
+                                  ? framePointer < previousPointer
+                                  : framePointer > previousPointer;
+        if (wrongWay) {
+            return FRAME_EBADFRAME;
+        }
+    }
+    std::uint64_t words[2]; // saved frame pointer, return address
+    if (task_memory_read(framePointer, 0, words, sizeof words) != TQCRASH_ESUCCESS) {
+        return FRAME_EBADFRAME;
+    }
+    *next = *current;
+    thread_state_clear_all_registers(next);
+    thread_state_set_register(next, TQCRASH_REG_FP, words[0]);
+    thread_state_set_register(next, TQCRASH_REG_IP, words[1]);
+    return FRAME_ESUCCESS;
+}
+
+} // namespace tqcrash::async

@@ -1,0 +1,5 @@
+#include "lifecycle/TQRatingPrompt.h"
+
+void TQRatingPromptStartup() {}
+
+bool TQRatingPromptSignificantEvent(QWidget*) { return false; }

@@ -1,0 +1,3 @@
+#include "lifecycle/TQTelemetryStart.h"
+
+void TQTelemetryStart() {}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+namespace sonvale::darwin {
+
+// Mach kernel return codes the memory reads give.
+using kern_return_t = int;
+inline constexpr kern_return_t KERN_SUCCESS = 0;
+inline constexpr kern_return_t KERN_INVALID_ADDRESS = 1;
+inline constexpr kern_return_t KERN_PROTECTION_FAILURE = 2;
+inline constexpr kern_return_t KERN_FAILURE = 5;
+
+// Copies `size` bytes at `address` of this process into `data` without ever faulting: an unmapped
+// or unreadable range is an error code, not a crash (process_vm_readv on our own process).
+// `*copied` receives the byte count. Safe in a signal handler: one system call, no allocation.
+kern_return_t vm_read_overwrite(std::uint64_t address, std::uint64_t size, void* data,
+                                std::uint64_t* copied);
+
+} // namespace sonvale::darwin

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/tqkit-ui/TQKitAppDelegate.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QDir;
+class QWidget;
+
+// Builds what the application's main interface holds: the main window, its controller and the
+// application delegate, which owns them. Called once, on the main thread, after QApplication exists.
+using TQKitMainInterfaceLoader = std::function<std::unique_ptr<TQKitAppDelegate>()>;
+
+// Runs the application for the rest of the process and returns its exit code. When Sonvale already
+// runs for this user, the arguments go to that instance and this process ends. Otherwise the main
+// interface is loaded, its window shown, the arguments delivered as applicationOpenFiles before the
+// launch finishes, the application parameters loaded once it has, and the event loop runs.
+int TQKitAppMain(int argc, char** argv, const char* productCode, const char* storeAppId,
+                 const char* productPageUrl, const char* productPageUrlAgain, const char* supportPageUrl,
+                 const char* versionId, const TQKitMainInterfaceLoader& loadMainInterface);
+
+// The files, folders and URLs of command-line `arguments` as open requests: relative paths made
+// absolute against `workingDir`, file URLs turned into paths, other URLs kept, empty ones dropped.
+QStringList TQKitOpenRequestFromArguments(const QStringList& arguments, const QDir& workingDir);
+
+// Asks the delegate whether to quit and quits when it answers "terminate now" (Quit command).
+void TQKitAppRequestTerminate();
+
+// Brings `window` to the front: shown, restored from minimized, raised and activated.
+void TQKitMainWindowShow(QWidget* window);

@@ -1,0 +1,202 @@
+#include "platform/tqkit-ui/TQKitAlerts.h"
+#include "platform/tqkit-ui/TQKitDialogResponder.h"
+#include "platform/tqkit-ui/TQKitWindowSheet.h"
+#include "tests/support/QtTestSupport.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+using sonvale::test::pumpUntil;
+using sonvale::test::scriptedResponder;
+
+namespace {
+
+class TQKitAlertsTest : public ::testing::Test {
+protected:
+    void SetUp() override { scriptedResponder().reset(); }
+
+    QMainWindow window_;
+};
+
+QStringList buttonTitles(const TQKitAlertRequest& request)
+{
+    QStringList titles;
+    for (const TQKitAlertRequest::Button& button : request.buttons)
+        titles.append(button.title + u"="_s + QString::number(button.code));
+    return titles;
+}
+
+TEST_F(TQKitAlertsTest, AlertDictionaryBecomesARequestAndTheAnswerIsReturned)
+{
+    scriptedResponder().answerTitle(u"Current folder or subfolders are not writable"_s, {102, false});
+    const QVariantMap description{
+        {u"title"_s, u"Current folder or subfolders are not writable"_s},
+        {u"message"_s, u"Cannot write destination files to current folder."_s},
+        {u"defaultButton"_s, u"Yes"_s},
+        {u"alternateButton"_s, QVariant()}, // absent, as a null in the dictionary
+        {u"otherButton"_s, u"Stop"_s},
+        {u"defaultButtonHint"_s, u"Convert into the default folder"_s},
+        {u"flags"_s, 4},
+    };
+    EXPECT_EQ(TQKitRunAlert(&window_, description), kTQKitAlertOtherButton);
+
+    ASSERT_EQ(scriptedResponder().requests().size(), 1);
+    const TQKitAlertRequest& request = scriptedResponder().requests().first();
+    EXPECT_EQ(request.kind, TQKitAlertRequest::Kind::Alert);
+    EXPECT_EQ(request.parent, &window_);
+    EXPECT_EQ(request.message, u"Cannot write destination files to current folder."_s);
+    EXPECT_EQ(buttonTitles(request), (QStringList{u"Yes=100"_s, u"Stop=102"_s}));
+    EXPECT_EQ(request.buttons.first().hint, u"Convert into the default folder"_s);
+    EXPECT_TRUE(request.modal);
+    EXPECT_FALSE(request.showsSuppressionBox); // flags 4 has no check box
+
+    // Flags 5 add the check box; without buttons there is an "OK".
+    TQKitRunAlert(nullptr, {{u"title"_s, u"T"_s}, {u"flags"_s, 5}});
+    EXPECT_TRUE(scriptedResponder().requests().last().showsSuppressionBox);
+    EXPECT_EQ(buttonTitles(scriptedResponder().requests().last()), QStringList{u"OK=100"_s});
+}
+
+TEST_F(TQKitAlertsTest, WithACompletionTheAnswerComesLaterOnTheMainThread)
+{
+    scriptedResponder().answerTitle(u"Close Progress Window"_s, {kTQKitQuestionConfirmed, true});
+    int result = -1;
+    bool suppressed = false;
+    const int returned = TQKitAskQuestion(&window_, u"Close Progress Window"_s,
+                                          u"Would you like to close the Progress Window?"_s, 1,
+                                          [&](int button, bool suppression) {
+                                              result = button;
+                                              suppressed = suppression;
+                                          });
+    EXPECT_EQ(returned, kTQKitAlertPending);
+    EXPECT_EQ(result, -1); // never from inside the call
+    ASSERT_TRUE(pumpUntil([&] { return result != -1; }));
+    EXPECT_EQ(result, kTQKitQuestionConfirmed);
+    EXPECT_TRUE(suppressed);
+    EXPECT_TRUE(scriptedResponder().requests().first().showsSuppressionBox);
+    EXPECT_EQ(buttonTitles(scriptedResponder().requests().first()),
+              (QStringList{u"Yes=5"_s, u"No=6"_s}));
+
+    bool noticed = false;
+    TQKitShowNoticeBox(nullptr, u"Clear Caches"_s, u"Caches have been successfully cleared."_s, 10,
+                       [&] { noticed = true; });
+    ASSERT_TRUE(pumpUntil([&] { return noticed; }));
+    EXPECT_EQ(scriptedResponder().requests().last().kind, TQKitAlertRequest::Kind::Notice);
+    EXPECT_EQ(scriptedResponder().requests().last().flags, 10);
+}
+
+TEST_F(TQKitAlertsTest, QuestionFromAWorkerIsAnsweredWhileTheMainThreadKeepsRunning)
+{
+    scriptedResponder().holdAnswers(true);
+    scriptedResponder().answerTitle(u"No files found"_s, {kTQKitQuestionConfirmed, false});
+    QThread* const mainThread = QThread::currentThread();
+
+    std::atomic<int> workerResult{-1};
+    std::atomic<bool> completionOnMainThread{false};
+    std::thread worker([&] {
+        workerResult = TQKitAskQuestion(&window_, u"No files found"_s,
+                                        u"Would you like to accept all files for further conversion?"_s, 4,
+                                        [&](int, bool) {
+                                            completionOnMainThread = QThread::currentThread() == mainThread;
+                                        });
+    });
+
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, &timer, [&] { ++ticks; });
+    timer.start(1);
+    ASSERT_TRUE(pumpUntil([&] { return scriptedResponder().heldCount() == 1; }));
+    const int ticksWhenAsked = ticks;
+    ASSERT_TRUE(pumpUntil([&] { return ticks >= ticksWhenAsked + 5; }));
+    EXPECT_EQ(workerResult.load(), -1); // the worker is still waiting for its answer
+
+    scriptedResponder().releaseHeld();
+    ASSERT_TRUE(pumpUntil([&] { return workerResult.load() != -1; }));
+    worker.join();
+    EXPECT_EQ(workerResult.load(), kTQKitQuestionConfirmed);
+    EXPECT_TRUE(completionOnMainThread.load());
+    EXPECT_FALSE(scriptedResponder().requests().first().modal);
+}
+
+// The real dialogs, driven as a person would drive them, without waiting in a nested loop.
+class TQKitDialogResponderTest : public ::testing::Test {
+protected:
+    QMessageBox* openBox() { return window_.findChild<QMessageBox*>(); }
+
+    QAbstractButton* button(QMessageBox* box, const QString& title)
+    {
+        for (QAbstractButton* candidate : box->buttons()) {
+            if (candidate->text() == title)
+                return candidate;
+        }
+        return nullptr;
+    }
+
+    QMainWindow window_;
+    TQKitDialogResponder dialogs_;
+};
+
+TEST_F(TQKitDialogResponderTest, SheetAnswersTheChosenButtonAndCheckBox)
+{
+    window_.show();
+    TQKitAlertRequest request;
+    request.parent = &window_;
+    request.title = u"Limit duration"_s;
+    request.buttons = {{u"Continue"_s, 100, {}}, {u"Settings..."_s, 101, {}}, {u"Stop"_s, 102, {}}};
+    request.showsSuppressionBox = true;
+    QLineEdit accessory;
+    request.accessoryView = &accessory;
+
+    std::optional<TQKitAlertAnswer> answer;
+    int endedWith = -1;
+    QObject::connect(TQKitWindowSheet::of(&window_), &TQKitWindowSheet::sheetEnded, &window_,
+                     [&](int code) { endedWith = code; });
+    dialogs_.present(request, [&](const TQKitAlertAnswer& given) { answer = given; });
+
+    QMessageBox* box = openBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(TQKitWindowHasSheet(&window_));
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(box->escapeButton(), button(box, u"Stop"_s));
+    sonvale::test::saveScreenshot(box, u"alert-sheet"_s);
+
+    box->checkBox()->setChecked(true);
+    button(box, u"Settings..."_s)->click();
+    ASSERT_TRUE(pumpUntil([&] { return answer.has_value() && !openBox(); }));
+    EXPECT_EQ(answer->button, 101);
+    EXPECT_TRUE(answer->suppressed);
+    EXPECT_FALSE(TQKitWindowHasSheet(&window_));
+    EXPECT_NE(endedWith, -1);
+    EXPECT_EQ(accessory.parent(), nullptr); // the accessory view stays the caller's
+}
+
+TEST_F(TQKitDialogResponderTest, ABoxDestroyedUnansweredAnswersEscape)
+{
+    TQKitAlertRequest request;
+    request.parent = &window_;
+    request.kind = TQKitAlertRequest::Kind::Question;
+    request.buttons = {{u"Yes"_s, 5, {}}, {u"No"_s, 6, {}}};
+    int calls = 0;
+    int result = 0;
+    dialogs_.present(request, [&](const TQKitAlertAnswer& given) {
+        ++calls;
+        result = given.button;
+    });
+    delete openBox();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(result, kTQKitQuestionDeclined);
+    EXPECT_FALSE(TQKitWindowHasSheet(&window_));
+}
+
+} // namespace
