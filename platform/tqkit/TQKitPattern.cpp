@@ -23,6 +23,25 @@ std::unique_ptr<TQKitPatternToken> keyToken(std::string_view inner)
     return TQKitPatternToken::makeKey(*key, std::string(name), digits[0] - '0');
 }
 
+// Takes the run of modifier directives off the end of `text` and returns their bits. Directives
+// count only there, where joining writes them: one inside the text is literal, because taking it
+// out would glue its neighbours together into text that may read differently on the next load.
+uint32_t takeTrailingDirectives(std::string_view& text)
+{
+    uint32_t flags = 0;
+    while (text.ends_with("}}")) {
+        const size_t open = text.rfind("{{", text.size() - 2);
+        if (open == std::string_view::npos)
+            break;
+        const uint32_t flag = TQKitModDirectiveFlag(text.substr(open + 2, text.size() - open - 4));
+        if (flag == 0)
+            break;
+        flags |= flag;
+        text = text.substr(0, open);
+    }
+    return flags;
+}
+
 } // namespace
 
 bool TQKitPatternParse(TQKitTokenList* list, std::string_view text, uint32_t patternFlags)
@@ -30,7 +49,7 @@ bool TQKitPatternParse(TQKitTokenList* list, std::string_view text, uint32_t pat
     if (!list)
         return false;
     list->setPatternFlags(patternFlags);
-    uint32_t modFlags = list->modFlags();
+    list->setModFlags(list->modFlags() | takeTrailingDirectives(text));
     std::string literal;
     const auto flushLiteral = [&] {
         if (!literal.empty())
@@ -43,11 +62,6 @@ bool TQKitPatternParse(TQKitTokenList* list, std::string_view text, uint32_t pat
             const std::string_view inner =
                 close == std::string_view::npos ? std::string_view() : text.substr(i + 2, close - i - 2);
             if (close != std::string_view::npos && inner.find_first_of("{}") == std::string_view::npos) {
-                if (const uint32_t directive = TQKitModDirectiveFlag(inner)) {
-                    modFlags |= directive;
-                    i = close + 2;
-                    continue;
-                }
                 if (std::unique_ptr<TQKitPatternToken> key = keyToken(inner)) {
                     flushLiteral();
                     list->append(std::move(key));
@@ -59,7 +73,6 @@ bool TQKitPatternParse(TQKitTokenList* list, std::string_view text, uint32_t pat
         literal += text[i++];
     }
     flushLiteral();
-    list->setModFlags(modFlags);
     return true;
 }
 

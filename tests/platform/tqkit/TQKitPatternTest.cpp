@@ -144,6 +144,19 @@ TEST(TQKitPatternTest, ModifiersTravelInThePatternText)
         EXPECT_EQ(TQKitModApply(c.in, c.flags), c.out) << c.flags << " " << c.in;
 }
 
+TEST(TQKitPatternTest, ADirectiveInsideTheTextStaysLiteralSoSavingKeepsTheMeaning)
+{
+    // Taking the inner directive out would glue "{{case:title}" and "}" into a new directive.
+    const std::string glued = "{{case:title}{{case:upper}}}";
+    const TQKitTokenList list = parse(glued);
+    EXPECT_EQ(list.modFlags(), 0u);
+    EXPECT_EQ(TQKitPatternJoin(list), glued);
+
+    const TQKitTokenList inside = parse("{{case:lower}}{{title}}{{case:upper}}");
+    EXPECT_EQ(inside.modFlags(), kTQKitModUpperCase);
+    EXPECT_EQ(TQKitPatternJoin(inside), "{{case:lower}}{{title}}{{case:upper}}");
+}
+
 TEST(TQKitPatternTest, SplitFormHasOneTokenPerCharacterNotPerByte)
 {
     const TQKitTokenList list = parse("{{artist}} – é{{title}}");
