@@ -1,0 +1,161 @@
+#include "app/TQCAppProgressWindowTableView.h"
+
+#include "app/TQCAppProgressWindowTableCellViewFileName.h"
+#include "app/TQCAppProgressWindowTableCellViewStatus.h"
+#include "app/TQCAppProgressWindowTableDataArray.h"
+#include "app/TQCAppProgressWindowTableDataRecord.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMimeData>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr uint32_t kContextMenuValidityMs = 500;
+
+} // namespace
+
+TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
+    : QTableWidget(0, 2, parent), contextMenu_(new QMenu(this)),
+      showInFinderAction_(contextMenu_->addAction(u"Show in Finder"_s)), copyAction_(contextMenu_->addAction(u"Copy"_s))
+{
+    setObjectName(u"appProgressWindowTableView"_s);
+    setHorizontalHeaderLabels({u"File"_s, u"Status"_s});
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setFocusPolicy(Qt::NoFocus);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setFrameShape(QFrame::NoFrame);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(22);
+    horizontalHeader()->setSectionResizeMode(FileNameColumn, QHeaderView::Stretch);
+    horizontalHeader()->setSectionResizeMode(StatusColumn, QHeaderView::Interactive);
+    horizontalHeader()->resizeSection(StatusColumn, 190);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    setAccessibleName(u"The Table with conversion details"_s);
+    setAccessibleDescription(u"Contains details of conversion of source files. Allows to access source and destination files"_s);
+
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (column == StatusColumn)
+            sortByStatus();
+        else
+            resortByStatusDescAndReload();
+    });
+    connect(showInFinderAction_, &QAction::triggered, this, &TQCAppProgressWindowTableView::showInFinderCtx);
+    connect(copyAction_, &QAction::triggered, this, &TQCAppProgressWindowTableView::copyCtx);
+}
+
+TQCAppProgressWindowTableView::~TQCAppProgressWindowTableView()
+{
+    ctxMenuView_ = nullptr;
+    // Cells go before their records.
+    setRowCount(0);
+    data_.reset();
+}
+
+void TQCAppProgressWindowTableView::setListHandle(TQKitConversionList* list)
+{
+    if (data_)
+        data_->cleanup();
+    setRowCount(0);
+    data_ = TQCAppProgressWindowTableDataArray::create(list);
+    reloadData();
+}
+
+TQCAppProgressWindowTableCellView* TQCAppProgressWindowTableView::ctxMenuView() const { return ctxMenuView_; }
+
+bool TQCAppProgressWindowTableView::hasListHandle() const { return data_ && data_->listHandle(); }
+
+void TQCAppProgressWindowTableView::resortByStatusDescAndReload()
+{
+    if (!data_)
+        return;
+    data_->sortByListItemId();
+    reloadData();
+}
+
+void TQCAppProgressWindowTableView::sortByStatus()
+{
+    if (!data_)
+        return;
+    data_->sortByStatus();
+    reloadData();
+}
+
+void TQCAppProgressWindowTableView::reloadData()
+{
+    const auto& records = data_ ? data_->arrangedObjects() : std::vector<TQCAppProgressWindowTableDataRecord*>{};
+    const int rows = static_cast<int>(records.size());
+    // Cells are kept and rebound, as a table reuses its cell views.
+    const int previous = rowCount();
+    setRowCount(rows);
+    for (int row = previous; row < rows; ++row) {
+        setCellWidget(row, FileNameColumn, new TQCAppProgressWindowTableCellViewFileName);
+        setCellWidget(row, StatusColumn, new TQCAppProgressWindowTableCellViewStatus);
+    }
+    for (int row = 0; row < rows; ++row) {
+        for (int column : {FileNameColumn, StatusColumn}) {
+            if (auto* cell = qobject_cast<TQCAppProgressWindowTableCellView*>(cellWidget(row, column)))
+                cell->setObjectValue(records[static_cast<size_t>(row)]);
+        }
+    }
+}
+
+uint32_t TQCAppProgressWindowTableView::timeStampMs()
+{
+    return static_cast<uint32_t>(static_cast<quint64>(QDateTime::currentMSecsSinceEpoch()));
+}
+
+void TQCAppProgressWindowTableView::prepareContextMenuAt(const QPoint& pos, uint32_t stampMs)
+{
+    rightMouseClickTimeStamp_ = stampMs;
+    ctxMenuView_ = nullptr;
+    if (rightMouseClickTimeStamp_ == 0)
+        return;
+    const int row = rowAt(pos.y());
+    const int column = columnAt(pos.x());
+    if (row < 0 || column < 0 || row >= rowCount())
+        return;
+    auto* cell = qobject_cast<TQCAppProgressWindowTableCellView*>(cellWidget(row, column));
+    if (cell && !cell->URLs().isEmpty())
+        ctxMenuView_ = cell;
+}
+
+void TQCAppProgressWindowTableView::validateContextMenu(uint32_t nowMs)
+{
+    const bool usable = rightMouseClickTimeStamp_ != 0 &&
+                        static_cast<uint32_t>(nowMs - rightMouseClickTimeStamp_) < kContextMenuValidityMs &&
+                        ctxMenuView_ && !ctxMenuView_->URLs().isEmpty();
+    showInFinderAction_->setEnabled(usable);
+    copyAction_->setEnabled(usable);
+}
+
+void TQCAppProgressWindowTableView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Only a click of the mouse carries a stamp; a menu opened from the keyboard leaves both items off.
+    prepareContextMenuAt(event->pos(), event->reason() == QContextMenuEvent::Mouse ? timeStampMs() : 0);
+    validateContextMenu(timeStampMs());
+    contextMenu_->popup(event->globalPos());
+}
+
+void TQCAppProgressWindowTableView::showInFinderCtx()
+{
+    if (ctxMenuView_)
+        ctxMenuView_->hyperlinkPressed();
+}
+
+void TQCAppProgressWindowTableView::copyCtx()
+{
+    if (!ctxMenuView_)
+        return;
+    auto* mime = new QMimeData;
+    mime->setUrls(ctxMenuView_->URLs());
+    QApplication::clipboard()->setMimeData(mime);
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+// Helpers of the progress-window tests: generated audio, a delegate that records what the window
+// tells it, a folder this process cannot write into, and the dark palette.
+
+#include "app/TQCAppProgressWindowDelegate.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <QPalette>
+
+#include <QStringList>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class TQCAppProgressWindowController;
+class TQKitConversionList;
+struct TQTaskInfoRecord;
+
+namespace sonvale::test {
+
+// Writes a 16-bit stereo PCM WAV of `seconds` of a 440 Hz tone.
+void writeWav(const std::filesystem::path& file, double seconds = 0.5);
+
+class RecordingDelegate final : public TQCAppProgressWindowDelegate {
+public:
+    void progressWindowDidClose(TQCAppProgressWindowController* controller) override { closed.append(controller); }
+    void progressWindowMenuCommandId(TQCAppProgressWindowController*, int tag) override { commands.append(tag); }
+
+    QList<TQCAppProgressWindowController*> closed;
+    QList<int> commands;
+};
+
+// Makes `folder` unwritable for this process for the life of the object: no write permission
+// and, for root (whom permissions do not stop), the immutable attribute. usable() is false where
+// neither works.
+class UnwritableFolder final {
+public:
+    explicit UnwritableFolder(std::filesystem::path folder);
+    ~UnwritableFolder();
+    UnwritableFolder(const UnwritableFolder&) = delete;
+    UnwritableFolder& operator=(const UnwritableFolder&) = delete;
+    bool usable() const;
+
+private:
+    std::filesystem::path folder_;
+    bool immutable_ = false;
+};
+
+// A dark palette for the whole application (the desktop's dark appearance).
+QPalette darkPalette();
+
+// A temporary home with a sources folder and a destination folder ("Converted"), the scripted
+// responder reset, and windows over lists of the engine stand-in.
+class ProgressWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::filesystem::path sources() const { return home_.path() / "Sources"; }
+    std::filesystem::path destination() const { return home_.path() / "Converted"; }
+    // A WAV file `name` in the sources folder.
+    QString addSource(const std::string& name);
+
+    // A window over a new stand-in list for `paths`; `configure` edits the batch record first.
+    std::unique_ptr<TQCAppProgressWindowController> openWindow(
+        const QStringList& paths, const std::function<void(TQTaskInfoRecord&)>& configure = {});
+    // Pumps until the window's list was handed to the converter.
+    bool waitUntilStarted(TQCAppProgressWindowController& controller);
+    static bool wasStarted(TQKitConversionList* list);
+
+    TempHome home_;
+    RecordingDelegate delegate_;
+};
+
+} // namespace sonvale::test
