@@ -32,6 +32,8 @@ TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(false);
     setFrameShape(QFrame::NoFrame);
+    // Rows and the space below them share the window's colour, as the cells paint it.
+    viewport()->setBackgroundRole(QPalette::Window);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(22);
     horizontalHeader()->setSectionResizeMode(FileNameColumn, QHeaderView::Stretch);
