@@ -60,7 +60,7 @@ void TQKitConversionListRetain(TQKitConversionList* list);
 void TQKitConversionListRelease(TQKitConversionList* list);
 void TQKitConversionListSetCallback(TQKitConversionList* list, TQKitListCallback callback, void* context);
 void TQKitConversionListSetTaskInfo(TQKitConversionList* list, const TQTaskInfoRecord* record);
-bool TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record);
+void TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record);
 
 void TQKitConversionListPrepareSources(TQKitConversionList* list, const std::vector<std::string>& sources);
 bool TQKitConversionListHasLocalSources(TQKitConversionList* list, const std::vector<std::string>& sources);

@@ -196,12 +196,11 @@ void TQKitConversionListSetTaskInfo(TQKitConversionList* list, const TQTaskInfoR
     list->record = *record;
 }
 
-bool TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record)
+void TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record)
 {
     auto* mutableList = const_cast<TQKitConversionList*>(list);
     std::lock_guard lock(mutableList->mutex);
     *record = list->record;
-    return true;
 }
 
 void TQKitConversionListPrepareSources(TQKitConversionList*, const std::vector<std::string>&) {}
