@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/engine/OutputSettings.h"
+
 extern "C" {
 #include <libavcodec/codec_id.h>
 }
@@ -27,6 +29,7 @@ enum class TagLayout {
 // A fully resolved encoder setup for one item: every "as the source" and "automatic" choice made.
 // Produced by EncoderPlanner; consumed by the encoders, which don't interpret option codes.
 struct EncoderPlan {
+    OutputFormat format = OutputFormat::Mp3;
     enum class Kind { Lame, Ffmpeg } kind = Kind::Ffmpeg;
     std::string muxer;            // FFmpeg muxer name ("ipod", "flac", ...); empty for LAME
     std::string extension;        // of the result, without the dot

@@ -225,6 +225,7 @@ Status planPcm(bool aiff, const PcmOptions& o, const SourceInfo& source, Encoder
 Status EncoderPlanner::plan(const OutputSettings& settings, const SourceInfo& source, EncoderPlan& plan)
 {
     plan = EncoderPlan{};
+    plan.format = settings.format;
     switch (settings.format) {
     case OutputFormat::Mp3:
         if (auto o = std::get_if<Mp3Options>(&settings.options))
