@@ -35,6 +35,8 @@ void writeToneWav(const std::filesystem::path& path, const ToneSpec& tone)
     const std::vector<float> samples = toneSamples(tone);
     const int bytesPerSample = tone.bitsPerSample / 8;
     const uint32_t dataBytes = uint32_t(samples.size() * bytesPerSample);
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
@@ -60,6 +62,8 @@ void writeToneWav(const std::filesystem::path& path, const ToneSpec& tone)
 void writeRandomBytes(const std::filesystem::path& path, size_t size, unsigned seed)
 {
     std::mt19937 random(seed);
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
     for (size_t i = 0; i < size; ++i)
         out.put(char(random() & 0xff));

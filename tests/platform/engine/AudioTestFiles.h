@@ -20,6 +20,7 @@ struct ToneSpec {
 std::vector<float> toneSamples(const ToneSpec& tone);
 
 // Writes the tone as a plain PCM WAV file, byte by byte, without any library in between.
+// Missing folders on the way are created.
 void writeToneWav(const std::filesystem::path& path, const ToneSpec& tone);
 
 // Writes `size` bytes of deterministic noise: a file that is not audio at all.
