@@ -1,6 +1,7 @@
 #include "platform/engine/DestinationPlanner.h"
 
 #include "platform/engine/SourceScanner.h"
+#include "platform/tqkit/TQKitNameFilter.h"
 
 namespace sonvale::engine {
 namespace {
@@ -49,20 +50,8 @@ DestinationPlanner::DestinationPlanner(const BatchSettings& settings, PatternRen
 
 std::string DestinationPlanner::safeName(const std::string& name)
 {
-    std::string out;
-    for (unsigned char c : name)
-        out += (c < 0x20 || c == 0x7f || c == '/' || c == '\\') ? '_' : char(c);
-    const auto first = out.find_first_not_of(" .");
-    out = first == std::string::npos ? std::string() : out.substr(first);
-    while (!out.empty() && out.back() == ' ')
-        out.pop_back();
-    if (out.size() > kMaxNameBytes) {
-        size_t cut = kMaxNameBytes;
-        while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
-            --cut; // never split a UTF-8 character
-        out.resize(cut);
-    }
-    return out.empty() ? "Untitled" : out;
+    const std::string safe = TQKitNameFilter(name, 0, kMaxNameBytes);
+    return safe.empty() ? "Untitled" : safe;
 }
 
 Status DestinationPlanner::folderFor(const Request& request, fs::path& folder) const
@@ -88,7 +77,7 @@ Status DestinationPlanner::folderFor(const Request& request, fs::path& folder) c
 std::string DestinationPlanner::fileStem(const Request& request) const
 {
     if (settings_.renameFiles && renderer_ && !settings_.fileNamePattern.empty()) {
-        const std::string rendered = renderer_(settings_.fileNamePattern, request.tags);
+        const std::string rendered = renderer_(settings_.fileNamePattern, request.tags, false);
         if (!rendered.empty())
             return rendered;
     }
@@ -105,7 +94,7 @@ Status DestinationPlanner::pathFor(const Request& request, fs::path& path) const
         return s;
     const fs::path destination = folder;
     if (settings_.organizeFolders && renderer_ && !settings_.folderPattern.empty())
-        folder /= safeRelative(renderer_(settings_.folderPattern, request.tags));
+        folder /= safeRelative(renderer_(settings_.folderPattern, request.tags, true));
     std::string extension = request.extension;
     if (extension.empty()) {
         extension = fs::path(request.sourcePath).extension().string();

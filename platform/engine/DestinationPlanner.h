@@ -16,8 +16,9 @@ namespace sonvale::engine {
 // inside the destination folder, whatever the tags or the source's path hold. Pure: no I/O.
 class DestinationPlanner final {
 public:
-    // Renders a tag pattern ("{{artist}}/{{album}}") with an item's tags.
-    using PatternRenderer = std::function<std::string(const std::string& pattern, const TagSet& tags)>;
+    // Renders a tag pattern ("{{artist}}/{{album}}") with an item's tags: a relative folder path
+    // when `folders` is set, else one file name.
+    using PatternRenderer = std::function<std::string(const std::string& pattern, const TagSet& tags, bool folders)>;
 
     struct Request {
         std::string sourcePath;   // local path, or the address of a remote source
@@ -32,8 +33,7 @@ public:
     Status folderFor(const Request& request, std::filesystem::path& folder) const;
     Status pathFor(const Request& request, std::filesystem::path& path) const;
 
-    // One folder or file name made safe: no separators, no control characters, not "." or "..",
-    // no leading dots or spaces, at most 240 bytes of whole UTF-8 characters, never empty.
+    // One folder or file name made safe (TQKitNameFilter), at most 240 bytes, never empty.
     static std::string safeName(const std::string& name);
 
 private:

@@ -7,6 +7,7 @@
 
 #include "platform/engine/EncoderPlanner.h"
 #include "platform/engine/ResultCommitter.h"
+#include "platform/engine/TagListNames.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/UrlDownloader.h"
 
@@ -104,8 +105,8 @@ std::optional<TagSet> ItemTask::askApplicationForTags()
         for (const auto& [name, value] : tags) {
             if (name == "_PATH_ARTWORK")
                 set.artwork = readArtworkFile(value);
-            else if (!name.empty() && name[0] != '_')
-                set.fields.emplace_back(name, value);
+            else if (const std::string property = TagListNames::propertyFor(name); !property.empty())
+                set.fields.emplace_back(property, value);
         }
         answer = std::move(set);
     }

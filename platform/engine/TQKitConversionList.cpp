@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/engine/SourceScanner.h"
+#include "platform/engine/TaskInfoMapping.h"
 
 namespace {
 
@@ -30,6 +31,19 @@ void TQKitConversionList::release()
 {
     if (references_.fetch_sub(1) == 1)
         delete this;
+}
+
+void TQKitConversionList::setTaskInfo(const TQTaskInfoRecord& record)
+{
+    std::lock_guard lock(mutex_);
+    record_ = record;
+    settings_ = sonvale::engine::TaskInfoMapping::fromRecord(record);
+}
+
+TQTaskInfoRecord TQKitConversionList::taskInfo() const
+{
+    std::lock_guard lock(mutex_);
+    return record_;
 }
 
 void TQKitConversionList::setSettings(const BatchSettings& settings)
@@ -333,6 +347,18 @@ void TQKitConversionListSetBatchSettings(TQKitConversionList* list, const BatchS
 BatchSettings TQKitConversionListGetBatchSettings(const TQKitConversionList* list)
 {
     return list ? list->settings() : BatchSettings{};
+}
+
+void TQKitConversionListSetTaskInfo(TQKitConversionList* list, const TQTaskInfoRecord* record)
+{
+    if (list && record)
+        list->setTaskInfo(*record);
+}
+
+void TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record)
+{
+    if (list && record)
+        *record = list->taskInfo();
 }
 
 void TQKitConversionListSetCallback(TQKitConversionList* list, TQKitListCallback callback, void* context)

@@ -13,6 +13,7 @@
 #include "platform/engine/BatchSettings.h"
 #include "platform/engine/CallbackGate.h"
 #include "platform/engine/TQKitConversionListItem.h"
+#include "platform/tqkit/TQTaskInfoRecord.h"
 
 // List callback: (type, data, context) -> answer. Types and their data:
 //  0 double* list progress       1 const char* file name: accept it? (non-zero = yes; synchronous)
@@ -57,6 +58,9 @@ public:
     void retain();
     void release(); // deletes the list with the last reference
 
+    // The batch record: a copy is kept, and the engine's settings are read from it.
+    void setTaskInfo(const TQTaskInfoRecord& record);
+    TQTaskInfoRecord taskInfo() const;
     void setSettings(const sonvale::engine::BatchSettings& settings);
     sonvale::engine::BatchSettings settings() const;
     void setDestinationAccess(std::vector<uint8_t> data);
@@ -118,6 +122,7 @@ private:
     std::set<std::string> knownSources_;
     uint32_t nextItemId_ = 1;
     uint32_t sourceFlags_ = 0;
+    TQTaskInfoRecord record_;
     sonvale::engine::BatchSettings settings_;
     sonvale::engine::BatchSettings running_;
     std::vector<uint8_t> destinationAccess_;
@@ -137,6 +142,9 @@ void TQKitConversionListSetDestination(TQKitConversionList* list, const void* ac
 // The engine's batch settings; the record calls map onto these.
 void TQKitConversionListSetBatchSettings(TQKitConversionList* list, const sonvale::engine::BatchSettings& settings);
 sonvale::engine::BatchSettings TQKitConversionListGetBatchSettings(const TQKitConversionList* list);
+// Stores a copy of the record; fills the caller's record with the list's copy.
+void TQKitConversionListSetTaskInfo(TQKitConversionList* list, const TQTaskInfoRecord* record);
+void TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record);
 void TQKitConversionListSetCallback(TQKitConversionList* list, TQKitListCallback callback, void* context);
 
 void TQKitConversionListPrepareSources(TQKitConversionList* list, const std::vector<std::string>& sources);

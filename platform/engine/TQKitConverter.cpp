@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "platform/engine/ItemTask.h"
+#include "platform/engine/TagListNames.h"
 #include "platform/engine/ServiceItemRunner.h"
 #include "platform/engine/TQKitConversionList.h"
+#include "platform/tqkit/TQKitPatternRenderer.h"
 
 namespace {
 
@@ -21,6 +23,13 @@ TQKitConverter::TQKitConverter(TQKitConverterOptions options) : options_(std::mo
     if (!options_.runner)
         options_.runner = std::make_shared<sonvale::engine::ServiceItemRunner>(
             sonvale::engine::ServiceItemRunner::defaultServicePath());
+    if (!options_.renderer)
+        options_.renderer = [](const std::string& pattern, const sonvale::engine::TagSet& tags, bool folders) {
+            TQKitPatternRenderOptions render;
+            render.folders = folders;
+            render.fallbackName = folders ? "" : "Untitled";
+            return TQKitPatternRenderPath(pattern, sonvale::engine::TagListNames::valuesFor(tags), render);
+        };
     const unsigned count = options_.workers ? options_.workers : std::max(1u, std::thread::hardware_concurrency());
     for (unsigned i = 0; i < count; ++i)
         workers_.emplace_back([this] { work(); });

@@ -20,7 +20,7 @@ struct TQKitConverterOptions {
     std::shared_ptr<sonvale::engine::ItemRunner> runner;
     // 0: one per processor core.
     unsigned workers = 0;
-    // Renders the folder and file-name patterns; null names results after their sources.
+    // Renders the folder and file-name patterns; null: the pattern renderer of the settings.
     sonvale::engine::DestinationPlanner::PatternRenderer renderer;
 };
 

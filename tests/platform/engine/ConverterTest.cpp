@@ -7,6 +7,8 @@
 
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TagReader.h"
+#include "platform/tqkit/TQKitTagKeys.h"
+#include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/platform/engine/AudioProbe.h"
 #include "tests/platform/engine/AudioTestFiles.h"
 #include "tests/platform/engine/ListWatcher.h"
@@ -246,7 +248,7 @@ TEST_F(ConverterTest, NamesFromHostileTagsStayInsideTheDestination)
     settings_.organizeFolders = true;
     settings_.folderPattern = "{{album}}";
     TQKitConverterOptions options;
-    options.renderer = [](const std::string& pattern, const TagSet& tags) {
+    options.renderer = [](const std::string& pattern, const TagSet& tags, bool) {
         return pattern == "{{artist}}" ? tags.value("ARTIST") : tags.value("ALBUM");
     };
     startConverter(options);
@@ -255,7 +257,7 @@ TEST_F(ConverterTest, NamesFromHostileTagsStayInsideTheDestination)
     test::ListWatcher tagger(list_);
     tagger.tags = [](uint32_t type, TQKitTagList& tags) {
         if (type == 17)
-            tags = {{"ARTIST", "../../../../etc/passwd"}, {"ALBUM", "/../..\x01/."}};
+            tags = {{"artist", "../../../../etc/passwd"}, {"album", "/../..\x01/."}};
     };
     TQKitConversionListAddSources(list_, {(source_ / "a.wav").string()}, 0, 0);
     TQKitConversionStart(converter_, list_);
@@ -283,7 +285,7 @@ TEST_F(ConverterTest, TagsAnsweredByTheApplicationAreWrittenAndTheItemFolderIsRe
             return;
         itemFolder = tags[1].second;
         writeText(fs::path(itemFolder) / "art.png", "\x89PNG fake picture");
-        tags = {{"TITLE", "From the application"}, {"TRACKNUMBER", "3/12"},
+        tags = {{TQKitTagName(1), "From the application"}, {TQKitTagName(7), "3/12"},
                 {"_PATH_ARTWORK", (fs::path(itemFolder) / "art.png").string()}};
     };
     TQKitConversionListAddSources(list_, {(source_ / "a.wav").string()}, 0, 0);
@@ -297,6 +299,41 @@ TEST_F(ConverterTest, TagsAnsweredByTheApplicationAreWrittenAndTheItemFolderIsRe
     EXPECT_EQ(written.value("TITLE"), "From the application");
     EXPECT_EQ(written.value("TRACKNUMBER"), "3/12");
     EXPECT_EQ(written.artwork.mimeType, "image/png");
+}
+
+TEST_F(ConverterTest, TheBatchRecordNamesAndFilesResultsByItsPatterns)
+{
+    ItemJob tagging{.sourcePath = home_.path() / "t.wav", .outputPath = source_ / "x.flac",
+                    .settings = {OutputFormat::Flac, FlacOptions{}}};
+    tagging.replacementTags = TagSet{{{"TITLE", "Morning Tide"}, {"ARTIST", "AC/DC"}, {"ALBUM", "Live"},
+                                      {"TRACKNUMBER", "3/12"}}, {}};
+    test::writeToneWav(tagging.sourcePath, {.seconds = 0.3});
+    ASSERT_TRUE(InProcessItemRunner().run(tagging, std::atomic<bool>(false), nullptr).status.isOk());
+
+    TQTaskInfoRecord record;
+    TQKitTaskInfoInit(&record);
+    const std::string destination = destination_.string();
+    TQKitTaskInfoSetDestination(&record, destination.c_str(), destination.size());
+    record.formatCode = 1;
+    record.transferTags = true;
+    record.organizeDestinationFolders = true;
+    record.destinationFolderPattern = "{{artist}}/{{album}}";
+    record.renameDestinationFiles = true;
+    record.fileNamePattern = "{{trackNumber}} - {{title}}";
+    startConverter();
+    TQKitConversionListCreate(&list_);
+    TQKitConversionListSetTaskInfo(list_, &record);
+    test::ListWatcher watcher(list_);
+    TQKitConversionListAddSources(list_, {(source_ / "x.flac").string()}, 0, 0);
+    record.renameDestinationFiles = false; // the list keeps its own copy
+    TQKitConversionStart(converter_, list_);
+    ASSERT_TRUE(watcher.waitFinished());
+    EXPECT_EQ(filesUnder(destination_), (std::vector<std::string>{"AC-DC/Live/03 - Morning Tide.mp3"}));
+    TQTaskInfoRecord back;
+    TQKitTaskInfoInit(&back);
+    TQKitConversionListGetTaskInfo(list_, &back);
+    EXPECT_EQ(back.fileNamePattern, "{{trackNumber}} - {{title}}");
+    EXPECT_TRUE(back.renameDestinationFiles);
 }
 
 } // namespace
