@@ -85,7 +85,6 @@ Status ItemTask::fetchRemoteSource()
     if (Status s = UrlDownloader::download(item_.sourcePath(), local, list_.stopFlag(), events); !s)
         return s;
     item_.setLocalSourcePath(local);
-    item_.addRelatedPath(local);
     return Status::success();
 }
 
@@ -185,10 +184,17 @@ void ItemTask::place(const fs::path& temporary, const fs::path& wanted, const st
     fs::create_directories(wanted.parent_path(), ec);
     fs::path written;
     ResultCommitter::Outcome outcome;
-    if (Status s = ResultCommitter::commit(temporary, wanted, item_.localSourcePath(), settings_.overwritePolicy,
-                                           settings_.backupPreviousVersion, written, outcome);
-        !s)
-        return fail(s);
+    {
+        // Two sources of one batch that name the same result (a.flac and a.wav) both keep theirs.
+        auto placing = list_.lockResultPlacement();
+        const int policy = list_.wroteResult(wanted.string()) ? 2 : settings_.overwritePolicy;
+        if (Status s = ResultCommitter::commit(temporary, wanted, item_.localSourcePath(), policy,
+                                               settings_.backupPreviousVersion, written, outcome);
+            !s)
+            return fail(s);
+        if (outcome == ResultCommitter::Outcome::Written)
+            list_.addWrittenResult(written.string());
+    }
     temporary_.clear();
     if (outcome == ResultCommitter::Outcome::SkippedExisting)
         return item_.complete("Skipped: the destination file exists", Item::kNeutral, Item::Skipped);

@@ -300,6 +300,21 @@ bool TQKitConversionList::hasWorkLeft() const
     return !stopFlag_ && nextToRun_ < items_.size();
 }
 
+std::unique_lock<std::mutex> TQKitConversionList::lockResultPlacement()
+{
+    return std::unique_lock(placementMutex_);
+}
+
+bool TQKitConversionList::wroteResult(const std::string& path) const
+{
+    return writtenResults_.count(path) != 0;
+}
+
+void TQKitConversionList::addWrittenResult(const std::string& path)
+{
+    writtenResults_.insert(path);
+}
+
 void TQKitConversionList::reportProgress()
 {
     const auto all = items();

@@ -107,6 +107,11 @@ public:
     void itemFinished(TQKitConversionListItem* item);
     bool hasWorkLeft() const;
     void reportProgress();
+    // Results of this batch: while the returned lock is held, no other item of the batch places a
+    // result; a name the batch already wrote is never overwritten by another of its items.
+    std::unique_lock<std::mutex> lockResultPlacement();
+    bool wroteResult(const std::string& path) const;
+    void addWrittenResult(const std::string& path);
 
 private:
     ~TQKitConversionList() = default;
@@ -120,6 +125,8 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<TQKitConversionListItem>> items_;
     std::set<std::string> knownSources_;
+    std::mutex placementMutex_;
+    std::set<std::string> writtenResults_; // guarded by placementMutex_
     uint32_t nextItemId_ = 1;
     uint32_t sourceFlags_ = 0;
     TQTaskInfoRecord record_;

@@ -86,12 +86,6 @@ std::set<std::string> TQKitConversionListItem::relatedPaths() const
     return relatedPaths_;
 }
 
-void TQKitConversionListItem::addRelatedPath(const std::string& path)
-{
-    std::lock_guard lock(mutex_);
-    relatedPaths_.insert(path);
-}
-
 std::string TQKitConversionListItem::localSourcePath() const
 {
     std::lock_guard lock(mutex_);

@@ -70,7 +70,6 @@ public:
     ResultCode resultCode() const;
     std::vector<TQKitResultEntry> results() const;
     std::set<std::string> relatedPaths() const;
-    void addRelatedPath(const std::string& path);
     // The local file the item converts from (a downloaded copy for a remote source).
     std::string localSourcePath() const;
     void setLocalSourcePath(std::string path);

@@ -226,6 +226,17 @@ INSTANTIATE_TEST_SUITE_P(
         PolicyCase{"new_version", 2, false, {"song (1).mp3", "song (2).mp3", "song.mp3"}, "song.mp3", "Converted"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConverterTest, SourcesOfOneBatchThatNameTheSameResultKeepBoth)
+{
+    test::writeToneWav(source_ / "a.wav", {.seconds = 0.3});
+    ItemJob flac{.sourcePath = source_ / "a.wav", .outputPath = source_ / "a.flac", .settings = {OutputFormat::Flac, FlacOptions{}}};
+    ASSERT_TRUE(InProcessItemRunner().run(flac, std::atomic<bool>(false), nullptr).status.isOk());
+    settings_.overwritePolicy = 0;
+    convert({(source_ / "a.wav").string(), (source_ / "a.flac").string()});
+    EXPECT_EQ(filesUnder(destination_), (std::vector<std::string>{"a (1).mp3", "a.mp3"}));
+    EXPECT_EQ(TQKitConversionListSucceededCount(list_), 2u);
+}
+
 TEST_F(ConverterTest, ASourceIsNeverReplacedByItsOwnResult)
 {
     ItemJob job{.sourcePath = home_.path() / "t.wav", .outputPath = source_ / "song.mp3",
