@@ -28,6 +28,8 @@ struct BatchSettings {
 
     bool transferTags = true;
     bool stripTags = false;
+    int artworkFormat = 0;  // 0 keep, 1 JPEG, 2 PNG
+    int maxArtworkSide = 0; // pixels, 0 = any size
 };
 
 } // namespace sonvale::engine

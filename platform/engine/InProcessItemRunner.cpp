@@ -5,6 +5,7 @@ namespace sonvale::engine {
 
 ItemOutcome InProcessItemRunner::run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress)
 {
+    ActiveConversion active(*this);
     return ItemConverter::run(job, &stop, progress);
 }
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/engine/ArtworkConverter.h"
 #include "platform/engine/EncoderPlanner.h"
 #include "platform/engine/TagReader.h"
 #include "platform/engine/TagWriter.h"
@@ -10,11 +11,19 @@
 namespace sonvale::engine {
 namespace {
 
-TagSet tagsToWrite(const ItemJob& job, const TagSet& naming)
+// The tags the result carries, with its artwork converted as asked. A picture that can't be
+// converted is kept as it was and named in `notes`.
+TagSet tagsToWrite(const ItemJob& job, const TagSet& naming, std::vector<std::string>& notes)
 {
     if (job.stripTags || (!job.transferTags && !job.replacementTags))
         return {};
-    return naming;
+    TagSet tags = naming;
+    if (job.artworkFormat != 0 || job.maxArtworkSide > 0)
+        if (Status s = ArtworkConverter::convert(tags.artwork, ArtworkConverter::Format(job.artworkFormat),
+                                                 job.maxArtworkSide);
+            !s)
+            notes.push_back("artwork kept as it was: " + s.message());
+    return tags;
 }
 
 } // namespace
@@ -29,7 +38,8 @@ ItemOutcome ItemConverter::run(const ItemJob& job, const std::atomic<bool>* stop
     if (outcome.status) {
         outcome.notes = transcoder.plan().notes;
         outcome.namingTags = job.replacementTags ? *job.replacementTags : TagReader::read(job.sourcePath);
-        outcome.status = TagWriter::write(job.outputPath, tagsToWrite(job, outcome.namingTags), transcoder.plan());
+        outcome.status = TagWriter::write(job.outputPath, tagsToWrite(job, outcome.namingTags, outcome.notes),
+                                          transcoder.plan());
     }
     if (!outcome.status) {
         std::error_code ignored;

@@ -97,7 +97,9 @@ std::string ItemJob::toJson() const
            {"format", int(settings.format)},
            {"options", optionsToJson(settings.options)},
            {"transferTags", transferTags},
-           {"stripTags", stripTags}};
+           {"stripTags", stripTags},
+           {"artworkFormat", artworkFormat},
+           {"maxArtworkSide", maxArtworkSide}};
     if (replacementTags)
         j["replacementTags"] = tagsToJson(*replacementTags);
     return j.dump();
@@ -112,6 +114,8 @@ Status ItemJob::fromJson(const std::string& text, ItemJob& job)
         job.settings.options = optionsFromJson(job.settings.format, j.at("options"));
         job.transferTags = j.at("transferTags");
         job.stripTags = j.at("stripTags");
+        job.artworkFormat = j.at("artworkFormat");
+        job.maxArtworkSide = j.at("maxArtworkSide");
         if (j.contains("replacementTags"))
             job.replacementTags = tagsFromJson(j.at("replacementTags"));
     });

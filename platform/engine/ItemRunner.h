@@ -16,6 +16,24 @@ public:
 
     virtual ~ItemRunner() = default;
     virtual ItemOutcome run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress) = 0;
+    // Conversions running right now: live service processes, or jobs on threads.
+    int activeConversions() const { return active_.load(); }
+
+protected:
+    // Counts one running conversion for as long as it lives.
+    class ActiveConversion final {
+    public:
+        explicit ActiveConversion(ItemRunner& runner) : runner_(runner) { ++runner_.active_; }
+        ~ActiveConversion() { --runner_.active_; }
+        ActiveConversion(const ActiveConversion&) = delete;
+        ActiveConversion& operator=(const ActiveConversion&) = delete;
+
+    private:
+        ItemRunner& runner_;
+    };
+
+private:
+    std::atomic<int> active_{0};
 };
 
 class InProcessItemRunner final : public ItemRunner {

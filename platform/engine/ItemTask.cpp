@@ -144,6 +144,8 @@ void ItemTask::convert()
     job.settings = settings_.output;
     job.transferTags = settings_.transferTags;
     job.stripTags = settings_.stripTags;
+    job.artworkFormat = settings_.artworkFormat;
+    job.maxArtworkSide = settings_.maxArtworkSide;
     job.replacementTags = askApplicationForTags();
     if (list_.isStopped())
         return fail(Status::failure("stopped"));

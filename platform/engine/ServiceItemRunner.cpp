@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -132,6 +133,7 @@ ItemOutcome ServiceItemRunner::run(const ItemJob& job, const std::atomic<bool>& 
         return failed(job, "cannot start the conversion service " + servicePath_);
     }
 
+    std::optional<ActiveConversion> process(std::in_place, *this); // until the process is reaped
     writeAll(input.write, job.toJson());
     input.close();
 
@@ -168,6 +170,7 @@ ItemOutcome ServiceItemRunner::run(const ItemJob& job, const std::atomic<bool>& 
     while (::waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) {
     }
     releaseInstance(instance);
+    process.reset();
 
     if (killed)
         return failed(job, silent ? "the conversion service stopped responding" : "stopped");

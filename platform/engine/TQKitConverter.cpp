@@ -146,7 +146,7 @@ bool TQKitConverterIsIdle(const TQKitConverter* converter)
 
 int TQKitConverterProcessCount(const TQKitConverter* converter)
 {
-    return converter ? converter->runningItems() : 0;
+    return converter ? converter->processCount() : 0;
 }
 
 void TQKitConverterReleaseList(TQKitConverter* converter, TQKitConversionList* list)

@@ -37,7 +37,7 @@ public:
     void start(TQKitConversionList* list);
     void releaseList(TQKitConversionList* list);
     bool isIdle() const;
-    int runningItems() const { return running_.load(); }
+    int processCount() const { return options_.runner->activeConversions(); }
 
 private:
     void work();
@@ -57,7 +57,7 @@ void TQKitConverterCreate(TQKitConverter** slot);
 void TQKitConverterCreateWithOptions(TQKitConverter** slot, TQKitConverterOptions options);
 void TQKitConverterDestroy(TQKitConverter** slot);
 bool TQKitConverterIsIdle(const TQKitConverter* converter);
-// How many conversion processes (or in-process item conversions) run right now.
+// How many conversion processes (or in-process conversions) run right now.
 int TQKitConverterProcessCount(const TQKitConverter* converter);
 // The converter lets go of the list; a running list is stopped.
 void TQKitConverterReleaseList(TQKitConverter* converter, TQKitConversionList* list);

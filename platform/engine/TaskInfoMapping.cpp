@@ -1,5 +1,7 @@
 #include "platform/engine/TaskInfoMapping.h"
 
+#include <algorithm>
+
 namespace sonvale::engine {
 namespace {
 
@@ -47,6 +49,10 @@ BatchSettings TaskInfoMapping::fromRecord(const TQTaskInfoRecord& r)
     s.subfolderName = r.subfolderName;
     s.transferTags = r.transferTags;
     s.stripTags = r.stripTags;
+    s.artworkFormat = r.artworkConversion == kTQTaskInfoArtworkToJPEG  ? 1
+                      : r.artworkConversion == kTQTaskInfoArtworkToPNG ? 2
+                                                                       : 0;
+    s.maxArtworkSide = std::max(0, r.maxArtworkSize);
     return s;
 }
 

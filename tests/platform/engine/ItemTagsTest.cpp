@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "platform/engine/FfmpegHandles.h"
 #include "platform/engine/TagReader.h"
 #include "tests/platform/engine/AudioTestFiles.h"
 #include "tests/support/TempHome.h"
@@ -138,6 +139,87 @@ TEST_F(ItemTagChoiceTest, WithoutTransferTheResultCarriesNoTagsButStillNamesByTh
     ASSERT_TRUE(outcome.status.isOk());
     EXPECT_TRUE(TagReader::read(job.outputPath).empty());
     EXPECT_EQ(outcome.namingTags.value("ARTIST"), "The Artist");
+}
+
+// A gradient picture of the given size, as JPEG, made with FFmpeg's own encoder.
+Artwork jpegOfSize(int width, int height)
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    context->width = width;
+    context->height = height;
+    context->pix_fmt = AV_PIX_FMT_YUVJ420P;
+    context->time_base = {1, 25};
+    avcodec_open2(context.get(), codec, nullptr);
+    FramePtr frame(av_frame_alloc());
+    frame->width = width;
+    frame->height = height;
+    frame->format = AV_PIX_FMT_YUVJ420P;
+    av_frame_get_buffer(frame.get(), 0);
+    for (int plane = 0; plane < 3; ++plane)
+        for (int y = 0; y < (plane ? height / 2 : height); ++y)
+            for (int x = 0; x < (plane ? width / 2 : width); ++x)
+                frame->data[plane][y * frame->linesize[plane] + x] = uint8_t((x + y) & 0xff);
+    PacketPtr packet(av_packet_alloc());
+    avcodec_send_frame(context.get(), frame.get());
+    avcodec_receive_packet(context.get(), packet.get());
+    Artwork art;
+    art.data.assign(packet->data, packet->data + packet->size);
+    art.mimeType = "image/jpeg";
+    return art;
+}
+
+std::pair<int, int> pictureSize(const Artwork& art)
+{
+    const AVCodec* codec = avcodec_find_decoder(art.mimeType == "image/png" ? AV_CODEC_ID_PNG : AV_CODEC_ID_MJPEG);
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    avcodec_open2(context.get(), codec, nullptr);
+    PacketPtr packet(av_packet_alloc());
+    av_new_packet(packet.get(), int(art.data.size()));
+    std::copy(art.data.begin(), art.data.end(), reinterpret_cast<char*>(packet->data));
+    FramePtr frame(av_frame_alloc());
+    avcodec_send_packet(context.get(), packet.get());
+    avcodec_send_packet(context.get(), nullptr);
+    if (avcodec_receive_frame(context.get(), frame.get()) < 0)
+        return {0, 0};
+    return {frame->width, frame->height};
+}
+
+TEST_F(ItemTagChoiceTest, ArtworkIsConvertedAndShrunkAsAsked)
+{
+    test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 0.5});
+    const Artwork big = jpegOfSize(1000, 600);
+    ASSERT_EQ(pictureSize(big), (std::pair{1000, 600}));
+    struct Case {
+        int format, maxSide;
+        const char* mime;
+        std::pair<int, int> size;
+    };
+    for (const Case c : {Case{2, 500, "image/png", {500, 300}}, Case{1, 0, "image/jpeg", {1000, 600}},
+                         Case{0, 300, "image/jpeg", {300, 180}}}) {
+        ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.m4a",
+                    .settings = {OutputFormat::M4a, M4aOptions{}}, .artworkFormat = c.format, .maxArtworkSide = c.maxSide};
+        job.replacementTags = TagSet{{{"TITLE", "t"}}, big};
+        ASSERT_TRUE(ItemConverter::run(job, nullptr, nullptr).status.isOk());
+        const TagSet written = TagReader::read(job.outputPath);
+        EXPECT_EQ(written.artwork.mimeType, c.mime);
+        EXPECT_EQ(pictureSize(written.artwork), c.size);
+        if (c.format == 1)
+            EXPECT_EQ(written.artwork.data, big.data) << "already a JPEG of an allowed size: left alone";
+    }
+}
+
+TEST_F(ItemTagChoiceTest, ABrokenPictureIsKeptAsItWasAndSaidSo)
+{
+    test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 0.5});
+    ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.mp3",
+                .settings = {OutputFormat::Mp3, Mp3Options{}}, .artworkFormat = 2};
+    job.replacementTags = TagSet{{{"TITLE", "t"}}, {{'\xFF', '\xD8', 'x', 'y', 'z'}, "image/jpeg"}};
+    const ItemOutcome outcome = ItemConverter::run(job, nullptr, nullptr);
+    ASSERT_TRUE(outcome.status.isOk()) << outcome.status.message();
+    ASSERT_EQ(outcome.notes.size(), 1u);
+    EXPECT_EQ(outcome.notes[0].rfind("artwork kept as it was", 0), 0u);
+    EXPECT_EQ(TagReader::read(job.outputPath).artwork.data.size(), 5u);
 }
 
 TEST_F(ItemTagChoiceTest, AFailedItemLeavesNoOutputAndSaysWhy)
