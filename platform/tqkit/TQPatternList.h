@@ -18,8 +18,8 @@ using TQPatternList = std::vector<std::string>;
 // line; the text ends at its first NUL. No value for a text that gives no entry at all.
 std::optional<TQPatternList> TQPatternListSplit(std::string_view text);
 
-// The stored list; when `useDefaults` is set and nothing (or nothing but nothing) is stored, the
-// built-in list for the pattern flags: the extended file-name list when all bits of 0x69 are set,
+// The stored list; when `useDefaults` is set and nothing is stored (or the stored text gives an
+// empty list), the built-in list for the pattern flags: the extended file-name list when all bits of 0x69 are set,
 // else the folder list when all bits of 0xD1 are, else the plain file-name list (bits above 0xFF
 // play no part). No value when the section or key is empty, or nothing is stored and
 // `useDefaults` is off.

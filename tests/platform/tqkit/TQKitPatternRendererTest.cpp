@@ -64,6 +64,11 @@ TEST(TQKitPatternRendererTest, NamesFromTagsWithNumbersModifiersAndEmptyLevels)
         EXPECT_EQ(TQKitPatternRenderPath(c.pattern, tags, options), c.expected) << c.pattern;
     }
 
+    TQKitPatternRenderOptions folders;
+    folders.folders = true;
+    EXPECT_EQ(TQKitPatternRenderPath("{{artist}}/{{album}}", {{"artist", "AC/DC"}, {"album", ".."}}, folders),
+              "AC-DC");
+
     TQKitPatternRenderOptions folderInDestination;
     folderInDestination.folders = true;
     folderInDestination.fallbackName = "";
