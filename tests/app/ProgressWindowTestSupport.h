@@ -4,22 +4,11 @@
 // tells it, a folder this process cannot write into, and the dark palette.
 
 #include "app/TQCAppProgressWindowDelegate.h"
-#include "tests/support/TempHome.h"
-
-#include <gtest/gtest.h>
 
 #include <QList>
 #include <QPalette>
 
-#include <QStringList>
-
 #include <filesystem>
-#include <functional>
-#include <memory>
-
-class TQCAppProgressWindowController;
-class TQKitConversionList;
-struct TQTaskInfoRecord;
 
 namespace sonvale::test {
 
@@ -53,28 +42,5 @@ private:
 
 // A dark palette for the whole application (the desktop's dark appearance).
 QPalette darkPalette();
-
-// A temporary home with a sources folder and a destination folder ("Converted"), the scripted
-// responder reset, and windows over lists of the engine stand-in.
-class ProgressWindowFixture : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    std::filesystem::path sources() const { return home_.path() / "Sources"; }
-    std::filesystem::path destination() const { return home_.path() / "Converted"; }
-    // A WAV file `name` in the sources folder.
-    QString addSource(const std::string& name);
-
-    // A window over a new stand-in list for `paths`; `configure` edits the batch record first.
-    std::unique_ptr<TQCAppProgressWindowController> openWindow(
-        const QStringList& paths, const std::function<void(TQTaskInfoRecord&)>& configure = {});
-    // Pumps until the window's list was handed to the converter.
-    bool waitUntilStarted(TQCAppProgressWindowController& controller);
-    static bool wasStarted(TQKitConversionList* list);
-
-    TempHome home_;
-    RecordingDelegate delegate_;
-};
 
 } // namespace sonvale::test

@@ -6,7 +6,7 @@
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/app/ProgressEngineStandIn.h"
-#include "tests/app/ProgressWindowTestSupport.h"
+#include "tests/app/ProgressWindowFixture.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <filesystem>

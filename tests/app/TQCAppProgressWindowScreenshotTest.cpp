@@ -2,7 +2,7 @@
 
 #include "app/TQCAppProgressWindowLink.h"
 #include "tests/app/ProgressEngineStandIn.h"
-#include "tests/app/ProgressWindowTestSupport.h"
+#include "tests/app/ProgressWindowFixture.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "app/TQCAppProgressWindowTableView.h"
 #include "app/TQControlProgressIndicatorSpin.h"
 #include "tests/app/ProgressEngineStandIn.h"
-#include "tests/app/ProgressWindowTestSupport.h"
+#include "tests/app/ProgressWindowFixture.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QApplication>
