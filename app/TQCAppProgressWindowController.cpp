@@ -387,8 +387,18 @@ void TQCAppProgressWindowController::renderCurrentStatusTop()
 
 void TQCAppProgressWindowController::renderCurrentListProgress(double progress)
 {
-    if (repostToMainThread([this, progress] { renderCurrentListProgress(progress); }))
+    if (!TQKitIsMainThread()) {
+        // The engine reports progress far more often than a person can read it, and each render
+        // asks the list for its byte counts: keep one render queued, with the latest value.
+        pendingListProgress_ = progress;
+        if (!listProgressRenderQueued_.exchange(true)) {
+            TQKitPerformOnMainThread(this, [this] {
+                listProgressRenderQueued_ = false;
+                renderCurrentListProgress(pendingListProgress_.load());
+            });
+        }
         return;
+    }
     TQKitConversionList* list = list_.load();
     if (!list || !converter_.load() || TQKitConversionListState(list) != kTQKitListStateConverting)
         return;

@@ -137,6 +137,8 @@ private:
     TQCAppProgressWindowDelegate* delegate_;
     std::shared_ptr<TQCAppProgressWindowPrompts> prompts_;
     std::atomic<int> suppressCounter_{0};
+    std::atomic<double> pendingListProgress_{0.0};
+    std::atomic<bool> listProgressRenderQueued_{false};
     std::atomic<bool> analyticsPostedResult_{false};
     bool finishedStateShown_ = false;
     bool closed_ = false;

@@ -101,7 +101,14 @@ void TQCAppProgressWindowTableDataRecord::performNotificationWithType(int type)
     if (subscriberCount() == 0)
         return;
     if (!TQKitIsMainThread()) {
-        TQKitPerformOnMainThread(this, [this, type] { notifySubscribers(type); });
+        // Progress is read live by the subscribers: one queued progress notification is enough.
+        if (type == kCallbackProgress && progressNotificationQueued_.exchange(true))
+            return;
+        TQKitPerformOnMainThread(this, [this, type] {
+            if (type == kCallbackProgress)
+                progressNotificationQueued_ = false;
+            notifySubscribers(type);
+        });
         return;
     }
     notifySubscribers(type);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -34,6 +35,9 @@ class TQCAppProgressWindowTableDataRecord final : public QObject {
     Q_OBJECT
 
 public:
+    // Callback types.
+    static constexpr int kCallbackProgress = 0;
+    static constexpr int kCallbackStatus = 1;
     // Item statuses (status()).
     static constexpr int kStatusNotStarted = 0;
     static constexpr int kStatusCompleted = 9;
@@ -90,6 +94,7 @@ private:
 
     QList<QPointer<QObject>> delegates_; // main thread only
     uint64_t delegatesCount_ = 0;        // read under the file's mutex from any thread
+    std::atomic<bool> progressNotificationQueued_{false};
     bool isRemote_ = false;
     uint32_t listItemId_ = 0;
     TQKitConversionList* listHandle_ = nullptr;

@@ -12,12 +12,16 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
+#include <QTimer>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr uint32_t kContextMenuValidityMs = 500;
+constexpr int kRowsPerTurn = 25;
 
 } // namespace
 
@@ -93,21 +97,42 @@ void TQCAppProgressWindowTableView::sortByStatus()
 
 void TQCAppProgressWindowTableView::reloadData()
 {
-    const auto& records = data_ ? data_->arrangedObjects() : std::vector<TQCAppProgressWindowTableDataRecord*>{};
-    const int rows = static_cast<int>(records.size());
-    // Cells are kept and rebound, as a table reuses its cell views.
-    const int previous = rowCount();
+    ++reloadGeneration_;
+    const int rows = data_ ? static_cast<int>(data_->arrangedObjects().size()) : 0;
     setRowCount(rows);
-    for (int row = previous; row < rows; ++row) {
-        setCellWidget(row, FileNameColumn, new TQCAppProgressWindowTableCellViewFileName);
-        setCellWidget(row, StatusColumn, new TQCAppProgressWindowTableCellViewStatus);
-    }
-    for (int row = 0; row < rows; ++row) {
+    bindRows(0, reloadGeneration_);
+}
+
+void TQCAppProgressWindowTableView::bindRows(int first, uint64_t generation)
+{
+    // Cells are kept and rebound, as a table reuses its cell views. A large batch gets its cells
+    // a slice per event-loop turn, so the window keeps answering while they are made.
+    if (generation != reloadGeneration_ || !data_)
+        return;
+    const auto& records = data_->arrangedObjects();
+    const int rows = std::min(rowCount(), static_cast<int>(records.size()));
+    const int last = std::min(rows, first + kRowsPerTurn);
+    for (int row = first; row < last; ++row) {
+        if (!cellWidget(row, FileNameColumn)) {
+            setCellWidget(row, FileNameColumn, new TQCAppProgressWindowTableCellViewFileName);
+            setCellWidget(row, StatusColumn, new TQCAppProgressWindowTableCellViewStatus);
+        }
         for (int column : {FileNameColumn, StatusColumn}) {
             if (auto* cell = qobject_cast<TQCAppProgressWindowTableCellView*>(cellWidget(row, column)))
                 cell->setObjectValue(records[static_cast<size_t>(row)]);
         }
     }
+    if (last < rows)
+        QTimer::singleShot(0, this, [this, last, generation] { bindRows(last, generation); });
+}
+
+bool TQCAppProgressWindowTableView::isFullyBound() const
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        if (!cellWidget(row, StatusColumn))
+            return false;
+    }
+    return true;
 }
 
 uint32_t TQCAppProgressWindowTableView::timeStampMs()

@@ -32,6 +32,9 @@ public:
     void resortByStatusDescAndReload();
     void sortByStatus();
 
+    // Every row has its cells (they are made a slice per event-loop turn).
+    bool isFullyBound() const;
+
     // The menu the table shows on a right click, and the cell that click was on (null when none
     // with URLs).
     QMenu* contextMenu() const { return contextMenu_; }
@@ -53,7 +56,9 @@ protected:
 
 private:
     void reloadData();
+    void bindRows(int first, uint64_t generation);
 
+    uint64_t reloadGeneration_ = 0;
     uint32_t rightMouseClickTimeStamp_ = 0;
     QPointer<TQCAppProgressWindowTableCellView> ctxMenuView_;
     std::unique_ptr<TQCAppProgressWindowTableDataArray> data_;
