@@ -42,6 +42,17 @@ constexpr int64_t kClosePromptPeriod = 604800;
 // Closing the close question for the rest of the process.
 std::atomic<bool> closeQuestionSuppressed{false};
 
+constexpr const char* kStayInFrontSection = "TQCSetting";
+constexpr const char* kStayInFrontKey = "ProgressWindowStayInFront";
+constexpr int kTagShowInFinder = 12620;
+
+// The open progress windows (main thread), so stay-in-front reaches all of them.
+QList<QPointer<TQCAppProgressWindowController>>& openWindows()
+{
+    static QList<QPointer<TQCAppProgressWindowController>> windows;
+    return windows;
+}
+
 // The progress window: every close request (the title bar's button, Escape) goes through the
 // controller's close prompt instead of closing.
 class ProgressWindow final : public QWidget {
@@ -96,7 +107,11 @@ TQCAppProgressWindowController::TQCAppProgressWindowController(
     window_->activateWindow();
 }
 
-TQCAppProgressWindowController::~TQCAppProgressWindowController() { invalidateConversionList(); }
+TQCAppProgressWindowController::~TQCAppProgressWindowController()
+{
+    openWindows().removeAll(this);
+    invalidateConversionList();
+}
 
 QWidget* TQCAppProgressWindowController::window() const { return window_.get(); }
 
@@ -111,12 +126,18 @@ void TQCAppProgressWindowController::windowDidLoad()
     layout->addWidget(srcFilesPanel_);
 
     ctxmenu_ = new QMenu(window_.get());
+    auto showInFinder = TQKitMakeMenuItem(u"Show in Finder"_s, "delegateAction:");
+    showInFinder->setProperty("tag", kTagShowInFinder);
+    TQKitMenuAddItem(ctxmenu_, std::move(showInFinder));
+    auto floating = TQKitMakeMenuItem(u"Stay in Front"_s, "stayInFront:");
+    floating->setCheckable(true);
+    TQKitMenuAddItem(ctxmenu_, std::move(floating));
+    TQKitMenuAddSeparator(ctxmenu_);
+    TQKitMenuAddItem(ctxmenu_, TQKitMakeMenuItem(u"Settings..."_s, "showPreferences:"));
     TQKitMenuSetResponder(
-        ctxmenu_, [this](QAction*) { return !TQKitWindowHasSheet(window_.get()); },
-        [this](QAction* item) {
-            if (delegate_)
-                delegate_->progressWindowMenuCommandId(this, item->property("tag").toInt());
-        });
+        ctxmenu_, [this](QAction* item) { return validateMenuItem(item); },
+        [this](QAction* item) { performMenuItem(item); });
+    openWindows().append(this);
 
     menuButton_ = new QToolButton(srcFilesPanel_);
     menuButton_->setProperty("tag", TQCAppProgressWindowBackground::kTagMenuButton);
@@ -165,13 +186,11 @@ void TQCAppProgressWindowController::windowDidLoad()
     }
 
     tableView_ = new TQCAppProgressWindowTableView(srcFilesPanel_);
+    setStayInFront(getStayInFrontSetting());
 
     statusTop_->setText(QString());
     statusBottom_->setText(QString());
     setProgressIndicatorIndeterminateOn();
-    // The completion commands (Show in Finder, Lyrebook) hang on these two links.
-    connect(statusTop_, &TQCAppProgressWindowLink::clicked, this, [] {});
-    connect(statusBottom_, &TQCAppProgressWindowLink::clicked, this, [] {});
 }
 
 // ---- End of life
@@ -260,6 +279,85 @@ void TQCAppProgressWindowController::stopButton()
                          if (stateBefore < kTQKitListStateConverting)
                              close();
                      });
+}
+
+// ---- Menus
+
+bool TQCAppProgressWindowController::validateMenuItem(QAction* item) const
+{
+    const QByteArray action = TQKitMenuItemAction(item);
+    if (action == "stayInFront:")
+        item->setChecked(isStayInFront());
+    if (action == "showPreferences:")
+        return true;
+    if (TQKitWindowHasSheet(window_.get()))
+        return false;
+    if (action == "showSuccessfullyConvertedItemsInFinder:")
+        return statusTop_->hyperLinkEnabled();
+    if (action == "showInFinder:" || item->property("tag").toInt() == kTagShowInFinder)
+        return true;
+    if (action == "exportToiTunes:")
+        return !sendToiTunesLink_->isHidden() && sendToiTunesLink_->hyperLinkEnabled();
+    if (action == "exportToLyrebook:")
+        return statusBottom_->hyperLinkEnabled();
+    // Pasting sources into a progress window needs the window's drop panel, which it has not yet.
+    return action != "paste:" && action != "undo:" && action != "redo:" && action != "selectAll:";
+}
+
+void TQCAppProgressWindowController::performMenuItem(QAction* item)
+{
+    const QByteArray action = TQKitMenuItemAction(item);
+    if (action == "delegateAction:") {
+        if (delegate_)
+            delegate_->progressWindowMenuCommandId(this, item->property("tag").toInt());
+    } else if (action == "stayInFront:") {
+        stayInFront();
+    } else if (action == "showPreferences:") {
+        if (preferencesPageOpener_)
+            preferencesPageOpener_(QString(), QString());
+    }
+}
+
+void TQCAppProgressWindowController::setPreferencesPageOpener(
+    std::function<void(const QString& page, const QString& subPage)> opener)
+{
+    preferencesPageOpener_ = opener;
+    prompts_->setPreferencesPageOpener(std::move(opener));
+}
+
+bool TQCAppProgressWindowController::isStayInFront() const
+{
+    return window_->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void TQCAppProgressWindowController::setStayInFront(bool stayInFront)
+{
+    if (isStayInFront() == stayInFront)
+        return;
+    const bool visible = window_->isVisible();
+    window_->setWindowFlag(Qt::WindowStaysOnTopHint, stayInFront);
+    if (visible)
+        window_->show(); // changing the flags hides a window
+}
+
+void TQCAppProgressWindowController::stayInFront()
+{
+    const bool floating = !isStayInFront();
+    for (const QPointer<TQCAppProgressWindowController>& controller : openWindows()) {
+        if (controller)
+            controller->setStayInFront(floating);
+    }
+    setStayInFrontSetting(floating);
+}
+
+bool TQCAppProgressWindowController::getStayInFrontSetting()
+{
+    return TQKitSettingReadInt(kStayInFrontSection, kStayInFrontKey, 0) != 0;
+}
+
+void TQCAppProgressWindowController::setStayInFrontSetting(bool stayInFront)
+{
+    TQKitSettingWriteText(kStayInFrontSection, kStayInFrontKey, stayInFront ? "1" : "0");
 }
 
 // ---- Starting the batch

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QMenu;
 class QProgressBar;
 class QPushButton;
@@ -71,6 +72,20 @@ public:
     void closeWindowWithPrompt();
     // The Stop button: asks, then stops the list; a batch that never started closes its window.
     void stopButton();
+
+    // Menu items of the window (its context menu and the application menus acting on it), told
+    // apart by their action ("stayInFront:", "showPreferences:", "delegateAction:" ...).
+    bool validateMenuItem(QAction* item) const;
+    void performMenuItem(QAction* item);
+    // Stay in front: this window floats above others; the choice goes to every progress window
+    // and to the stored setting that new windows take.
+    bool isStayInFront() const;
+    void setStayInFront(bool stayInFront);
+    void stayInFront();
+    static bool getStayInFrontSetting();
+    static void setStayInFrontSetting(bool stayInFront);
+    // Opens the preferences dialog for "Settings..." and the Preferences command.
+    void setPreferencesPageOpener(std::function<void(const QString& page, const QString& subPage)> opener);
 
     // Starting the batch (main thread).
     void startConvertProcess(const QStringList& paths);
@@ -136,6 +151,7 @@ private:
     QVariantMap tunesTrackSearchDict_;
     TQCAppProgressWindowDelegate* delegate_;
     std::shared_ptr<TQCAppProgressWindowPrompts> prompts_;
+    std::function<void(const QString&, const QString&)> preferencesPageOpener_;
     std::atomic<int> suppressCounter_{0};
     std::atomic<double> pendingListProgress_{0.0};
     std::atomic<bool> listProgressRenderQueued_{false};

@@ -3,18 +3,26 @@
 #include "app/TQCAppProgressWindowBackground.h"
 #include "app/TQCAppProgressWindowConvertWorker.h"
 #include "app/TQCAppProgressWindowLink.h"
+#include "app/TQCAppProgressWindowPrompts.h"
 #include "app/TQCAppProgressWindowTableView.h"
+#include "platform/tqkit-ui/TQKitMenu.h"
+#include "platform/tqkit-ui/TQKitWindowSheet.h"
+#include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/app/ProgressEngineStandIn.h"
 #include "tests/app/ProgressWindowFixture.h"
 #include "tests/support/QtTestSupport.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QMenu>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <thread>
 
@@ -292,6 +300,117 @@ TEST_F(ProgressWindowControllerTest, ClosingAWaitingWindowCancelsItsRestart)
     ASSERT_TRUE(pumpUntil([&] { return controller->isWaitingForRestart(); }));
     controller->close();
     EXPECT_FALSE(controller->isWaitingForRestart());
+}
+
+QAction* menuItem(const TQCAppProgressWindowController& controller, const QByteArray& action)
+{
+    for (QAction* item : controller.ctxmenu()->actions()) {
+        if (TQKitMenuItemAction(item) == action)
+            return item;
+    }
+    return nullptr;
+}
+
+TEST_F(ProgressWindowControllerTest, OnlyPreferencesStaysEnabledWhileASheetIsOpen)
+{
+    auto controller = openWindow({addSource("one.wav")});
+    ASSERT_TRUE(waitUntilStarted(*controller));
+    QAction* showInFinder = menuItem(*controller, "delegateAction:");
+    QAction* preferences = menuItem(*controller, "showPreferences:");
+    ASSERT_TRUE(showInFinder && preferences);
+    EXPECT_TRUE(controller->validateMenuItem(showInFinder));
+
+    auto* sheet = new QDialog(controller->window());
+    ASSERT_TRUE(TQKitWindowSheet::of(controller->window())->attach(sheet));
+    EXPECT_FALSE(controller->validateMenuItem(showInFinder));
+    EXPECT_TRUE(controller->validateMenuItem(preferences));
+    TQKitWindowEndSheet(controller->window(), 0);
+    EXPECT_TRUE(controller->validateMenuItem(showInFinder));
+
+    // A chosen command goes to the main window with the item's tag.
+    controller->performMenuItem(showInFinder);
+    EXPECT_EQ(delegate_.commands, QList<int>{12620});
+}
+
+TEST_F(ProgressWindowControllerTest, StayInFrontReachesEveryProgressWindowAndTheSetting)
+{
+    auto first = openWindow({addSource("one.wav")});
+    auto second = openWindow({addSource("two.wav")});
+    EXPECT_FALSE(first->isStayInFront());
+    first->performMenuItem(menuItem(*first, "stayInFront:"));
+    EXPECT_TRUE(first->isStayInFront());
+    EXPECT_TRUE(second->isStayInFront());
+    EXPECT_TRUE(TQCAppProgressWindowController::getStayInFrontSetting());
+    QAction* item = menuItem(*second, "stayInFront:");
+    second->validateMenuItem(item);
+    EXPECT_TRUE(item->isChecked());
+    // A new window takes the stored choice.
+    auto third = openWindow({addSource("three.wav")});
+    EXPECT_TRUE(third->isStayInFront());
+}
+
+TEST_F(ProgressWindowControllerTest, StopBeforeTheConversionStartedClosesTheWindow)
+{
+    engine::setCapacityCritical(true); // the window waits and never starts
+    auto controller = openWindow({addSource("one.wav")});
+    ASSERT_TRUE(pumpUntil([&] { return controller->isWaitingForRestart(); }));
+    controller->stopButton();
+    EXPECT_TRUE(pumpUntil([&] { return !delegate_.closed.isEmpty(); }));
+    EXPECT_EQ(scriptedResponder().titles(), QStringList{u"Stop conversion"_s});
+}
+
+TEST_F(ProgressWindowControllerTest, StopWhileConvertingKeepsTheWindowForTheStoppingState)
+{
+    auto controller = openWindow({addSource("one.wav")});
+    ASSERT_TRUE(waitUntilStarted(*controller));
+    engine::setState(controller->list(), 2);
+    controller->stopButton();
+    ASSERT_TRUE(pumpUntil([&] { return TQKitConversionListIsStopped(controller->list()); }));
+    EXPECT_TRUE(delegate_.closed.isEmpty());
+    int32_t stopping = 3;
+    engine::notify(controller->list(), 2, &stopping);
+    EXPECT_EQ(controller->statusBottom()->text(), u"Stopping"_s);
+    EXPECT_TRUE(controller->stopButtonView()->isHidden());
+}
+
+TEST_F(ProgressWindowControllerTest, ClosingAFinishedWindowAsksAtMostOnceAWeek)
+{
+    constexpr int64_t now = 5'000'000'000;
+    const auto finishedWindow = [&] {
+        auto controller = openWindow({addSource("one.wav")});
+        controller->prompts().setClock([] { return now; });
+        EXPECT_TRUE(waitUntilStarted(*controller));
+        engine::setState(controller->list(), 4);
+        return controller;
+    };
+    TQKitSettingWriteInt64("TQCSettingConfirmation", "TQCProgressWindowClosePrompt", now - 604799);
+    auto withinTheWeek = finishedWindow();
+    withinTheWeek->closeWindowWithPrompt();
+    EXPECT_TRUE(scriptedResponder().requests().isEmpty());
+    EXPECT_EQ(delegate_.closed.size(), 1);
+
+    TQKitSettingWriteInt64("TQCSettingConfirmation", "TQCProgressWindowClosePrompt", now - 604800);
+    scriptedResponder().answerTitle(u"Close Progress Window"_s, {kTQKitQuestionConfirmed, true});
+    auto aWeekLater = finishedWindow();
+    aWeekLater->closeWindowWithPrompt();
+    ASSERT_TRUE(pumpUntil([&] { return delegate_.closed.size() == 2; }));
+    EXPECT_EQ(scriptedResponder().titles(), QStringList{u"Close Progress Window"_s});
+    EXPECT_EQ(TQKitSettingReadInt64("TQCSettingConfirmation", "TQCProgressWindowClosePrompt", 0), now);
+}
+
+TEST_F(ProgressWindowControllerTest, QuestionsWaitUntilTheWindowsSheetHasGone)
+{
+    const std::filesystem::path empty = sources() / "empty";
+    std::filesystem::create_directories(empty);
+    auto controller = openWindow({QString::fromStdString(empty.string())});
+    auto* sheet = new QDialog(controller->window());
+    ASSERT_TRUE(TQKitWindowSheet::of(controller->window())->attach(sheet));
+    // The worker gets as far as its question and polls the sheet meanwhile.
+    pumpUntil([] { return false; }, std::chrono::milliseconds(1500));
+    EXPECT_TRUE(scriptedResponder().requests().isEmpty());
+    TQKitWindowEndSheet(controller->window(), 0);
+    EXPECT_TRUE(pumpUntil([] { return !scriptedResponder().requests().isEmpty(); }));
+    EXPECT_EQ(scriptedResponder().titles(), QStringList{u"No files found"_s});
 }
 
 } // namespace
