@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QPointer>
+#include <QTableWidget>
+
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QMenu;
+class TQKitConversionList;
+class TQCAppProgressWindowTableCellView;
+class TQCAppProgressWindowTableDataArray;
+
+// The table of a progress window: one row per item of its conversion list, a file-name and a
+// status cell per row. Rows are never selected. Clicking the Status header sorts by status, the
+// File header by list order. Its context menu (Show in Finder, Copy) acts on the cell under the
+// right click. Main thread only.
+class TQCAppProgressWindowTableView final : public QTableWidget {
+    Q_OBJECT
+
+public:
+    enum Column { FileNameColumn = 0, StatusColumn = 1 };
+
+    explicit TQCAppProgressWindowTableView(QWidget* parent = nullptr);
+    ~TQCAppProgressWindowTableView() override;
+
+    // Shows the items of `list` (null: empty), after unbinding the rows of the previous list.
+    void setListHandle(TQKitConversionList* list);
+    bool hasListHandle() const;
+    // Back to list order.
+    void resortByStatusDescAndReload();
+    void sortByStatus();
+
+    // Every row has its cells (they are made a slice per event-loop turn).
+    bool isFullyBound() const;
+
+    // The menu the table shows on a right click, and the cell that click was on (null when none
+    // with URLs).
+    QMenu* contextMenu() const { return contextMenu_; }
+    TQCAppProgressWindowTableCellView* ctxMenuView() const;
+    // Prepares the context menu for a right click at `pos` (viewport coordinates) at `stampMs`.
+    void prepareContextMenuAt(const QPoint& pos, uint32_t stampMs);
+    // Enables the context items: within 500 ms of the click, on a cell with URLs.
+    void validateContextMenu(uint32_t nowMs);
+    QAction* showInFinderAction() const { return showInFinderAction_; }
+    QAction* copyAction() const { return copyAction_; }
+    void showInFinderCtx();
+    void copyCtx();
+
+    // Milliseconds of the wall clock in 32-bit arithmetic with wrap-around.
+    static uint32_t timeStampMs();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void reloadData();
+    void bindRows(int first, uint64_t generation);
+
+    uint64_t reloadGeneration_ = 0;
+    uint32_t rightMouseClickTimeStamp_ = 0;
+    QPointer<TQCAppProgressWindowTableCellView> ctxMenuView_;
+    std::unique_ptr<TQCAppProgressWindowTableDataArray> data_;
+    QMenu* contextMenu_;
+    QAction* showInFinderAction_;
+    QAction* copyAction_;
+};

@@ -1,0 +1,58 @@
+// sonvale-convert-bench: converts the given files with the engine on all cores, each item in a
+// conversion service as the application does, and prints "files <n> seconds <s>".
+// Usage: sonvale-convert-bench <service> <mp3-vbr|aac-256> <destination> <file>...
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/engine/ServiceItemRunner.h"
+#include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/TQKitConverter.h"
+#include "tests/platform/engine/ListWatcher.h"
+
+using namespace sonvale::engine;
+
+int main(int argc, char** argv)
+{
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: %s <service> <mp3-vbr|aac-256> <destination> <file>...\n", argv[0]);
+        return 2;
+    }
+    const std::string format = argv[2];
+    BatchSettings settings;
+    settings.destinationFolder = argv[3];
+    settings.overwritePolicy = 0;
+    if (format == "mp3-vbr")
+        settings.output = {OutputFormat::Mp3, Mp3Options{.cbr = false, .vbrMinBitRate = 32, .vbrMaxBitRate = 320, .vbrQuality = 2}};
+    else if (format == "aac-256")
+        settings.output = {OutputFormat::M4a, M4aOptions{.codec = 37, .bitRate = 256, .bitRateMode = 1}};
+    else {
+        std::fprintf(stderr, "unknown format %s\n", format.c_str());
+        return 2;
+    }
+    const std::vector<std::string> files(argv + 4, argv + argc);
+
+    TQKitConverterOptions options;
+    options.runner = std::make_shared<ServiceItemRunner>(argv[1]);
+    TQKitConverter* converter = nullptr;
+    TQKitConverterCreateWithOptions(&converter, options);
+    TQKitConversionList* list = nullptr;
+    TQKitConversionListCreate(&list);
+    TQKitConversionListSetBatchSettings(list, settings);
+    bool finished = false;
+    {
+        sonvale::test::ListWatcher watcher(list);
+        const auto start = std::chrono::steady_clock::now();
+        TQKitConversionListAddSources(list, files, 0, 0);
+        TQKitConversionStart(converter, list);
+        finished = watcher.waitFinished(std::chrono::seconds(3600));
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("files %zu seconds %.3f\n", TQKitConversionListSucceededCount(list), seconds);
+    }
+    TQKitConverterDestroy(&converter);
+    const bool allConverted = TQKitConversionListSucceededCount(list) == files.size();
+    TQKitConversionListRelease(list);
+    return finished && allConverted ? 0 : 1;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "platform/engine/FfmpegHandles.h"
+#include "platform/engine/SourceInfo.h"
+#include "platform/system/Status.h"
+
+namespace sonvale::engine {
+
+// Reads the best audio stream of a file and hands out decoded frames, one at a time.
+// Owned by one pipeline run on one thread. A set stop flag interrupts blocking reads.
+class AudioDecoder final {
+public:
+    explicit AudioDecoder(const std::atomic<bool>* stopFlag = nullptr) : stopFlag_(stopFlag) {}
+
+    Status open(const std::string& path);
+    const SourceInfo& info() const { return info_; }
+    const AVCodecContext* codecContext() const { return codec_.get(); }
+
+    // Fills `frame` with the next decoded frame, or sets `endOfStream` once the decoder is drained.
+    Status nextFrame(AVFrame* frame, bool& endOfStream);
+
+    // Seconds decoded so far, from the time stamps of the frames handed out.
+    double positionSeconds() const { return position_; }
+
+private:
+    Status openInput(const std::string& path);
+    Status openStream();
+    void describeSource();
+    // Sends the next packet of our stream to the decoder; sets `flushed` once the input ended.
+    Status sendNextPacket();
+
+    const std::atomic<bool>* stopFlag_;
+    InputFormatPtr format_;
+    CodecContextPtr codec_;
+    PacketPtr packet_;
+    int streamIndex_ = -1;
+    bool inputEnded_ = false;
+    double position_ = 0;
+    SourceInfo info_;
+};
+
+} // namespace sonvale::engine

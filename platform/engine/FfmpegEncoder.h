@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/engine/AudioEncoder.h"
+#include "platform/engine/FfmpegHandles.h"
+
+namespace sonvale::engine {
+
+// Every format but MP3: an FFmpeg encoder (AAC-LC, ALAC, FLAC, PCM, ADPCM, G.711, GSM) in its
+// container. Takes interleaved float, converts it to the codec's sample format and feeds the
+// encoder in frames of the size it asks for.
+class FfmpegEncoder final : public AudioEncoder {
+public:
+    explicit FfmpegEncoder(EncoderPlan plan) : plan_(std::move(plan)) {}
+
+    Status open(const std::string& path) override;
+    Status write(const float* samples, int frames) override;
+    Status finish() override;
+
+private:
+    Status openCodec(const AVCodec& codec);
+    Status openContainer(const std::string& path);
+    Status openSampleConverter();
+    // Encodes whole frames from the queue; with `final` also the rest, padded where the codec needs.
+    Status encodeQueued(bool final);
+    Status sendFrame(const AVFrame* frame);
+    Status writePackets();
+
+    EncoderPlan plan_;
+    OutputFormatPtr format_;
+    CodecContextPtr codec_;
+    AVStream* stream_ = nullptr;
+    ResamplerPtr converter_;
+    AudioFifoPtr queue_;
+    FramePtr frame_;
+    PacketPtr packet_;
+    int frameSize_ = 0;
+    bool acceptsShortLastFrame_ = false;
+    int64_t nextPts_ = 0;
+};
+
+} // namespace sonvale::engine

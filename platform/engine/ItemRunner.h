@@ -1,0 +1,44 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+#include "platform/engine/ItemJob.h"
+
+namespace sonvale::engine {
+
+// Carries out one item's job: in a conversion-service process (ServiceItemRunner) or on the
+// calling thread (InProcessItemRunner). The converter calls run() from several worker threads at
+// once. run() returns within a moment of `stop` being set, with a failed outcome and no output.
+class ItemRunner {
+public:
+    using Progress = std::function<void(double fraction)>;
+
+    virtual ~ItemRunner() = default;
+    virtual ItemOutcome run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress) = 0;
+    // Conversions running right now: live service processes, or jobs on threads.
+    int activeConversions() const { return active_.load(); }
+
+protected:
+    // Counts one running conversion for as long as it lives.
+    class ActiveConversion final {
+    public:
+        explicit ActiveConversion(ItemRunner& runner) : runner_(runner) { ++runner_.active_; }
+        ~ActiveConversion() { --runner_.active_; }
+        ActiveConversion(const ActiveConversion&) = delete;
+        ActiveConversion& operator=(const ActiveConversion&) = delete;
+
+    private:
+        ItemRunner& runner_;
+    };
+
+private:
+    std::atomic<int> active_{0};
+};
+
+class InProcessItemRunner final : public ItemRunner {
+public:
+    ItemOutcome run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress) override;
+};
+
+} // namespace sonvale::engine

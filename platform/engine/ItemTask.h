@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/engine/DestinationPlanner.h"
+#include "platform/engine/ItemRunner.h"
+
+class TQKitConversionList;
+class TQKitConversionListItem;
+
+namespace sonvale::engine {
+
+// Carries one item of a running list from start to completion on a converter worker: fetch a
+// remote source, ask the application for tags (callbacks 16 and 17), run the job, move the result
+// into its place under the overwrite policy, and complete the item with its name and flags. Every
+// way out completes the item and removes the item's temporary files.
+class ItemTask final {
+public:
+    ItemTask(TQKitConversionList& list, TQKitConversionListItem& item, ItemRunner& runner,
+             DestinationPlanner::PatternRenderer renderer);
+    ~ItemTask();
+    ItemTask(const ItemTask&) = delete;
+    ItemTask& operator=(const ItemTask&) = delete;
+
+    void run();
+
+private:
+    Status prepareWorkFolder();
+    Status fetchRemoteSource();
+    std::optional<TagSet> askApplicationForTags();
+    void convert();
+    void copy();
+    // Moves the finished temporary file to `wanted` and completes the item.
+    void place(const std::filesystem::path& temporary, const std::filesystem::path& wanted, const std::string& done);
+    void fail(const Status& why);
+    DestinationPlanner::Request request(const std::string& extension, TagSet tags = {}) const;
+    std::filesystem::path temporaryIn(const std::filesystem::path& folder) const;
+
+    TQKitConversionList& list_;
+    TQKitConversionListItem& item_;
+    ItemRunner& runner_;
+    const BatchSettings& settings_;
+    DestinationPlanner planner_;
+    std::filesystem::path workFolder_; // the item's private temporary folder ("_PATH_TEMP")
+    std::filesystem::path temporary_;  // the result being written, inside the destination
+};
+
+} // namespace sonvale::engine

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/engine/BatchSettings.h"
+#include "platform/engine/TQKitConversionListItem.h"
+
+namespace sonvale::engine {
+
+// One item to be: a file to convert or copy, or a remote address to download and convert.
+struct SourceEntry {
+    std::string path;
+    std::string root; // the folder it was found in, as the user gave it; empty for a single file
+    uint32_t flags = 0;
+    TQKitConversionListItem::Kind kind = TQKitConversionListItem::Kind::Convert;
+};
+
+// Turns the sources a user gave (files, folders, http and https addresses) into items, following
+// the accept and copy rules of the batch. Folders are walked recursively in name order; hidden
+// files and symbolic links to folders are left out. Runs on the caller's thread.
+//
+// A source that stands for several items (a CUE sheet, a playlist) expands in entriesForFile().
+class SourceScanner final {
+public:
+    // Asked for every file that would be converted; false leaves it out.
+    using AcceptFile = std::function<bool(const std::string& path)>;
+
+    SourceScanner(const BatchSettings& settings, AcceptFile accept, std::function<bool()> stopped);
+
+    std::vector<SourceEntry> scan(const std::vector<std::string>& sources) const;
+
+    static bool isRemote(const std::string& source);
+    static bool isMediaFile(const std::string& path);
+    static bool isImageOrText(const std::string& path);
+
+private:
+    void addFolder(const std::string& folder, std::vector<SourceEntry>& out) const;
+    void entriesForFile(const std::string& path, const std::string& root, uint32_t flags,
+                        std::vector<SourceEntry>& out) const;
+
+    const BatchSettings& settings_;
+    AcceptFile accept_;
+    std::function<bool()> stopped_;
+};
+
+} // namespace sonvale::engine

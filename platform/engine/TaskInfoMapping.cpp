@@ -1,0 +1,59 @@
+#include "platform/engine/TaskInfoMapping.h"
+
+#include <algorithm>
+
+namespace sonvale::engine {
+namespace {
+
+OutputSettings outputOf(const TQTaskInfoRecord& r)
+{
+    const auto& pcm = r.furtherOptions3;
+    const auto& flac = r.furtherOptions5;
+    switch (r.formatCode) {
+    case 1: {
+        const TQMP3SettingsRecord& m = r.mp3Options;
+        return {OutputFormat::Mp3, Mp3Options{m.cbr, m.cbrBitRate, m.cbrHighQuality, m.vbrMinBitRate, m.vbrMaxBitRate,
+                                              m.vbrQuality, m.useCRC, m.channelMode, m.sampleRate, m.metadataFormat}};
+    }
+    case 2:
+    case 3:
+        return {OutputFormat(r.formatCode), PcmOptions{pcm[0], pcm[1], uint8_t(pcm[2]), pcm[3]}};
+    case 5:
+        return {OutputFormat::Flac, FlacOptions{flac[0], uint8_t(flac[1]), flac[2], flac[3], flac[5]}};
+    default: {
+        const TQM4ASettingsRecord& m = r.m4aOptions;
+        return {OutputFormat::M4a, M4aOptions{m.codec, m.sampleRate, m.channels, m.bitRate, m.quality, m.bitRateMode,
+                                              m.sampleSize, m.extension}};
+    }
+    }
+}
+
+} // namespace
+
+BatchSettings TaskInfoMapping::fromRecord(const TQTaskInfoRecord& r)
+{
+    BatchSettings s;
+    s.output = outputOf(r);
+    s.destinationFolder = r.destinationFolder;
+    s.asSourceFolder = r.asSourceFolder;
+    s.overwritePolicy = r.overwritePolicy;
+    s.backupPreviousVersion = r.backupPreviousVersion;
+    s.acceptNonMediaFiles = r.acceptNonMediaFiles;
+    s.copyNotConvertedFiles = r.copyNotConvertedFiles;
+    s.copyImagesAndTexts = r.copyImagesAndTexts;
+    s.replicateFolders = r.replicateDirectoryStructure;
+    s.organizeFolders = r.organizeDestinationFolders;
+    s.folderPattern = r.destinationFolderPattern;
+    s.renameFiles = r.renameDestinationFiles;
+    s.fileNamePattern = r.fileNamePattern;
+    s.subfolderName = r.subfolderName;
+    s.transferTags = r.transferTags;
+    s.stripTags = r.stripTags;
+    s.artworkFormat = r.artworkConversion == kTQTaskInfoArtworkToJPEG  ? 1
+                      : r.artworkConversion == kTQTaskInfoArtworkToPNG ? 2
+                                                                       : 0;
+    s.maxArtworkSide = std::max(0, r.maxArtworkSize);
+    return s;
+}
+
+} // namespace sonvale::engine

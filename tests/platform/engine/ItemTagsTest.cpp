@@ -1,0 +1,250 @@
+#include "platform/engine/ItemConverter.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/engine/FfmpegHandles.h"
+#include "platform/engine/TagReader.h"
+#include "tests/platform/engine/AudioTestFiles.h"
+#include "tests/support/TempHome.h"
+
+namespace sonvale::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Nineteen fields of the kind a carefully tagged album carries, and a cover.
+TagSet fullTags()
+{
+    TagSet tags;
+    tags.fields = {{"TITLE", "Überschrift ♪"}, {"ARTIST", "The Artist"}, {"ALBUM", "An Album"},
+                   {"ALBUMARTIST", "Various"}, {"GENRE", "Jazz"}, {"DATE", "1999"},
+                   {"COMMENT", "A comment"}, {"TRACKNUMBER", "3/12"}, {"DISCNUMBER", "1/2"},
+                   {"COMPOSER", "A Composer"}, {"LYRICS", "la la la"}, {"COMPILATION", "1"},
+                   {"BPM", "120"}, {"ISRC", "USRC17607839"}, {"COPYRIGHT", "2000 Someone"},
+                   {"TITLESORT", "Ueberschrift"}, {"ARTISTSORT", "Artist, The"}, {"ALBUMSORT", "Album, An"},
+                   {"GROUPING", "Set 1"}};
+    tags.artwork.mimeType = "image/jpeg";
+    tags.artwork.data = {'\xFF', '\xD8', '\xFF', '\xE0'};
+    for (int i = 0; i < 500; ++i)
+        tags.artwork.data.push_back(char(i * 7));
+    return tags;
+}
+
+std::map<std::string, std::string> asMap(const TagSet& tags)
+{
+    std::map<std::string, std::string> m;
+    for (const auto& [name, value] : tags.fields)
+        m.emplace(name, value);
+    return m;
+}
+
+struct Target {
+    const char* name;
+    OutputSettings settings;
+};
+
+const Target kTargets[] = {
+    {"mp3-id3v23", {OutputFormat::Mp3, Mp3Options{.cbr = true, .cbrBitRate = 128, .metadataFormat = 3}}},
+    {"mp3-id3v24-v1", {OutputFormat::Mp3, Mp3Options{.cbr = true, .cbrBitRate = 128, .metadataFormat = 0}}},
+    {"m4a", {OutputFormat::M4a, M4aOptions{.bitRate = 128}}},
+    {"flac", {OutputFormat::Flac, FlacOptions{}}},
+    {"flac-id3", {OutputFormat::Flac, FlacOptions{.tagsFormat = 1}}},
+    {"wav", {OutputFormat::Wav, PcmOptions{.codec = 3, .tagsFormat = 0}}},
+    {"aiff", {OutputFormat::Aiff, PcmOptions{.codec = 4}}},
+};
+
+void PrintTo(const Target& t, std::ostream* os) { *os << t.name; }
+
+class ItemTagsTest : public ::testing::TestWithParam<std::tuple<Target, Target>> {
+protected:
+    void SetUp() override { test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 1}); }
+
+    ItemOutcome convert(const fs::path& from, const fs::path& to, const Target& target, ItemJob job = {})
+    {
+        job.sourcePath = from;
+        job.outputPath = to;
+        job.settings = target.settings;
+        return ItemConverter::run(job, nullptr, nullptr);
+    }
+
+    test::TempDir dir_;
+};
+
+TEST_P(ItemTagsTest, TagsAndArtworkSurviveEveryPairOfFormats)
+{
+    const auto& [from, to] = GetParam();
+    const fs::path source = dir_.path() / "source";
+    ItemJob tagging;
+    tagging.replacementTags = fullTags();
+    ASSERT_TRUE(convert(dir_.path() / "tone.wav", source, from, tagging).status.isOk());
+
+    const fs::path result = dir_.path() / "result";
+    const ItemOutcome outcome = convert(source, result, to);
+    ASSERT_TRUE(outcome.status.isOk()) << outcome.status.message();
+
+    const TagSet written = TagReader::read(result);
+    const auto got = asMap(written);
+    for (const auto& [name, value] : fullTags().fields)
+        EXPECT_EQ(got.count(name) ? got.at(name) : "<missing>", value) << name;
+    EXPECT_EQ(written.artwork.data, fullTags().artwork.data);
+    EXPECT_EQ(written.artwork.mimeType, "image/jpeg");
+}
+
+TEST_P(ItemTagsTest, StripLeavesNoTagsAndNoArtwork)
+{
+    const auto& [from, to] = GetParam();
+    const fs::path source = dir_.path() / "source";
+    ItemJob tagging;
+    tagging.replacementTags = fullTags();
+    ASSERT_TRUE(convert(dir_.path() / "tone.wav", source, from, tagging).status.isOk());
+
+    ItemJob strip;
+    strip.stripTags = true;
+    const fs::path result = dir_.path() / "result";
+    ASSERT_TRUE(convert(source, result, to, strip).status.isOk());
+    const TagSet written = TagReader::read(result);
+    EXPECT_TRUE(written.empty()) << written.fields.size() << " fields, first " << (written.fields.empty() ? "" : written.fields[0].first);
+}
+
+std::string pairName(const ::testing::TestParamInfo<std::tuple<Target, Target>>& info)
+{
+    std::string name = std::string(std::get<0>(info.param).name) + "_to_" + std::get<1>(info.param).name;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPair, ItemTagsTest,
+                         ::testing::Combine(::testing::ValuesIn(kTargets), ::testing::ValuesIn(kTargets)), pairName);
+
+class ItemTagChoiceTest : public ::testing::Test {
+protected:
+    test::TempDir dir_;
+};
+
+TEST_F(ItemTagChoiceTest, WithoutTransferTheResultCarriesNoTagsButStillNamesByThem)
+{
+    test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 1});
+    ItemJob tagging{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "tagged.flac",
+                    .settings = {OutputFormat::Flac, FlacOptions{}}};
+    tagging.replacementTags = fullTags();
+    ASSERT_TRUE(ItemConverter::run(tagging, nullptr, nullptr).status.isOk());
+
+    ItemJob job{.sourcePath = dir_.path() / "tagged.flac", .outputPath = dir_.path() / "plain.mp3",
+                .settings = {OutputFormat::Mp3, Mp3Options{}}, .transferTags = false};
+    const ItemOutcome outcome = ItemConverter::run(job, nullptr, nullptr);
+    ASSERT_TRUE(outcome.status.isOk());
+    EXPECT_TRUE(TagReader::read(job.outputPath).empty());
+    EXPECT_EQ(outcome.namingTags.value("ARTIST"), "The Artist");
+}
+
+// A gradient picture of the given size, as JPEG, made with FFmpeg's own encoder.
+Artwork jpegOfSize(int width, int height)
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    context->width = width;
+    context->height = height;
+    context->pix_fmt = AV_PIX_FMT_YUVJ420P;
+    context->time_base = {1, 25};
+    avcodec_open2(context.get(), codec, nullptr);
+    FramePtr frame(av_frame_alloc());
+    frame->width = width;
+    frame->height = height;
+    frame->format = AV_PIX_FMT_YUVJ420P;
+    av_frame_get_buffer(frame.get(), 0);
+    for (int plane = 0; plane < 3; ++plane)
+        for (int y = 0; y < (plane ? height / 2 : height); ++y)
+            for (int x = 0; x < (plane ? width / 2 : width); ++x)
+                frame->data[plane][y * frame->linesize[plane] + x] = uint8_t((x + y) & 0xff);
+    PacketPtr packet(av_packet_alloc());
+    avcodec_send_frame(context.get(), frame.get());
+    avcodec_receive_packet(context.get(), packet.get());
+    Artwork art;
+    art.data.assign(packet->data, packet->data + packet->size);
+    art.mimeType = "image/jpeg";
+    return art;
+}
+
+std::pair<int, int> pictureSize(const Artwork& art)
+{
+    const AVCodec* codec = avcodec_find_decoder(art.mimeType == "image/png" ? AV_CODEC_ID_PNG : AV_CODEC_ID_MJPEG);
+    CodecContextPtr context(avcodec_alloc_context3(codec));
+    avcodec_open2(context.get(), codec, nullptr);
+    PacketPtr packet(av_packet_alloc());
+    av_new_packet(packet.get(), int(art.data.size()));
+    std::copy(art.data.begin(), art.data.end(), reinterpret_cast<char*>(packet->data));
+    FramePtr frame(av_frame_alloc());
+    avcodec_send_packet(context.get(), packet.get());
+    avcodec_send_packet(context.get(), nullptr);
+    if (avcodec_receive_frame(context.get(), frame.get()) < 0)
+        return {0, 0};
+    return {frame->width, frame->height};
+}
+
+TEST_F(ItemTagChoiceTest, ArtworkIsConvertedAndShrunkAsAsked)
+{
+    test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 0.5});
+    const Artwork big = jpegOfSize(1000, 600);
+    ASSERT_EQ(pictureSize(big), (std::pair{1000, 600}));
+    struct Case {
+        int format, maxSide;
+        const char* mime;
+        std::pair<int, int> size;
+    };
+    for (const Case c : {Case{2, 500, "image/png", {500, 300}}, Case{1, 0, "image/jpeg", {1000, 600}},
+                         Case{0, 300, "image/jpeg", {300, 180}}}) {
+        ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.m4a",
+                    .settings = {OutputFormat::M4a, M4aOptions{}}, .artworkFormat = c.format, .maxArtworkSide = c.maxSide};
+        job.replacementTags = TagSet{{{"TITLE", "t"}}, big};
+        ASSERT_TRUE(ItemConverter::run(job, nullptr, nullptr).status.isOk());
+        const TagSet written = TagReader::read(job.outputPath);
+        EXPECT_EQ(written.artwork.mimeType, c.mime);
+        EXPECT_EQ(pictureSize(written.artwork), c.size);
+        if (c.format == 1)
+            EXPECT_EQ(written.artwork.data, big.data) << "already a JPEG of an allowed size: left alone";
+    }
+}
+
+TEST_F(ItemTagChoiceTest, ABrokenPictureIsKeptAsItWasAndSaidSo)
+{
+    test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 0.5});
+    ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.mp3",
+                .settings = {OutputFormat::Mp3, Mp3Options{}}, .artworkFormat = 2};
+    job.replacementTags = TagSet{{{"TITLE", "t"}}, {{'\xFF', '\xD8', 'x', 'y', 'z'}, "image/jpeg"}};
+    const ItemOutcome outcome = ItemConverter::run(job, nullptr, nullptr);
+    ASSERT_TRUE(outcome.status.isOk()) << outcome.status.message();
+    ASSERT_EQ(outcome.notes.size(), 1u);
+    EXPECT_EQ(outcome.notes[0].rfind("artwork kept as it was", 0), 0u);
+    EXPECT_EQ(TagReader::read(job.outputPath).artwork.data.size(), 5u);
+}
+
+TEST_F(ItemTagChoiceTest, AFailedItemLeavesNoOutputAndSaysWhy)
+{
+    test::writeRandomBytes(dir_.path() / "noise.mp3", 20000);
+    ItemJob job{.sourcePath = dir_.path() / "noise.mp3", .outputPath = dir_.path() / "out.flac",
+                .settings = {OutputFormat::Flac, FlacOptions{}}};
+    const ItemOutcome outcome = ItemConverter::run(job, nullptr, nullptr);
+    EXPECT_FALSE(outcome.status.isOk());
+    EXPECT_FALSE(outcome.status.message().empty());
+    EXPECT_FALSE(fs::exists(job.outputPath));
+}
+
+TEST_F(ItemTagChoiceTest, JobsAndOutcomesCrossTheServiceBoundaryIntact)
+{
+    ItemJob job{.sourcePath = "/a/b.flac", .outputPath = "/c/.d.tmp",
+                .settings = {OutputFormat::M4a, M4aOptions{.codec = 43, .sampleSize = 3, .extension = 1}},
+                .stripTags = true};
+    job.replacementTags = fullTags();
+    ItemJob back;
+    ASSERT_TRUE(ItemJob::fromJson(job.toJson(), back).isOk());
+    EXPECT_EQ(back.toJson(), job.toJson());
+    EXPECT_FALSE(ItemJob::fromJson("{\"source\": 3}", back).isOk());
+    EXPECT_FALSE(ItemJob::fromJson("not json", back).isOk());
+}
+
+} // namespace
+} // namespace sonvale::engine
