@@ -111,7 +111,7 @@ void TQKitConversionList::addSources(const std::vector<std::string>& sources)
             const std::string name = fs::path(path).filename().string();
             return notify(1, const_cast<char*>(name.c_str())) != 0;
         },
-        [this] { return isStopped(); });
+        [this] { return isStopped(); }, [this] { notify(12); });
     // Scanning a large folder takes a while: the callback runs without the list's lock.
     const std::vector<sonvale::engine::SourceEntry> entries = scanner.scan(fresh);
     std::lock_guard lock(mutex_);
@@ -255,7 +255,20 @@ bool TQKitConversionList::beginConversion()
         return false;
     }
     setState(Waiting);
+    announceTitle();
     return true;
+}
+
+// A batch of one file or address is titled after it.
+void TQKitConversionList::announceTitle()
+{
+    const auto all = items();
+    if (all.size() != 1)
+        return;
+    const TQKitConversionListItem& item = *all.front();
+    const bool remote = item.flags() & TQKitConversionListItem::kRemote;
+    TQKitTitleRecord title{item.sourcePath(), remote ? std::string() : item.name(), {}, uint8_t(remote ? 1 : 0)};
+    notify(15, &title);
 }
 
 TQKitConversionListItem* TQKitConversionList::takeNextItem(bool& first)

@@ -119,6 +119,7 @@ private:
     std::vector<std::string> claimNewSources(const std::vector<std::string>& sources, bool asSourceFolder);
     bool hasItemFor(const std::string& path) const;
     void finishOnce();
+    void announceTitle();
     void setState(State state);
 
     std::atomic<int> references_{1};

@@ -56,6 +56,7 @@ protected:
     }
     void TearDown() override
     {
+        watcher_.reset();
         if (list_)
             TQKitConversionListRelease(list_);
         TQKitConverterDestroy(&converter_);
@@ -77,10 +78,9 @@ protected:
             startConverter();
         TQKitConversionListCreate(&list_);
         TQKitConversionListSetBatchSettings(list_, settings_);
-        std::unique_ptr<test::ListWatcher> own;
         if (!watcher) {
-            own = std::make_unique<test::ListWatcher>(list_);
-            watcher = own.get();
+            watcher_ = std::make_unique<test::ListWatcher>(list_);
+            watcher = watcher_.get();
         }
         TQKitConversionListAddSources(list_, sources, 0, 0);
         TQKitConversionStart(converter_, list_);
@@ -109,6 +109,7 @@ protected:
     BatchSettings settings_;
     TQKitConverter* converter_ = nullptr;
     TQKitConversionList* list_ = nullptr;
+    std::unique_ptr<test::ListWatcher> watcher_; // of convert() when the test brings none
 };
 
 TEST_F(ConverterTest, AFolderOfGoodAndBadFilesConvertsTheGoodOnesAndSaysWhyTheOthersFailed)
@@ -163,6 +164,9 @@ TEST_F(ConverterTest, StatesArriveInOrderAndFinishedExactlyOnce)
     ASSERT_TRUE(watcher.waitFinished());
     TQKitConverterDestroy(&converter_); // no late reports after the end
     EXPECT_EQ(watcher.states(), (std::vector<int32_t>{1, 2, 4}));
+    EXPECT_EQ(watcher.count(12), 5) << "one per file found while scanning the folder";
+    EXPECT_EQ(watcher.count(4), 5) << "the top line again as each item starts";
+    EXPECT_TRUE(watcher.titles().empty()) << "a folder batch keeps the window's title";
     EXPECT_EQ(TQKitConversionListState(list_), 4);
     EXPECT_TRUE(TQKitConversionListHasResults(list_));
     std::vector<std::string> results;
@@ -215,6 +219,9 @@ TEST_P(OverwritePolicyTest, ExistingResultsAreTreatedAsThePolicySays)
     if (*c.keptOldAs)
         EXPECT_EQ(contentsOf(destination_ / c.keptOldAs), "old result");
     EXPECT_EQ(completionOf("song.wav"), c.completion);
+    ASSERT_EQ(watcher_->titles().size(), 1u);
+    EXPECT_EQ(watcher_->titles()[0].title, "song.wav");
+    EXPECT_EQ(watcher_->titles()[0].path, (source_ / "song.wav").string());
 }
 
 INSTANTIATE_TEST_SUITE_P(
