@@ -246,6 +246,9 @@ bool TQKitConversionList::beginConversion()
 {
     {
         std::lock_guard lock(mutex_);
+        if (started_)
+            return false; // a list converts once; its workers read these settings unlocked
+        started_ = true;
         running_ = settings_;
         startedAt_ = std::chrono::steady_clock::now();
     }
