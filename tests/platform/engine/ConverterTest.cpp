@@ -244,6 +244,31 @@ TEST_F(ConverterTest, SourcesOfOneBatchThatNameTheSameResultKeepBoth)
     EXPECT_EQ(TQKitConversionListSucceededCount(list_), 2u);
 }
 
+TEST_F(ConverterTest, TwoBatchesWritingIntoOneFolderAtOnceKeepTheirResultsApart)
+{
+    test::writeToneWav(source_ / "low.wav", {.frequency = 440, .seconds = 20});
+    test::writeToneWav(source_ / "high.wav", {.frequency = 1000, .seconds = 20});
+    settings_.output = {OutputFormat::Flac, FlacOptions{}};
+    startConverter();
+    TQKitConversionList* lists[2] = {};
+    std::unique_ptr<test::ListWatcher> watchers[2];
+    for (int i = 0; i < 2; ++i) {
+        TQKitConversionListCreate(&lists[i]);
+        TQKitConversionListSetBatchSettings(lists[i], settings_);
+        watchers[i] = std::make_unique<test::ListWatcher>(lists[i]);
+        TQKitConversionListAddSources(lists[i], {(source_ / (i ? "high.wav" : "low.wav")).string()}, 0, 0);
+    }
+    TQKitConversionStart(converter_, lists[0]);
+    TQKitConversionStart(converter_, lists[1]);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(watchers[i]->waitFinished());
+        watchers[i].reset();
+        TQKitConversionListRelease(lists[i]);
+    }
+    EXPECT_NEAR(test::AudioProbe::of(destination_ / "low.flac").frequency, 440, 5);
+    EXPECT_NEAR(test::AudioProbe::of(destination_ / "high.flac").frequency, 1000, 10);
+}
+
 TEST_F(ConverterTest, ASourceIsNeverReplacedByItsOwnResult)
 {
     ItemJob job{.sourcePath = home_.path() / "t.wav", .outputPath = source_ / "song.mp3",
