@@ -148,6 +148,8 @@ void ItemTask::convert()
     job.settings = settings_.output;
     job.transferTags = settings_.transferTags;
     job.stripTags = settings_.stripTags;
+    if (settings_.tagsFromPaths && !(item_.flags() & Item::kRemote))
+        job.tagsFromPath = item_.sourcePath();
     job.artworkFormat = settings_.artworkFormat;
     job.maxArtworkSide = settings_.maxArtworkSide;
     job.replacementTags = askApplicationForTags();
