@@ -195,6 +195,33 @@ TEST_F(ConverterTest, AddingTheSameSourcesAgainAddsNothingAndAskedFilesCanBeRefu
     EXPECT_EQ(TQKitConversionListFlags(list_, 0) & TQKitConversionList::kHasFolder, TQKitConversionList::kHasFolder);
 }
 
+TEST_F(ConverterTest, FilesThatAreNotMediaAreLeftOutCopiedOrTriedAsTheBatchSays)
+{
+    test::writeToneWav(source_ / "album" / "song.wav", {.seconds = 0.3});
+    writeText(source_ / "album" / "data.xyz", "no audio here");
+    struct Case {
+        bool acceptNonMedia, copyNotConverted;
+        size_t items;
+        std::vector<std::string> files;
+        const char* dataCompletion;
+    };
+    for (const Case& c : {Case{false, false, 1, {"song.mp3"}, ""}, Case{false, true, 2, {"data.xyz", "song.mp3"}, "Copied"},
+                          Case{true, false, 2, {"song.mp3"}, "Failed: "}}) {
+        fs::remove_all(destination_);
+        fs::create_directories(destination_);
+        watcher_.reset();
+        if (list_)
+            TQKitConversionListRelease(list_);
+        settings_.acceptNonMediaFiles = c.acceptNonMedia;
+        settings_.copyNotConvertedFiles = c.copyNotConverted;
+        convert({(source_ / "album").string()});
+        EXPECT_EQ(TQKitConversionListItemCount(list_), c.items);
+        EXPECT_EQ(filesUnder(destination_), c.files);
+        if (c.items == 2)
+            EXPECT_EQ(completionOf("data.xyz").rfind(c.dataCompletion, 0), 0u) << completionOf("data.xyz");
+    }
+}
+
 struct PolicyCase {
     const char* name;
     int policy;
