@@ -76,7 +76,8 @@ int TQKitConversionList::notify(uint32_t type, void* data)
     return fn ? fn(type, data, call.target().context) : -1;
 }
 
-std::vector<std::string> TQKitConversionList::claimNewSources(const std::vector<std::string>& sources, bool asSourceFolder)
+std::vector<std::string> TQKitConversionList::claimNewSources(const std::vector<std::string>& sources,
+                                                              bool asSourceFolder)
 {
     std::lock_guard lock(mutex_);
     std::vector<std::string> fresh;
@@ -94,7 +95,7 @@ std::vector<std::string> TQKitConversionList::claimNewSources(const std::vector<
         sourceFlags_ |= kSingleFile;
     else
         sourceFlags_ &= ~kSingleFile;
-    if (asSourceFolder && knownSources_.size() > 0)
+    if (asSourceFolder)
         sourceFlags_ |= kResultsBesideSources;
     return fresh;
 }
