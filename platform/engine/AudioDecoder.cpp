@@ -1,5 +1,7 @@
 #include "platform/engine/AudioDecoder.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavutil/error.h>
 }
@@ -129,10 +131,13 @@ Status AudioDecoder::nextFrame(AVFrame* frame, bool& endOfStream)
             return Status::failure("stopped");
         int rc = avcodec_receive_frame(codec_.get(), frame);
         if (rc == 0) {
+            // Time stamps say where a frame belongs; streams without them count decoded samples.
             const AVStream* stream = format_->streams[streamIndex_];
-            if (frame->best_effort_timestamp != AV_NOPTS_VALUE)
-                position_ = frame->best_effort_timestamp * av_q2d(stream->time_base)
-                            + double(frame->nb_samples) / std::max(1, frame->sample_rate);
+            const double length = double(frame->nb_samples) / std::max(1, frame->sample_rate);
+            decoded_ += length;
+            position_ = frame->best_effort_timestamp != AV_NOPTS_VALUE
+                            ? frame->best_effort_timestamp * av_q2d(stream->time_base) + length
+                            : std::max(position_, decoded_);
             return Status::success();
         }
         if (rc == AVERROR_EOF) {

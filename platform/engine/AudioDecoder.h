@@ -39,6 +39,7 @@ private:
     int streamIndex_ = -1;
     bool inputEnded_ = false;
     double position_ = 0;
+    double decoded_ = 0;
     SourceInfo info_;
 };
 

@@ -7,8 +7,9 @@ Status AudioResampler::open(const AVCodecContext& decoder, int outRate, int outC
     AVChannelLayout outLayout;
     av_channel_layout_default(&outLayout, outChannels);
     SwrContext* raw = nullptr;
-    int rc = swr_alloc_set_opts2(&raw, &outLayout, AV_SAMPLE_FMT_FLT, outRate, const_cast<AVChannelLayout*>(&decoder.ch_layout),
-                                 decoder.sample_fmt, decoder.sample_rate, 0, nullptr);
+    int rc = swr_alloc_set_opts2(&raw, &outLayout, AV_SAMPLE_FMT_FLT, outRate,
+                                 const_cast<AVChannelLayout*>(&decoder.ch_layout), decoder.sample_fmt,
+                                 decoder.sample_rate, 0, nullptr);
     av_channel_layout_uninit(&outLayout);
     swr_.reset(raw);
     if (rc < 0 || (rc = swr_init(raw)) < 0)

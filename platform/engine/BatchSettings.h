@@ -27,6 +27,7 @@ struct BatchSettings {
     std::string subfolderName;          // one folder for the whole batch (a Music playlist)
 
     bool transferTags = true;
+    bool tagsFromPaths = false;        // fill missing tags from file and folder names
     bool stripTags = false;
     int artworkFormat = 0;  // 0 keep, 1 JPEG, 2 PNG
     int maxArtworkSide = 0; // pixels, 0 = any size

@@ -99,9 +99,25 @@ Status FfmpegEncoder::openSampleConverter()
     if (rc < 0 || (rc = swr_init(raw)) < 0)
         return Status::failure("cannot convert samples for the encoder (" + ffmpegErrorText(rc) + ")");
     queue_.reset(av_audio_fifo_alloc(codec_->sample_fmt, plan_.channels, frameSize_ * 2));
-    frame_.reset(av_frame_alloc());
     packet_.reset(av_packet_alloc());
-    if (!queue_ || !frame_ || !packet_)
+    if (!queue_ || !packet_)
+        return Status::failure("out of memory");
+    return Status::success();
+}
+
+// A frame of the codec's sample format with room for `samples`, reused while it is large enough.
+Status FfmpegEncoder::ensureCapacity(FramePtr& frame, int samples)
+{
+    if (frame && frame->nb_samples >= samples && av_frame_make_writable(frame.get()) == 0)
+        return Status::success();
+    frame.reset(av_frame_alloc());
+    if (!frame)
+        return Status::failure("out of memory");
+    frame->nb_samples = samples;
+    frame->format = codec_->sample_fmt;
+    frame->sample_rate = plan_.sampleRate;
+    av_channel_layout_copy(&frame->ch_layout, &codec_->ch_layout);
+    if (av_frame_get_buffer(frame.get(), 0) < 0)
         return Status::failure("out of memory");
     return Status::success();
 }
@@ -110,14 +126,13 @@ Status FfmpegEncoder::write(const float* samples, int frames)
 {
     if (frames <= 0)
         return Status::success();
-    uint8_t** planes = nullptr;
-    if (av_samples_alloc_array_and_samples(&planes, nullptr, plan_.channels, frames, codec_->sample_fmt, 0) < 0)
-        return Status::failure("out of memory");
+    if (Status s = ensureCapacity(converted_, frames); !s)
+        return s;
     const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(samples)};
-    const int converted = swr_convert(converter_.get(), planes, frames, in, frames);
-    int rc = converted < 0 ? converted : av_audio_fifo_write(queue_.get(), reinterpret_cast<void**>(planes), converted);
-    av_freep(&planes[0]);
-    av_freep(&planes);
+    const int converted = swr_convert(converter_.get(), converted_->extended_data, frames, in, frames);
+    const int rc = converted < 0 ? converted
+                                 : av_audio_fifo_write(queue_.get(), reinterpret_cast<void**>(converted_->extended_data),
+                                                       converted);
     if (rc < 0)
         return Status::failure("cannot queue samples (" + ffmpegErrorText(rc) + ")");
     return encodeQueued(false);
@@ -128,13 +143,10 @@ Status FfmpegEncoder::encodeQueued(bool final)
     while (av_audio_fifo_size(queue_.get()) >= frameSize_ || (final && av_audio_fifo_size(queue_.get()) > 0)) {
         const int available = std::min(av_audio_fifo_size(queue_.get()), frameSize_);
         const int frameSamples = available < frameSize_ && !acceptsShortLastFrame_ ? frameSize_ : available;
-        av_frame_unref(frame_.get());
+        // The encoder may still hold the previous frame: ensureCapacity copies it away then.
+        if (Status s = ensureCapacity(frame_, frameSize_); !s)
+            return s;
         frame_->nb_samples = frameSamples;
-        frame_->format = codec_->sample_fmt;
-        frame_->sample_rate = plan_.sampleRate;
-        av_channel_layout_copy(&frame_->ch_layout, &codec_->ch_layout);
-        if (int rc = av_frame_get_buffer(frame_.get(), 0); rc < 0)
-            return Status::failure("out of memory");
         if (frameSamples > available)
             av_samples_set_silence(frame_->extended_data, 0, frameSamples, plan_.channels, codec_->sample_fmt);
         if (av_audio_fifo_read(queue_.get(), reinterpret_cast<void**>(frame_->extended_data), available) < available)

@@ -22,6 +22,7 @@ private:
     Status openSampleConverter();
     // Encodes whole frames from the queue; with `final` also the rest, padded where the codec needs.
     Status encodeQueued(bool final);
+    Status ensureCapacity(FramePtr& frame, int samples);
     Status sendFrame(const AVFrame* frame);
     Status writePackets();
 
@@ -31,7 +32,8 @@ private:
     AVStream* stream_ = nullptr;
     ResamplerPtr converter_;
     AudioFifoPtr queue_;
-    FramePtr frame_;
+    FramePtr converted_; // samples in the codec's format, on their way to the queue
+    FramePtr frame_;     // the frame handed to the encoder
     PacketPtr packet_;
     int frameSize_ = 0;
     bool acceptsShortLastFrame_ = false;

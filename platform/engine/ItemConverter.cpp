@@ -4,6 +4,7 @@
 
 #include "platform/engine/ArtworkConverter.h"
 #include "platform/engine/EncoderPlanner.h"
+#include "platform/engine/PathTags.h"
 #include "platform/engine/TagReader.h"
 #include "platform/engine/TagWriter.h"
 #include "platform/engine/Transcoder.h"
@@ -38,6 +39,8 @@ ItemOutcome ItemConverter::run(const ItemJob& job, const std::atomic<bool>* stop
     if (outcome.status) {
         outcome.notes = transcoder.plan().notes;
         outcome.namingTags = job.replacementTags ? *job.replacementTags : TagReader::read(job.sourcePath);
+        if (!job.tagsFromPath.empty())
+            PathTags::fillMissing(outcome.namingTags, job.tagsFromPath);
         outcome.status = TagWriter::write(job.outputPath, tagsToWrite(job, outcome.namingTags, outcome.notes),
                                           transcoder.plan());
     }

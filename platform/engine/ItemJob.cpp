@@ -98,6 +98,7 @@ std::string ItemJob::toJson() const
            {"options", optionsToJson(settings.options)},
            {"transferTags", transferTags},
            {"stripTags", stripTags},
+           {"tagsFromPath", tagsFromPath},
            {"artworkFormat", artworkFormat},
            {"maxArtworkSide", maxArtworkSide}};
     if (replacementTags)
@@ -114,6 +115,7 @@ Status ItemJob::fromJson(const std::string& text, ItemJob& job)
         job.settings.options = optionsFromJson(job.settings.format, j.at("options"));
         job.transferTags = j.at("transferTags");
         job.stripTags = j.at("stripTags");
+        job.tagsFromPath = j.at("tagsFromPath");
         job.artworkFormat = j.at("artworkFormat");
         job.maxArtworkSide = j.at("maxArtworkSide");
         if (j.contains("replacementTags"))

@@ -19,6 +19,8 @@ struct ItemJob {
     OutputSettings settings;
     bool transferTags = true;
     bool stripTags = false;
+    // The path whose file and folder names fill missing tags; empty: none.
+    std::string tagsFromPath;
     int artworkFormat = 0;  // ArtworkConverter::Format: 0 keep, 1 JPEG, 2 PNG
     int maxArtworkSide = 0; // pixels, 0 = any size
     // Tags the application answered for this item (list callback 17); they replace the source's.

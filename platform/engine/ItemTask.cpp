@@ -1,5 +1,6 @@
 #include "platform/engine/ItemTask.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -117,9 +118,12 @@ DestinationPlanner::Request ItemTask::request(const std::string& extension, TagS
     return {item_.sourcePath(), item_.sourceRoot(), extension, std::move(tags)};
 }
 
+// Unique across the lists of this process (item ids are only unique within a list) and across
+// processes writing into the same folder.
 fs::path ItemTask::temporaryIn(const fs::path& folder) const
 {
-    return folder / (".sonvale-" + std::to_string(::getpid()) + "-" + std::to_string(item_.id()) + ".part");
+    static std::atomic<uint64_t> serial{0};
+    return folder / (".sonvale-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".part");
 }
 
 void ItemTask::convert()
@@ -144,6 +148,8 @@ void ItemTask::convert()
     job.settings = settings_.output;
     job.transferTags = settings_.transferTags;
     job.stripTags = settings_.stripTags;
+    if (settings_.tagsFromPaths && !(item_.flags() & Item::kRemote))
+        job.tagsFromPath = item_.sourcePath();
     job.artworkFormat = settings_.artworkFormat;
     job.maxArtworkSide = settings_.maxArtworkSide;
     job.replacementTags = askApplicationForTags();

@@ -20,12 +20,24 @@ using Clock = std::chrono::steady_clock;
 
 // Both ends close on exec, so another item's service never inherits this one's pipes.
 struct Pipe {
-    int read = -1, write = -1;
-    bool open() { int fds[2]; if (pipe2(fds, O_CLOEXEC) != 0) return false; read = fds[0]; write = fds[1]; return true; }
+    int read = -1;
+    int write = -1;
+
+    bool open()
+    {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0)
+            return false;
+        read = fds[0];
+        write = fds[1];
+        return true;
+    }
     void close()
     {
-        if (read >= 0) ::close(read);
-        if (write >= 0) ::close(write);
+        if (read >= 0)
+            ::close(read);
+        if (write >= 0)
+            ::close(write);
         read = write = -1;
     }
 };

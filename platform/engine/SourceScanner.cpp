@@ -27,8 +27,9 @@ const std::set<std::string> kImageAndTextExtensions{"bmp", "gif", "jpeg", "jpg",
 
 } // namespace
 
-SourceScanner::SourceScanner(const BatchSettings& settings, AcceptFile accept, std::function<bool()> stopped)
-    : settings_(settings), accept_(std::move(accept)), stopped_(std::move(stopped))
+SourceScanner::SourceScanner(const BatchSettings& settings, AcceptFile accept, std::function<bool()> stopped,
+                             std::function<void()> found)
+    : settings_(settings), accept_(std::move(accept)), stopped_(std::move(stopped)), found_(std::move(found))
 {
 }
 
@@ -77,8 +78,11 @@ void SourceScanner::addFolder(const std::string& folder, std::vector<SourceEntry
                 it.disable_recursion_pending();
             continue;
         }
-        if (it->is_regular_file(ec))
+        if (it->is_regular_file(ec)) {
             files.push_back(it->path().string());
+            if (found_)
+                found_();
+        }
     }
     std::sort(files.begin(), files.end());
     const std::string root = fs::path(folder).lexically_normal().string();

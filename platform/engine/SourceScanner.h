@@ -27,7 +27,9 @@ public:
     // Asked for every file that would be converted; false leaves it out.
     using AcceptFile = std::function<bool(const std::string& path)>;
 
-    SourceScanner(const BatchSettings& settings, AcceptFile accept, std::function<bool()> stopped);
+    // `found` is told of every file found in a folder (to show that the scan goes on).
+    SourceScanner(const BatchSettings& settings, AcceptFile accept, std::function<bool()> stopped,
+                  std::function<void()> found = nullptr);
 
     std::vector<SourceEntry> scan(const std::vector<std::string>& sources) const;
 
@@ -43,6 +45,7 @@ private:
     const BatchSettings& settings_;
     AcceptFile accept_;
     std::function<bool()> stopped_;
+    std::function<void()> found_;
 };
 
 } // namespace sonvale::engine

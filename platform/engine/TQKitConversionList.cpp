@@ -76,7 +76,8 @@ int TQKitConversionList::notify(uint32_t type, void* data)
     return fn ? fn(type, data, call.target().context) : -1;
 }
 
-std::vector<std::string> TQKitConversionList::claimNewSources(const std::vector<std::string>& sources, bool asSourceFolder)
+std::vector<std::string> TQKitConversionList::claimNewSources(const std::vector<std::string>& sources,
+                                                              bool asSourceFolder)
 {
     std::lock_guard lock(mutex_);
     std::vector<std::string> fresh;
@@ -94,7 +95,7 @@ std::vector<std::string> TQKitConversionList::claimNewSources(const std::vector<
         sourceFlags_ |= kSingleFile;
     else
         sourceFlags_ &= ~kSingleFile;
-    if (asSourceFolder && knownSources_.size() > 0)
+    if (asSourceFolder)
         sourceFlags_ |= kResultsBesideSources;
     return fresh;
 }
@@ -111,7 +112,7 @@ void TQKitConversionList::addSources(const std::vector<std::string>& sources)
             const std::string name = fs::path(path).filename().string();
             return notify(1, const_cast<char*>(name.c_str())) != 0;
         },
-        [this] { return isStopped(); });
+        [this] { return isStopped(); }, [this] { notify(12); });
     // Scanning a large folder takes a while: the callback runs without the list's lock.
     const std::vector<sonvale::engine::SourceEntry> entries = scanner.scan(fresh);
     std::lock_guard lock(mutex_);
@@ -246,6 +247,9 @@ bool TQKitConversionList::beginConversion()
 {
     {
         std::lock_guard lock(mutex_);
+        if (started_)
+            return false; // a list converts once; its workers read these settings unlocked
+        started_ = true;
         running_ = settings_;
         startedAt_ = std::chrono::steady_clock::now();
     }
@@ -255,7 +259,20 @@ bool TQKitConversionList::beginConversion()
         return false;
     }
     setState(Waiting);
+    announceTitle();
     return true;
+}
+
+// A batch of one file or address is titled after it.
+void TQKitConversionList::announceTitle()
+{
+    const auto all = items();
+    if (all.size() != 1)
+        return;
+    const TQKitConversionListItem& item = *all.front();
+    const bool remote = item.flags() & TQKitConversionListItem::kRemote;
+    TQKitTitleRecord title{item.sourcePath(), remote ? std::string() : item.name(), {}, uint8_t(remote ? 1 : 0)};
+    notify(15, &title);
 }
 
 TQKitConversionListItem* TQKitConversionList::takeNextItem(bool& first)

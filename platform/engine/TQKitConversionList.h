@@ -93,7 +93,8 @@ public:
     // running on other threads).
     void detach();
 
-    // The converter's side. The settings are read once, as they stand when the conversion starts.
+    // The converter's side. The settings are read once, as they stand when the conversion starts;
+    // false when there is nothing to run (a list starts once; an empty or stopped one finishes).
     bool beginConversion();
     const sonvale::engine::BatchSettings& runningSettings() const { return running_; }
     const std::atomic<bool>& stopFlag() const { return stopFlag_; }
@@ -119,6 +120,7 @@ private:
     std::vector<std::string> claimNewSources(const std::vector<std::string>& sources, bool asSourceFolder);
     bool hasItemFor(const std::string& path) const;
     void finishOnce();
+    void announceTitle();
     void setState(State state);
 
     std::atomic<int> references_{1};
@@ -133,6 +135,7 @@ private:
     sonvale::engine::BatchSettings settings_;
     sonvale::engine::BatchSettings running_;
     std::vector<uint8_t> destinationAccess_;
+    bool started_ = false;
     size_t nextToRun_ = 0;
     size_t runningItems_ = 0;
     std::chrono::steady_clock::time_point startedAt_;

@@ -58,10 +58,14 @@ void TQKitConverter::start(TQKitConversionList* list)
         return;
     list->retain();
     waitingItemsInProcess += long(list->untakenCount());
+    bool busy;
     {
         std::lock_guard lock(mutex_);
         lists_.push_back(list);
+        busy = size_t(running_.load()) >= workers_.size();
     }
+    if (busy)
+        list->notify(14); // every worker is taken: the batch waits its turn
     wake_.notify_all();
 }
 

@@ -22,13 +22,7 @@ struct TagSet {
 
     bool empty() const { return fields.empty() && artwork.empty(); }
     // The first value of a field, or empty.
-    std::string value(const std::string& name) const
-    {
-        for (const auto& [n, v] : fields)
-            if (n == name)
-                return v;
-        return {};
-    }
+    std::string value(const std::string& name) const;
 };
 
 } // namespace sonvale::engine

@@ -1,5 +1,8 @@
 #include "platform/engine/TagWriter.h"
 
+#include <fstream>
+#include <iterator>
+
 #include <taglib/aifffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
@@ -71,6 +74,22 @@ Status writeMp3(const std::string& path, const TagSet& tags, TagLayout layout)
                            TagLib::File::DoNotDuplicate));
 }
 
+// TagLib writes the ID3v2 tag of a FLAC file only as version 2.4: a 2.3 tag is rendered here and
+// put in front of the file, where readers look for it.
+Status prependId3v2(const std::string& path, const TagSet& tags, TagLib::ID3v2::Version version)
+{
+    TagLib::ID3v2::Tag tag;
+    setId3v2(tag, tags);
+    const TagLib::ByteVector header = tag.render(version);
+    std::ifstream in(path, std::ios::binary);
+    const std::string audio{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(header.data(), header.size());
+    out.write(audio.data(), std::streamsize(audio.size()));
+    return out.flush() ? Status::success() : Status::failure("cannot write the tags");
+}
+
 Status writeFlac(const std::string& path, const TagSet& tags, TagLayout layout)
 {
     TagLib::FLAC::File file(path.c_str(), false);
@@ -85,11 +104,15 @@ Status writeFlac(const std::string& path, const TagSet& tags, TagLayout layout)
         picture->setData(bytesOf(tags.artwork));
         file.addPicture(picture);
     }
-    if (layout == TagLayout::Vorbis || tags.empty())
-        file.strip(TagLib::FLAC::File::ID3v1 | TagLib::FLAC::File::ID3v2);
-    else
+    if (layout == TagLayout::VorbisWithId3v24 && !tags.empty())
         setId3v2(*file.ID3v2Tag(true), tags);
-    return saved(file.save());
+    else
+        file.strip(TagLib::FLAC::File::ID3v1 | TagLib::FLAC::File::ID3v2);
+    if (!file.save())
+        return saved(false);
+    if (layout == TagLayout::VorbisWithId3v23 && !tags.empty())
+        return prependId3v2(path, tags, TagLib::ID3v2::v3);
+    return Status::success();
 }
 
 Status writeMp4(const std::string& path, const TagSet& tags)

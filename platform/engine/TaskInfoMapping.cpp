@@ -49,6 +49,7 @@ BatchSettings TaskInfoMapping::fromRecord(const TQTaskInfoRecord& r)
     s.subfolderName = r.subfolderName;
     s.transferTags = r.transferTags;
     s.stripTags = r.stripTags;
+    s.tagsFromPaths = r.loadTagsFromPaths;
     s.artworkFormat = r.artworkConversion == kTQTaskInfoArtworkToJPEG  ? 1
                       : r.artworkConversion == kTQTaskInfoArtworkToPNG ? 2
                                                                        : 0;

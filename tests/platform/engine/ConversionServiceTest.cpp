@@ -115,14 +115,18 @@ protected:
     std::unique_ptr<test::ListWatcher> watcher_;
 };
 
-TEST_F(ConversionServiceTest, AFolderOf200SmallFilesConvertsInServices)
+TEST_F(ConversionServiceTest, AFolderOf200SmallFilesAndTwoBadOnesConvertsInServices)
 {
     for (int i = 0; i < 200; ++i)
         test::writeToneWav(source_ / ("f" + std::to_string(i) + ".wav"), {.seconds = 0.05, .sampleRate = 8000, .channels = 1});
+    test::writeRandomBytes(source_ / "noise.mp3", 50000);
+    std::ofstream(source_ / "empty.flac").close();
     start({source_.string()});
     ASSERT_TRUE(watcher_->waitFinished());
     EXPECT_EQ(TQKitConversionListSucceededCount(list_), 200u);
     EXPECT_EQ(std::distance(fs::directory_iterator(destination_), fs::directory_iterator()), 200);
+    for (const char* bad : {"noise.mp3", "empty.flac"})
+        EXPECT_EQ(completionOf(bad).rfind("Failed: ", 0), 0u) << completionOf(bad);
     EXPECT_TRUE(TQKitConverterIsIdle(converter_));
     EXPECT_EQ(TQKitConverterProcessCount(converter_), 0);
 }

@@ -56,6 +56,7 @@ protected:
     }
     void TearDown() override
     {
+        watcher_.reset();
         if (list_)
             TQKitConversionListRelease(list_);
         TQKitConverterDestroy(&converter_);
@@ -77,10 +78,9 @@ protected:
             startConverter();
         TQKitConversionListCreate(&list_);
         TQKitConversionListSetBatchSettings(list_, settings_);
-        std::unique_ptr<test::ListWatcher> own;
         if (!watcher) {
-            own = std::make_unique<test::ListWatcher>(list_);
-            watcher = own.get();
+            watcher_ = std::make_unique<test::ListWatcher>(list_);
+            watcher = watcher_.get();
         }
         TQKitConversionListAddSources(list_, sources, 0, 0);
         TQKitConversionStart(converter_, list_);
@@ -109,6 +109,7 @@ protected:
     BatchSettings settings_;
     TQKitConverter* converter_ = nullptr;
     TQKitConversionList* list_ = nullptr;
+    std::unique_ptr<test::ListWatcher> watcher_; // of convert() when the test brings none
 };
 
 TEST_F(ConverterTest, AFolderOfGoodAndBadFilesConvertsTheGoodOnesAndSaysWhyTheOthersFailed)
@@ -163,6 +164,9 @@ TEST_F(ConverterTest, StatesArriveInOrderAndFinishedExactlyOnce)
     ASSERT_TRUE(watcher.waitFinished());
     TQKitConverterDestroy(&converter_); // no late reports after the end
     EXPECT_EQ(watcher.states(), (std::vector<int32_t>{1, 2, 4}));
+    EXPECT_EQ(watcher.count(12), 5) << "one per file found while scanning the folder";
+    EXPECT_EQ(watcher.count(4), 5) << "the top line again as each item starts";
+    EXPECT_TRUE(watcher.titles().empty()) << "a folder batch keeps the window's title";
     EXPECT_EQ(TQKitConversionListState(list_), 4);
     EXPECT_TRUE(TQKitConversionListHasResults(list_));
     std::vector<std::string> results;
@@ -191,6 +195,33 @@ TEST_F(ConverterTest, AddingTheSameSourcesAgainAddsNothingAndAskedFilesCanBeRefu
     EXPECT_EQ(TQKitConversionListFlags(list_, 0) & TQKitConversionList::kHasFolder, TQKitConversionList::kHasFolder);
 }
 
+TEST_F(ConverterTest, FilesThatAreNotMediaAreLeftOutCopiedOrTriedAsTheBatchSays)
+{
+    test::writeToneWav(source_ / "album" / "song.wav", {.seconds = 0.3});
+    writeText(source_ / "album" / "data.xyz", "no audio here");
+    struct Case {
+        bool acceptNonMedia, copyNotConverted;
+        size_t items;
+        std::vector<std::string> files;
+        const char* dataCompletion;
+    };
+    for (const Case& c : {Case{false, false, 1, {"song.mp3"}, ""}, Case{false, true, 2, {"data.xyz", "song.mp3"}, "Copied"},
+                          Case{true, false, 2, {"song.mp3"}, "Failed: "}}) {
+        fs::remove_all(destination_);
+        fs::create_directories(destination_);
+        watcher_.reset();
+        if (list_)
+            TQKitConversionListRelease(list_);
+        settings_.acceptNonMediaFiles = c.acceptNonMedia;
+        settings_.copyNotConvertedFiles = c.copyNotConverted;
+        convert({(source_ / "album").string()});
+        EXPECT_EQ(TQKitConversionListItemCount(list_), c.items);
+        EXPECT_EQ(filesUnder(destination_), c.files);
+        if (c.items == 2)
+            EXPECT_EQ(completionOf("data.xyz").rfind(c.dataCompletion, 0), 0u) << completionOf("data.xyz");
+    }
+}
+
 struct PolicyCase {
     const char* name;
     int policy;
@@ -215,6 +246,9 @@ TEST_P(OverwritePolicyTest, ExistingResultsAreTreatedAsThePolicySays)
     if (*c.keptOldAs)
         EXPECT_EQ(contentsOf(destination_ / c.keptOldAs), "old result");
     EXPECT_EQ(completionOf("song.wav"), c.completion);
+    ASSERT_EQ(watcher_->titles().size(), 1u);
+    EXPECT_EQ(watcher_->titles()[0].title, "song.wav");
+    EXPECT_EQ(watcher_->titles()[0].path, (source_ / "song.wav").string());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -235,6 +269,31 @@ TEST_F(ConverterTest, SourcesOfOneBatchThatNameTheSameResultKeepBoth)
     convert({(source_ / "a.wav").string(), (source_ / "a.flac").string()});
     EXPECT_EQ(filesUnder(destination_), (std::vector<std::string>{"a (1).mp3", "a.mp3"}));
     EXPECT_EQ(TQKitConversionListSucceededCount(list_), 2u);
+}
+
+TEST_F(ConverterTest, TwoBatchesWritingIntoOneFolderAtOnceKeepTheirResultsApart)
+{
+    test::writeToneWav(source_ / "low.wav", {.frequency = 440, .seconds = 20});
+    test::writeToneWav(source_ / "high.wav", {.frequency = 1000, .seconds = 20});
+    settings_.output = {OutputFormat::Flac, FlacOptions{}};
+    startConverter();
+    TQKitConversionList* lists[2] = {};
+    std::unique_ptr<test::ListWatcher> watchers[2];
+    for (int i = 0; i < 2; ++i) {
+        TQKitConversionListCreate(&lists[i]);
+        TQKitConversionListSetBatchSettings(lists[i], settings_);
+        watchers[i] = std::make_unique<test::ListWatcher>(lists[i]);
+        TQKitConversionListAddSources(lists[i], {(source_ / (i ? "high.wav" : "low.wav")).string()}, 0, 0);
+    }
+    TQKitConversionStart(converter_, lists[0]);
+    TQKitConversionStart(converter_, lists[1]);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(watchers[i]->waitFinished());
+        watchers[i].reset();
+        TQKitConversionListRelease(lists[i]);
+    }
+    EXPECT_NEAR(test::AudioProbe::of(destination_ / "low.flac").frequency, 440, 5);
+    EXPECT_NEAR(test::AudioProbe::of(destination_ / "high.flac").frequency, 1000, 10);
 }
 
 TEST_F(ConverterTest, ASourceIsNeverReplacedByItsOwnResult)

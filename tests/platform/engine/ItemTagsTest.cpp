@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
 #include "platform/engine/FfmpegHandles.h"
 #include "platform/engine/TagReader.h"
+#include "tests/platform/engine/AudioProbe.h"
 #include "tests/platform/engine/AudioTestFiles.h"
 #include "tests/support/TempHome.h"
 
@@ -124,6 +126,67 @@ class ItemTagChoiceTest : public ::testing::Test {
 protected:
     test::TempDir dir_;
 };
+
+// What a result's bytes show of its tag layout.
+struct LayoutSeen {
+    int id3v2 = 0;     // major version of a leading ID3v2 tag (or of an "ID3 " chunk), 0 for none
+    bool id3v1 = false;
+    bool info = false;  // a RIFF INFO list
+    bool operator==(const LayoutSeen&) const = default;
+};
+
+// The ID3v2 tag leads an MP3 or FLAC file; in WAV and AIFF it fills an "ID3 " chunk. RIFF lists
+// are "LIST", a size and their kind ("INFO").
+LayoutSeen layoutOf(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const bool chunked = bytes.rfind("RIFF", 0) == 0 || bytes.rfind("FORM", 0) == 0;
+    size_t tag = bytes.rfind("ID3", 0) == 0 ? 0 : std::string::npos;
+    if (chunked)
+        for (const char* chunk : {"ID3 ", "id3 "})
+            if (const auto at = bytes.find(chunk); at != std::string::npos && bytes.compare(at + 8, 3, "ID3") == 0)
+                tag = at + 8;
+    LayoutSeen seen;
+    if (tag != std::string::npos)
+        seen.id3v2 = bytes[tag + 3];
+    seen.id3v1 = bytes.size() > 128 && bytes.compare(bytes.size() - 128, 3, "TAG") == 0;
+    for (auto at = bytes.find("LIST"); at != std::string::npos; at = bytes.find("LIST", at + 4))
+        seen.info = seen.info || bytes.compare(at + 8, 4, "INFO") == 0;
+    return seen;
+}
+
+TEST_F(ItemTagChoiceTest, EachTagFormatOptionWritesItsLayout)
+{
+    test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 0.5});
+    struct Case {
+        const char* name;
+        OutputSettings settings;
+        LayoutSeen expected;
+    };
+    const Case cases[] = {
+        {"mp3 ID3v2.3", {OutputFormat::Mp3, Mp3Options{.metadataFormat = 3}}, {3, false, false}},
+        {"mp3 ID3v2.4", {OutputFormat::Mp3, Mp3Options{.metadataFormat = 1}}, {4, false, false}},
+        {"mp3 ID3v2.3 + v1", {OutputFormat::Mp3, Mp3Options{.metadataFormat = 2}}, {3, true, false}},
+        {"mp3 ID3v2.4 + v1", {OutputFormat::Mp3, Mp3Options{.metadataFormat = 0}}, {4, true, false}},
+        {"flac Vorbis", {OutputFormat::Flac, FlacOptions{.tagsFormat = 0}}, {0, false, false}},
+        {"flac + ID3v2.4", {OutputFormat::Flac, FlacOptions{.tagsFormat = 1}}, {4, false, false}},
+        {"flac + ID3v2.3", {OutputFormat::Flac, FlacOptions{.tagsFormat = 2}}, {3, false, false}},
+        {"wav ID3v2.3", {OutputFormat::Wav, PcmOptions{.codec = 3, .tagsFormat = 4}}, {3, false, false}},
+        {"wav ID3v2.4", {OutputFormat::Wav, PcmOptions{.codec = 3, .tagsFormat = 2}}, {4, false, false}},
+        {"wav ID3v2.3 + Info", {OutputFormat::Wav, PcmOptions{.codec = 3, .tagsFormat = 3}}, {3, false, true}},
+        {"wav ID3v2.4 + Info", {OutputFormat::Wav, PcmOptions{.codec = 3, .tagsFormat = 0}}, {4, false, true}},
+        {"wav Info", {OutputFormat::Wav, PcmOptions{.codec = 3, .tagsFormat = 1}}, {0, false, true}},
+    };
+    for (const Case& c : cases) {
+        ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out", .settings = c.settings};
+        job.replacementTags = TagSet{{{"TITLE", "A title"}, {"ARTIST", "An artist"}}, {}};
+        ASSERT_TRUE(ItemConverter::run(job, nullptr, nullptr).status.isOk()) << c.name;
+        EXPECT_EQ(layoutOf(job.outputPath), c.expected) << c.name;
+        EXPECT_EQ(TagReader::read(job.outputPath).value("TITLE"), "A title") << c.name;
+        EXPECT_NEAR(test::AudioProbe::of(job.outputPath).durationSeconds, 0.5, 0.05) << c.name << ": still plays";
+    }
+}
 
 TEST_F(ItemTagChoiceTest, WithoutTransferTheResultCarriesNoTagsButStillNamesByThem)
 {

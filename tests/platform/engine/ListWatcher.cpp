@@ -17,6 +17,12 @@ ListWatcher::~ListWatcher()
 int ListWatcher::callback(uint32_t type, void* data, void* context)
 {
     auto* self = static_cast<ListWatcher*>(context);
+    {
+        std::lock_guard lock(self->mutex_);
+        ++self->counts_[type];
+        if (type == 15)
+            self->titles_.push_back(*static_cast<TQKitTitleRecord*>(data));
+    }
     switch (type) {
     case 0:
         if (self->progress)
@@ -57,6 +63,19 @@ std::vector<std::string> ListWatcher::askedToAccept() const
 {
     std::lock_guard lock(mutex_);
     return asked_;
+}
+
+int ListWatcher::count(uint32_t type) const
+{
+    std::lock_guard lock(mutex_);
+    auto it = counts_.find(type);
+    return it == counts_.end() ? 0 : it->second;
+}
+
+std::vector<TQKitTitleRecord> ListWatcher::titles() const
+{
+    std::lock_guard lock(mutex_);
+    return titles_;
 }
 
 bool ListWatcher::waitFinished(std::chrono::seconds limit)

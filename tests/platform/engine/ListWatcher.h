@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -21,6 +22,10 @@ public:
 
     std::vector<int32_t> states() const;
     std::vector<std::string> askedToAccept() const;
+    // How often each callback type came.
+    int count(uint32_t type) const;
+    // The title records of type 15.
+    std::vector<TQKitTitleRecord> titles() const;
     bool waitFinished(std::chrono::seconds limit = std::chrono::seconds(120));
 
     // Answers callback type 1 (accept a file): true by default.
@@ -38,6 +43,8 @@ private:
     std::condition_variable changed_;
     std::vector<int32_t> states_;
     std::vector<std::string> asked_;
+    std::map<uint32_t, int> counts_;
+    std::vector<TQKitTitleRecord> titles_;
 };
 
 } // namespace sonvale::test
