@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/tqkit-ui/TQKitAppDelegate.h"
+
 #include <QStringList>
 
 #include <functional>
@@ -7,7 +9,6 @@
 
 class QDir;
 class QWidget;
-class TQKitAppDelegate;
 
 // Builds what the application's main interface holds: the main window, its controller and the
 // application delegate, which owns them. Called once, on the main thread, after QApplication exists.
