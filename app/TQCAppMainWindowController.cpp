@@ -578,10 +578,8 @@ void TQCAppMainWindowController::runEnterURLAlert(QWidget* window,
         if (url.isEmpty()) {
             // Continue needs a URL: the sheet stays with a hint at the field.
             runEnterURLAlert(target, controller);
-            QTimer::singleShot(0, controller->urlTextField(), [controller] {
-                TQKitShowPopoverMessage(controller->urlTextField(), u"Invalid URL"_s,
-                                        u"Please enter the valid URL or local path to continue."_s);
-            });
+            TQKitShowPopoverMessage(controller->urlTextField(), u"Invalid URL"_s,
+                                    u"Please enter the valid URL or local path to continue."_s);
             return;
         }
         startConversionWithFiles({url});

@@ -6,6 +6,8 @@
 namespace {
 
 constexpr qreal kFrameInset = 6.5;
+constexpr qreal kSmallFrameInset = 2.5; // the collapsed window is a strip of 39 points
+constexpr int kSmallHeight = 60;
 constexpr qreal kFrameRadius = 8.0;
 
 } // namespace
@@ -15,7 +17,8 @@ void TQCAppMainWindowPanelSrcFiles::paintEvent(QPaintEvent* event)
     TQNSViewDropPanel::paintEvent(event);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF frame = QRectF(rect()).adjusted(kFrameInset, kFrameInset, -kFrameInset, -kFrameInset);
+    const qreal inset = height() < kSmallHeight ? kSmallFrameInset : kFrameInset;
+    const QRectF frame = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
     QPainterPath outline;
     outline.addRoundedRect(frame, kFrameRadius, kFrameRadius);
     const bool highlighted = currentPanelColor() == backgroundHighlightColor() && backgroundHighlightColor().isValid();
