@@ -3,6 +3,7 @@
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHash>
 #include <QMessageBox>
@@ -87,7 +88,7 @@ void TQKitDialogResponder::present(const TQKitAlertRequest& request, Completion 
         box->deleteLater();
         done(answer);
     });
-    QObject::connect(box, &QObject::destroyed, [answered, done, escapeCode] {
+    QObject::connect(box, &QObject::destroyed, QCoreApplication::instance(), [answered, done, escapeCode] {
         if (*answered)
             return;
         *answered = true;

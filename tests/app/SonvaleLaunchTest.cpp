@@ -49,7 +49,7 @@ protected:
     {
         process.setProcessEnvironment(environment_);
         process.setWorkingDirectory(QString::fromStdString(folder_.path().string()) + u"/"_s + workingFolder);
-        process.start(QStringLiteral(SONVALE_APP_PATH), arguments);
+        process.start(QString::fromStdString((sonvale::test::buildDir() / "app/sonvale").string()), arguments);
         ASSERT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
     }
 

@@ -33,12 +33,16 @@ bool pumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
+std::filesystem::path buildDir()
+{
+    return qEnvironmentVariable("SONVALE_BUILD_DIR", QStringLiteral(SONVALE_DEFAULT_BUILD_DIR)).toStdString();
+}
+
 std::filesystem::path saveScreenshot(QWidget* widget, const QString& name)
 {
     if (!widget)
         return {};
-    const QString root = qEnvironmentVariable("SONVALE_BUILD_DIR", QStringLiteral(SONVALE_DEFAULT_BUILD_DIR));
-    QDir folder(root);
+    QDir folder(QString::fromStdString(buildDir().string()));
     if (!folder.mkpath(QStringLiteral("screenshots")))
         return {};
     const QString file = folder.filePath(QStringLiteral("screenshots/") + name + QStringLiteral(".png"));

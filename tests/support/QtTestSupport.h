@@ -28,8 +28,11 @@ void pumpEvents();
 bool pumpUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(30));
 
-// Saves what `widget` shows as ${SONVALE_BUILD_DIR}/screenshots/<name>.png (the build folder this
-// was configured for, without that variable). Returns the file, or an empty path when it could not be written.
+// The build folder: ${SONVALE_BUILD_DIR}, or the one this was configured for without it. The
+// built application is buildDir() / "app/sonvale".
+std::filesystem::path buildDir();
+
+// Saves what `widget` shows as buildDir()/screenshots/<name>.png. Returns the file, or an empty path when it could not be written.
 std::filesystem::path saveScreenshot(QWidget* widget, const QString& name);
 
 } // namespace sonvale::test
