@@ -24,6 +24,7 @@
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitMutex.h"
+#include "platform/tqkit/TQKitNameFilter.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoMapping.h"
@@ -337,13 +338,11 @@ void TQCAppMainWindowController::configureTaskInfoTemplate(TQTaskInfoRecord*) {}
 
 QString TQCAppMainWindowController::startConversionImplPreprocessPlaylistName(const QVariant& name)
 {
-    QString text = name.metaType() == QMetaType::fromType<QString>() ? name.toString() : QString();
-    // Folder names cannot hold separators or control characters.
-    text.replace(u'/', u'_');
-    text.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
-    while (text.startsWith(u'.'))
-        text.remove(0, 1);
-    return text.isEmpty() ? u"Sonvale"_s : text;
+    const QString text = name.metaType() == QMetaType::fromType<QString>() ? name.toString() : QString();
+    QString filtered = QString::fromStdString(TQKitNameFilter(text.toStdString(), 0, 0));
+    while (filtered.startsWith(u'.'))
+        filtered.remove(0, 1);
+    return filtered.isEmpty() ? u"Sonvale"_s : filtered;
 }
 
 // --- Progress windows ----------------------------------------------------------------------------

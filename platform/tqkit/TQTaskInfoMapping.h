@@ -11,6 +11,7 @@
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
 #include <string>
+#include <string_view>
 
 // What the batch itself brings besides the stored settings.
 struct TQTaskInfoBatch {
@@ -46,6 +47,10 @@ void TQTaskInfoApplyEffects(TQTaskInfoRecord* record, const TQEffectsSettingsRec
 // Tags: the four flags as they stand; artwork items 0 and 1 as conversion codes when conversion is
 // on (other items leave the record's value); the size only when it is limited.
 void TQTaskInfoApplyTags(TQTaskInfoRecord* record, const TQTagSettingsRecord& tags);
+
+// A Music playlist's name made fit to name a folder and a playlist: passed through
+// TQKitNameFilter, without leading dots; the application's name when nothing is left.
+std::string TQTaskInfoPreparePlaylistName(std::string_view name, std::string_view applicationName);
 
 // The silence threshold rule on its own, in dBFS.
 double TQTaskInfoSilenceThreshold(double storedThreshold);

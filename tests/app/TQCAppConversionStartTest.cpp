@@ -179,7 +179,7 @@ TEST_F(TQCAppConversionStartTest, PlaylistNamesLoseLeadingDotsAndSeparators)
         QString prepared;
     } cases[] = {{u"...Live at Home"_s, u"Live at Home"_s},
                  {u"..."_s, u"Sonvale"_s},
-                 {u"AC/DC Best"_s, u"AC_DC Best"_s},
+                 {u"AC/DC Best"_s, u"AC-DC Best"_s},
                  {QVariant(42), u"Sonvale"_s},
                  {QVariant(), u"Sonvale"_s}};
     for (const auto& c : cases)
