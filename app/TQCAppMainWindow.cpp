@@ -51,6 +51,8 @@ TQCAppMainWindow::TQCAppMainWindow(QWidget* parent) : QMainWindow(parent)
 
 TQCAppMainWindow::~TQCAppMainWindow() = default;
 
+void TQCAppMainWindow::setController(TQCAppMainWindowController* controller) { controller_ = controller; }
+
 void TQCAppMainWindow::setTitle(const QString& title)
 {
     QString text = title;

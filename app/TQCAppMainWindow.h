@@ -39,7 +39,7 @@ public:
     ~TQCAppMainWindow() override;
 
     // Not owned; the controller clears it before it goes.
-    void setController(TQCAppMainWindowController* controller) { controller_ = controller; }
+    void setController(TQCAppMainWindowController* controller);
 
     // The title with "CFBundleName" replaced by the application's name.
     void setTitle(const QString& title);

@@ -1,6 +1,7 @@
 #include "app/TQCAppMainWindowController.h"
 
 #include "app/TQCAppMainWindow.h"
+#include "app/TQCAppMainWindowCollapse.h"
 #include "app/TQCAppMainWindowEnterURLController.h"
 #include "app/TQCAppMainWindowPanelDstDir.h"
 #include "app/TQCAppMainWindowPanelSrcFiles.h"
@@ -11,7 +12,6 @@
 #include "app/TQKitMenuItems.h"
 #include "app/TQKitPasteboard.h"
 #include "app/TQKitPaths.h"
-#include "app/TQKitPopoverMessage.h"
 #include "app/TQKitWorkspace.h"
 #include "app/TQPreferencesDialogEntryPoints.h"
 #include "lifecycle/TQAnalytics.h"
@@ -35,9 +35,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -58,30 +56,18 @@ TQKitMutex accumulationMutex;
 // The last Close All confirmation had its check box ticked (for the rest of the run).
 bool closeAllSuppressedThisRun = false;
 
-constexpr char kSettingSection[] = "TQCSetting";
 constexpr char kConfirmationSection[] = "TQCSettingConfirmation";
 constexpr char kCloseAllKey[] = "TQCMainWindowCloseAll";
-constexpr char kCollapsedKey[] = "MainWindowIsCollapsed";
 constexpr int64_t kCloseAllQuestionInterval = 604799; // seconds: a week
 constexpr int kOnlineFeaturesVersion = 430;
 constexpr int kQuestionStyle = 16;
 constexpr int kSuppressionBox = 1;
 constexpr auto kWaitForCloseInterval = 500ms;
 constexpr auto kQuitAfterQuestionDelay = 100ms;
-constexpr auto kCollapseAnimationTime = 200ms;
 const QString kAccumulateTag = u"accumulate"_s;
-const QString kCollapseTag = u"collapse"_s;
 
 // Text of the remembered setting; empty when unset.
 std::string readSetting(const char* section, const char* key) { return TQKitSettingReadText(section, key, ""); }
-
-bool readFlag(const char* key, bool whenUnset)
-{
-    const std::string text = readSetting(kSettingSection, key);
-    return text.empty() ? whenUnset : std::strtol(text.c_str(), nullptr, 10) != 0;
-}
-
-void writeFlag(const char* key, bool value) { TQKitSettingWriteText(kSettingSection, key, value ? "1" : "0"); }
 
 // The windows a person sees (menus, tool tips and pop-overs aside).
 QList<QWidget*> visibleWindows()
@@ -112,10 +98,6 @@ TQCAppMainWindowController::~TQCAppMainWindowController()
     waitForCloseTimerDestroy();
     if (mainWindow_)
         mainWindow_->setController(nullptr);
-    for (TQCAppProgressWindowController* controller : std::exchange(progressWindowControllers_, {})) {
-        controller->invalidateConversionList();
-        delete controller;
-    }
     TQKitConverterDestroy(&converter_);
 }
 
@@ -225,7 +207,7 @@ void TQCAppMainWindowController::initBrowseButton()
     button->setText(title);
     QRect frame = button->geometry();
     frame.setWidth(button->sizeHint().width() + 30);
-    frame.moveLeft(kFullWidth / 2 - frame.width() / 2);
+    frame.moveLeft(TQCAppMainWindowCollapse::kFullWidth / 2 - frame.width() / 2);
     button->setGeometry(frame);
     button->setToolTip(u"Press this button to import files from %1.\n\nTo import individual %1 tracks, drag and drop "
                        "them from %1 to the main window."_s.arg(music));
@@ -349,42 +331,24 @@ QString TQCAppMainWindowController::startConversionImplPreprocessPlaylistName(co
 
 void TQCAppMainWindowController::progressWindowControllerRegister(TQCAppProgressWindowController* controller)
 {
-    if (controller && !progressWindowControllers_.contains(controller))
-        progressWindowControllers_.append(controller);
+    progressWindows_.add(controller);
 }
 
 void TQCAppMainWindowController::progressWindowControllerUnregister(TQCAppProgressWindowController* controller)
 {
-    if (!progressWindowControllers_.removeOne(controller))
-        return;
-    controller->invalidateConversionList();
-    TQKitWindowEndSheet(controller->window(), 0);
-    controller->deleteLater();
+    progressWindows_.remove(controller);
 }
 
-int TQCAppMainWindowController::progressWindowControllersCloseAll()
-{
-    const QList<TQCAppProgressWindowController*> controllers = std::exchange(progressWindowControllers_, {});
-    for (TQCAppProgressWindowController* controller : controllers) {
-        // A list that still converts is stopped, not left running without a window.
-        if (TQKitConversionList* list = controller->list();
-            list && TQKitConversionListState(list) != kTQKitListStateFinished)
-            TQKitConversionListStop(list);
-        controller->invalidateConversionList();
-        TQKitWindowEndSheet(controller->window(), 0);
-        controller->close();
-        controller->deleteLater();
-    }
-    return static_cast<int>(controllers.size());
-}
+int TQCAppMainWindowController::progressWindowControllersCloseAll() { return progressWindows_.closeAll(); }
 
 TQCAppProgressWindowController* TQCAppMainWindowController::progressWindowControllerUnfinished() const
 {
-    for (TQCAppProgressWindowController* controller : progressWindowControllers_) {
-        if (controller->list() && TQKitConversionListState(controller->list()) != kTQKitListStateFinished)
-            return controller;
-    }
-    return nullptr;
+    return progressWindows_.firstUnfinished();
+}
+
+const QList<TQCAppProgressWindowController*>& TQCAppMainWindowController::progressWindowControllers() const
+{
+    return progressWindows_.controllers();
 }
 
 void TQCAppMainWindowController::progressWindowDidClose(TQCAppProgressWindowController* controller)
@@ -553,37 +517,7 @@ void TQCAppMainWindowController::enterURLAndStartConversionWithWindow(QWidget* w
     TQAnalyticsPostEvent("ae_cnv_main_wnd_enter_url");
     if (appQuitInProgress_)
         return;
-    runEnterURLAlert(window, std::make_shared<TQCAppMainWindowEnterURLController>());
-}
-
-void TQCAppMainWindowController::runEnterURLAlert(QWidget* window,
-                                                  std::shared_ptr<TQCAppMainWindowEnterURLController> controller)
-{
-    const QVariantMap description{
-        {u"title"_s, u"Enter URL"_s},
-        {u"message"_s, TQCAppMainWindowEnterURLController::urlTextFieldHint()},
-        {u"defaultButton"_s, u"Continue"_s},
-        {u"defaultButtonHint"_s, u"Press this button to start conversion of the URL"_s},
-        {u"alternateButton"_s, u"Cancel"_s},
-        {u"alternateButtonHint"_s, u"Press this button to close the window"_s},
-        {u"accessoryView"_s, QVariant::fromValue<QObject*>(controller->view())},
-    };
-    QPointer<QWidget> target(window);
-    TQKitRunAlert(window, description, [this, target, controller](int button, bool) {
-        controller->commitEditing();
-        if (button != kTQKitAlertDefaultButton)
-            return;
-        const QString url = controller->URL();
-        if (url.isEmpty()) {
-            // Continue needs a URL: the sheet stays with a hint at the field.
-            runEnterURLAlert(target, controller);
-            TQKitShowPopoverMessage(controller->urlTextField(), u"Invalid URL"_s,
-                                    u"Please enter the valid URL or local path to continue."_s);
-            return;
-        }
-        startConversionWithFiles({url});
-    });
-    controller->urlTextField()->setFocus();
+    TQCAppMainWindowEnterURLController::runAlert(window, [this](const QString& url) { startConversionWithFiles({url}); });
 }
 
 void TQCAppMainWindowController::importFromMusicAndStartConversionWithWindow(QWidget*)
@@ -686,13 +620,12 @@ bool TQCAppMainWindowController::isStayInFront() const
 
 void TQCAppMainWindowController::setStayInFrontSettingCollapsed(bool inFront, bool collapsed)
 {
-    writeFlag(collapsed ? "MainWindowStayInFrontCollapsed" : "MainWindowStayInFront", inFront);
+    TQCAppMainWindowCollapse::setStayInFrontSettingCollapsed(inFront, collapsed);
 }
 
 bool TQCAppMainWindowController::getStayInFrontSettingCollapsed(bool collapsed)
 {
-    // A collapsed window stays in front unless told otherwise; a full one does not.
-    return readFlag(collapsed ? "MainWindowStayInFrontCollapsed" : "MainWindowStayInFront", collapsed);
+    return TQCAppMainWindowCollapse::getStayInFrontSettingCollapsed(collapsed);
 }
 
 // --- Collapse ------------------------------------------------------------------------------------
@@ -700,23 +633,13 @@ bool TQCAppMainWindowController::getStayInFrontSettingCollapsed(bool collapsed)
 void TQCAppMainWindowController::initExpandCollapseWindow()
 {
     connect(mainWindow_->zoomButton(), &QToolButton::clicked, this, [this] { expandCollapseWindow(); });
-    expandCollapseViews_ = {mainWindow_->preferencesButton(),
-                            mainWindow_->helpButton(),
-                            mainWindow_->titleDropFiles(),
-                            mainWindow_->browseButton(),
-                            mainWindow_->browseFilesButton(),
-                            mainWindow_->enterURLButton(),
-                            mainWindow_->destinationFolderButton(),
-                            mainWindow_->selectDestinationFolderButton(),
-                            mainWindow_->destinationFolder(),
-                            mainWindow_->destinationLabel()};
-    expandCollapsePreferencesButtonFrame_ = mainWindow_->preferencesButton()->geometry();
-    setCollapsed(getCollapsedSetting(), false);
+    collapse_ = std::make_unique<TQCAppMainWindowCollapse>(mainWindow_);
+    collapse_->setCollapsed(getCollapsedSetting(), false);
 }
 
 void TQCAppMainWindowController::expandCollapseWindow()
 {
-    if (!mainWindow_ || TQKitWindowHasSheet(window_))
+    if (!collapse_ || TQKitWindowHasSheet(window_))
         return;
     const bool collapse = !isCollapsed();
     setCollapsed(collapse, true);
@@ -724,59 +647,20 @@ void TQCAppMainWindowController::expandCollapseWindow()
     setStayInFront(getStayInFrontSettingCollapsed(collapse));
 }
 
-bool TQCAppMainWindowController::isCollapsed() const { return window_ && window_->width() < 300; }
+bool TQCAppMainWindowController::isCollapsed() const { return collapse_ && collapse_->isCollapsed(); }
 
 void TQCAppMainWindowController::setCollapsed(bool collapsed, bool animate)
 {
-    if (!mainWindow_)
-        return;
-    if (collapsed)
-        TQAnalyticsPostEvent("ae_cnv_main_wnd_collapsed");
-    QPushButton* settings = mainWindow_->preferencesButton();
-    if (!collapsed) {
-        settings->hide();
-        settings->setGeometry(expandCollapsePreferencesButtonFrame_);
-    }
-    for (const QPointer<QWidget>& view : expandCollapseViews_) {
-        if (view)
-            view->setVisible(!collapsed);
-    }
-    // Only the pending collapse steps go; merged sources keep waiting for their start.
-    delayedCalls_.cancel(kCollapseTag);
-
-    // The collapsed window is a small drop target without a menu bar; the full one has it.
-    QMenuBar* menuBar = mainWindow_->menuBar();
-    menuBar->setVisible(!collapsed);
-    const QSize content = collapsed ? QSize(kCollapsedWidth, kCollapsedHeight) : QSize(kFullWidth, kFullHeight);
-    const int menuHeight = collapsed ? 0 : menuBar->sizeHint().height();
-    mainWindow_->centralWidget()->setFixedSize(content);
-    mainWindow_->setFixedSize(content.width(), content.height() + menuHeight);
-    mainWindow_->layoutPanels();
-
-    if (!collapsed)
-        finishExpanding();
-    else if (animate)
-        delayedCalls_.perform(kCollapseAnimationTime, [this] { finishCollapsing(); }, kCollapseTag);
-    else
-        finishCollapsing();
+    if (collapse_)
+        collapse_->setCollapsed(collapsed, animate);
 }
 
-void TQCAppMainWindowController::finishCollapsing()
+void TQCAppMainWindowController::setCollapsedSetting(bool collapsed)
 {
-    QPushButton* settings = mainWindow_->preferencesButton();
-    QRect frame = settings->geometry();
-    frame.moveLeft(kCollapsedWidth / 2 - frame.width() / 2);
-    frame.moveTop((kCollapsedHeight - frame.height()) / 2);
-    settings->setGeometry(frame);
-    settings->show();
-    settings->setFocus();
+    TQCAppMainWindowCollapse::setCollapsedSetting(collapsed);
 }
 
-void TQCAppMainWindowController::finishExpanding() { mainWindow_->browseButton()->setFocus(); }
-
-void TQCAppMainWindowController::setCollapsedSetting(bool collapsed) { writeFlag(kCollapsedKey, collapsed); }
-
-bool TQCAppMainWindowController::getCollapsedSetting() { return readFlag(kCollapsedKey, false); }
+bool TQCAppMainWindowController::getCollapsedSetting() { return TQCAppMainWindowCollapse::getCollapsedSetting(); }
 
 // --- Closing and quitting ------------------------------------------------------------------------
 
@@ -850,7 +734,7 @@ int TQCAppMainWindowController::closeAndRequestQuitApp(QObject*)
     }
     if (TQRatingPromptSignificantEvent(window_))
         return 0;
-    if (!progressWindowControllers_.isEmpty()) {
+    if (!progressWindows_.isEmpty()) {
         activateAppWindows();
         const bool converting = progressWindowControllerUnfinished() != nullptr;
         TQKitAskQuestion(

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/TQCAppProgressWindowDelegate.h"
+#include "app/TQCAppProgressWindowRegistry.h"
 #include "app/TQNSViewDropPanelDelegate.h"
 #include "platform/tqkit-ui/TQKitDelayedCalls.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QRect>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -19,7 +19,7 @@ class QMenu;
 class QTimer;
 class QWidget;
 class TQCAppMainWindow;
-class TQCAppMainWindowEnterURLController;
+class TQCAppMainWindowCollapse;
 class TQCAppMainWindowWaitingController;
 class TQCAppProgressWindowController;
 class TQControlPathPicker;
@@ -35,10 +35,6 @@ class TQCAppMainWindowController : public QObject, public TQNSViewDropPanelDeleg
     Q_OBJECT
 
 public:
-    static constexpr int kCollapsedWidth = 250;
-    static constexpr int kCollapsedHeight = 39;
-    static constexpr int kFullWidth = 655;
-    static constexpr int kFullHeight = 148;
     // Quitting waits this many 0.5 s ticks for conversion processes before it offers "Quit Now".
     static constexpr int kWaitTicksBeforeQuitNow = 40;
 
@@ -66,7 +62,7 @@ public:
     void progressWindowControllerUnregister(TQCAppProgressWindowController* controller);
     int progressWindowControllersCloseAll();
     TQCAppProgressWindowController* progressWindowControllerUnfinished() const;
-    const QList<TQCAppProgressWindowController*>& progressWindowControllers() const { return progressWindowControllers_; }
+    const QList<TQCAppProgressWindowController*>& progressWindowControllers() const;
     void progressWindowDidClose(TQCAppProgressWindowController* controller) override;
     void progressWindowMenuCommandId(TQCAppProgressWindowController* controller, int tag) override;
 
@@ -127,27 +123,23 @@ public:
 
 private:
     void initExpandCollapseWindow();
-    void finishCollapsing();
-    void finishExpanding();
     void initBrowseButton();
     void setupAccessibility();
     void waitForCloseTimerInit();
     void waitForCloseTimerDestroy();
     void quitNow();
     bool createConverter();
-    void runEnterURLAlert(QWidget* window, std::shared_ptr<TQCAppMainWindowEnterURLController> controller);
 
     QPointer<QWidget> window_;
     QPointer<TQCAppMainWindow> mainWindow_;
     TQKitConverter* converter_ = nullptr;
     QStringList accumulatedFilesList_;
     bool accumulating_ = false;
-    QList<TQCAppProgressWindowController*> progressWindowControllers_;
+    TQCAppProgressWindowRegistry progressWindows_;
     QTimer* waitForCloseTimer_ = nullptr;
     int waitForCloseTicks_ = 0;
     std::unique_ptr<TQCAppMainWindowWaitingController> waitForCloseWindowController_;
     bool appQuitInProgress_ = false;
-    QList<QPointer<QWidget>> expandCollapseViews_;
-    QRect expandCollapsePreferencesButtonFrame_;
+    std::unique_ptr<TQCAppMainWindowCollapse> collapse_;
     TQKitDelayedCalls delayedCalls_; // last: pending calls go before the state they use
 };

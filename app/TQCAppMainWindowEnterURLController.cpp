@@ -1,6 +1,8 @@
 #include "app/TQCAppMainWindowEnterURLController.h"
 
 #include "app/TQKitPasteboard.h"
+#include "app/TQKitPopoverMessage.h"
+#include "platform/tqkit-ui/TQKitAlerts.h"
 #include "app/TQNSTextFieldLink.h"
 #include "app/TQPreferencesDialogEntryPoints.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
@@ -19,6 +21,42 @@ constexpr char kSection[] = "TQCSetting";
 constexpr char kLastURLKey[] = "TQCAppEnterURLControllerURL";
 
 } // namespace
+
+void TQCAppMainWindowEnterURLController::runAlert(QWidget* window, std::function<void(const QString& url)> start)
+{
+    runAlert(window, std::make_shared<TQCAppMainWindowEnterURLController>(), std::move(start));
+}
+
+void TQCAppMainWindowEnterURLController::runAlert(QWidget* window,
+                                                  std::shared_ptr<TQCAppMainWindowEnterURLController> controller,
+                                                  std::function<void(const QString& url)> start)
+{
+    const QVariantMap description{
+        {u"title"_s, u"Enter URL"_s},
+        {u"message"_s, urlTextFieldHint()},
+        {u"defaultButton"_s, u"Continue"_s},
+        {u"defaultButtonHint"_s, u"Press this button to start conversion of the URL"_s},
+        {u"alternateButton"_s, u"Cancel"_s},
+        {u"alternateButtonHint"_s, u"Press this button to close the window"_s},
+        {u"accessoryView"_s, QVariant::fromValue<QObject*>(controller->view())},
+    };
+    QPointer<QWidget> target(window);
+    TQKitRunAlert(window, description, [target, controller, start](int button, bool) {
+        controller->commitEditing();
+        if (button != kTQKitAlertDefaultButton)
+            return;
+        const QString url = controller->URL();
+        if (url.isEmpty()) {
+            // Continue needs a URL: the sheet stays, with a hint at the field.
+            runAlert(target, controller, start);
+            TQKitShowPopoverMessage(controller->urlTextField(), u"Invalid URL"_s,
+                                    u"Please enter the valid URL or local path to continue."_s);
+            return;
+        }
+        start(url);
+    });
+    controller->urlTextField()->setFocus();
+}
 
 TQCAppMainWindowEnterURLController::TQCAppMainWindowEnterURLController()
     : view_(new QWidget), urlTextField_(new QLineEdit(view_)),

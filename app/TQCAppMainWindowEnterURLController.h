@@ -4,6 +4,9 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 class QLineEdit;
 class QWidget;
 class TQNSTextFieldLink;
@@ -15,6 +18,10 @@ class TQCAppMainWindowEnterURLController final : public QObject {
     Q_OBJECT
 
 public:
+    // Asks for one URL or path over `window` ("Enter URL"); Continue with an empty field keeps the
+    // sheet open with the "Invalid URL" hint. `start` receives the URL confirmed with Continue.
+    static void runAlert(QWidget* window, std::function<void(const QString& url)> start);
+
     TQCAppMainWindowEnterURLController();
     ~TQCAppMainWindowEnterURLController() override;
 
@@ -36,6 +43,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static void runAlert(QWidget* window, std::shared_ptr<TQCAppMainWindowEnterURLController> controller,
+                         std::function<void(const QString& url)> start);
     void organizeDestinationFiles();
 
     QPointer<QWidget> view_;
