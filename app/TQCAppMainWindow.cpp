@@ -162,6 +162,7 @@ void TQCAppMainWindow::buildMenus()
     addMenuItem(app, u"Settings..."_s, "showPreferences:", 0, u"Ctrl+,"_s);
     addMenuItem(app, u"Clear Caches..."_s, "clearCaches:");
     addMenuItem(app, u"Check for Updates..."_s, "checkForUpdates:");
+    addMenuItem(app, u"Reset Page Settings..."_s, "resetPreferences:", kTagResetPreferences)->setVisible(false);
     TQKitMenuAddSeparator(app);
     addMenuItem(app, u"Quit Sonvale"_s, "terminate:", 0, u"Ctrl+Q"_s);
 

@@ -33,6 +33,7 @@ public:
         kTagSettingsForDialog = 12700,
         kTagHelpMain = 12511,
         kTagAppMain = 12512,
+        kTagResetPreferences = 12604,
     };
 
     explicit TQCAppMainWindow(QWidget* parent = nullptr);

@@ -1,6 +1,8 @@
 #include "app/TQCAppMainWindowController.h"
 
+#include "app/TQAppInfoMenu.h"
 #include "app/TQCAppMainWindow.h"
+#include "app/TQCAppMenuObject.h"
 #include "app/TQCAppMainWindowCollapse.h"
 #include "app/TQCAppMainWindowEnterURLController.h"
 #include "app/TQCAppMainWindowPanelDstDir.h"
@@ -10,6 +12,7 @@
 #include "app/TQControlPathPicker.h"
 #include "app/TQKitConversion.h"
 #include "app/TQKitMenuItems.h"
+#include "app/TQKitMusicApp.h"
 #include "app/TQKitPasteboard.h"
 #include "app/TQKitPaths.h"
 #include "app/TQKitWorkspace.h"
@@ -145,12 +148,15 @@ void TQCAppMainWindowController::windowDidLoad()
     if (QAction* item = TQKitMenuItemWithTag(window->popupMenu(), TQCAppMainWindow::kTagDestinationFolder))
         TQKitMenuSetWillOpenHandler(item->menu(), this, destinationHandler);
 
+    TQAppMenuInstallMain(window->mainMenu());
+    TQAppMenuComplete(window->popupMenu(), 3);
+
     window->srcFilesPanel()->setPanelId(u"SrcFiles"_s);
     window->srcFilesPanel()->setDelegate(this);
     window->dstDirPanel()->setPanelId(u"DstDir"_s);
     window->dstDirPanel()->setDelegate(this);
     connect(window->preferencesButton(), &QPushButton::clicked, this, [this] { preferencesButton(); });
-    connect(window->helpButton(), &QPushButton::clicked, this, [this] { contactUs(); });
+    connect(window->helpButton(), &QPushButton::clicked, this, [this] { contactUs(mainWindow_->helpButton()); });
     connect(window->browseButton(), &QPushButton::clicked, this,
             [this] { importFromMusicAndStartConversionWithWindow(window_); });
     connect(window->browseFilesButton(), &QPushButton::clicked, this,
@@ -195,15 +201,11 @@ void TQCAppMainWindowController::setupAccessibility()
 void TQCAppMainWindowController::initBrowseButton()
 {
     QPushButton* button = mainWindow_->browseButton();
-    const QString music = u"Music"_s;
-    QAction* item = TQKitMenuItemWithTag(mainWindow_->mainMenu(), TQCAppMainWindow::kTagImportFromMusic);
-    QString title = item ? item->text().replace(u"iTunes"_s, music) : QString();
+    const QString music = TQKitMusicAppName();
+    const QAction* item = TQKitMenuItemWithTag(mainWindow_->mainMenu(), TQCAppMainWindow::kTagImportFromMusic);
+    QString title = item ? item->text() : QString();
     if (title.isEmpty())
         title = u"Import from %1..."_s.arg(music);
-    for (QAction* other : mainWindow_->menuItems()) {
-        if (TQKitMenuItemTag(other) == TQCAppMainWindow::kTagImportFromMusic)
-            other->setText(title);
-    }
     button->setText(title);
     QRect frame = button->geometry();
     frame.setWidth(button->sizeHint().width() + 30);
@@ -439,7 +441,7 @@ void TQCAppMainWindowController::performMenuItem(QAction* item)
     else if (action == "clearCaches:")
         clearCaches();
     else if (action == "contactUs:")
-        contactUs();
+        contactUs(item);
     else if (action == "openAppInfoURL:")
         openAppInfoURL();
     else if (action == "checkForUpdates:")
@@ -575,10 +577,13 @@ void TQCAppMainWindowController::clearCaches()
     });
 }
 
-void TQCAppMainWindowController::contactUs()
+void TQCAppMainWindowController::contactUs(QObject* sender)
 {
     TQAnalyticsPostEvent("ae_cnv_page_contact_us");
-    TQKitOpenURL(TQKitAppInfo::current().supportPageUrl);
+    if (TQKitRemoteParamReadInt("TQCAppVersion", 0) == kOnlineFeaturesVersion)
+        TQAppInfoMenuShowAtView(sender, u"main"_s, 0, -3);
+    else
+        TQKitOpenURL(TQKitAppInfo::current().supportPageUrl);
 }
 
 void TQCAppMainWindowController::openAppInfoURL()

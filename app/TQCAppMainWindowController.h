@@ -88,7 +88,8 @@ public:
     void showPreferences();
     void preferencesButton();
     void clearCaches();
-    void contactUs();
+    // The help and contact commands at `sender` (a view) with online features, else the support page.
+    void contactUs(QObject* sender);
     void openAppInfoURL();
     void activateAppWindows();
 

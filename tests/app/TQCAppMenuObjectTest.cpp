@@ -1,0 +1,173 @@
+#include "app/TQAppInfoMenu.h"
+#include "app/TQCAppMenuObject.h"
+#include "app/TQKitMenuItems.h"
+#include "app/TQMenuItemPerformer.h"
+#include "lifecycle/TQAnalytics.h"
+#include "platform/system/XdgPaths.h"
+#include "platform/tqkit/TQKitRemoteParams.h"
+#include "platform/tqkit-ui/TQKitAppInfo.h"
+#include "tests/app/support/MainWindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QPushButton>
+#include <QUrl>
+
+#include <fstream>
+
+using namespace Qt::StringLiterals;
+using namespace sonvale::test;
+
+namespace {
+
+// Catches the pages the application asks the desktop to open.
+class OpenedUrls final : public QObject {
+    Q_OBJECT
+
+public:
+    OpenedUrls()
+    {
+        for (const QString scheme : {u"http"_s, u"https"_s, u"file"_s, u"javascript"_s})
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~OpenedUrls() override
+    {
+        for (const QString scheme : {u"http"_s, u"https"_s, u"file"_s, u"javascript"_s})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+
+    QStringList urls;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { urls.append(url.toString()); }
+};
+
+class TQCAppMenuObjectTest : public MainWindowFixture {
+protected:
+    void useParameters(const std::string& json)
+    {
+        std::ofstream(sonvale::sonvaleDataDir() / "params.json") << json;
+        ASSERT_TRUE(TQKitRemoteParamsLoad());
+    }
+    void useOnlineHelp()
+    {
+        useParameters(R"json({"TQCAppVersion": 430,
+            "TQCAppHelp_helpmenu": "1|Sonvale Guide\n-\n2|Contact Support",
+            "TQCAppHelp_general": "3|General Page Help",
+            "TQCAppHelpURL_1": "https://help.example/guide",
+            "TQCAppHelpURL_2": "javascript:alert(1)",
+            "TQCAppHelpURL_3": "https://help.example/general"})json");
+    }
+
+    static QStringList titles(const QMenu* menu)
+    {
+        QStringList result;
+        for (QAction* item : menu->actions())
+            result.append(item->isSeparator() ? u"-"_s : item->text());
+        return result;
+    }
+    QMenu* helpSubmenuOf(QMenu* menu) const
+    {
+        QAction* item = TQKitMenuItemWithTag(menu, TQCAppMenuObject::kTagHelpSubmenu);
+        return item ? item->menu() : nullptr;
+    }
+
+    OpenedUrls opened_;
+};
+
+TEST_F(TQCAppMenuObjectTest, WithoutOnlineHelpThePopUpHelpMenuCopiesTheMainOneOnce)
+{
+    load();
+    QMenu* popup = window_->popupMenu();
+    Q_EMIT popup->aboutToShow();
+    Q_EMIT popup->aboutToShow();
+    QMenu* help = helpSubmenuOf(popup);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(titles(help), (QStringList{u"Sonvale Help"_s, u"Sonvale Website"_s}));
+    const QList<QAction*> items = popup->actions();
+    EXPECT_EQ(std::count_if(items.begin(), items.end(),
+                            [](QAction* a) { return TQKitMenuItemTag(a) == TQCAppMenuObject::kTagHelpSubmenu; }),
+              1);
+}
+
+TEST_F(TQCAppMenuObjectTest, OnlineHelpFillsEachKeywordOnceAndRefillsForAnother)
+{
+    useOnlineHelp();
+    load();
+    QMenu menu;
+    TQAppMenuAddHelpSubmenu(&menu, {}, u"helpmenu"_s);
+    QMenu* help = helpSubmenuOf(&menu);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(titles(help), (QStringList{u"-"_s, u"Sonvale Guide"_s, u"-"_s, u"Contact Support"_s}));
+    TQAppMenuAddHelpSubmenu(&menu, {}, u"HELPMENU"_s);
+    EXPECT_EQ(titles(help).size(), 4);
+    TQAppMenuAddHelpSubmenu(&menu, {}, u"general"_s);
+    EXPECT_EQ(titles(help), (QStringList{u"-"_s, u"General Page Help"_s}));
+    EXPECT_EQ(titles(&menu), (QStringList{u"-"_s, u"Help"_s}));
+
+    // Choosing an item opens its page; a page that is not a web page is never opened.
+    help->actions().at(1)->trigger();
+    EXPECT_EQ(opened_.urls, QStringList{u"https://help.example/general"_s});
+    TQAppMenuAddHelpSubmenu(&menu, {}, u"helpmenu"_s);
+    help->actions().at(3)->trigger();
+    EXPECT_EQ(opened_.urls.size(), 1);
+}
+
+TEST_F(TQCAppMenuObjectTest, HelpButtonRunsASingleCommandAndPopsUpSeveral)
+{
+    useOnlineHelp();
+    load();
+    QPushButton* button = window_->helpButton();
+    EXPECT_TRUE(TQAppInfoMenuShowAtView(button, u"general"_s, 0, 0));
+    EXPECT_EQ(opened_.urls, QStringList{u"https://help.example/general"_s});
+    EXPECT_EQ(button->findChild<QMenu*>(), nullptr);
+
+    button->click(); // keyword "main" has no commands: the support page
+    EXPECT_EQ(opened_.urls.size(), 1 + (TQKitAppInfo::current().supportPageUrl.startsWith(u"http"_s) ? 1 : 0));
+
+    EXPECT_TRUE(TQAppInfoMenuShowAtView(button, u"helpmenu"_s, 0, 0));
+    auto* menu = button->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(titles(menu), (QStringList{u"-"_s, u"Sonvale Guide"_s, u"-"_s, u"Contact Support"_s}));
+    menu->close();
+}
+
+TEST_F(TQCAppMenuObjectTest, PerformedCommandsRecordTheUsageEventAndTagZeroDoesNothing)
+{
+    useOnlineHelp();
+    QAction zero(u"Nothing"_s);
+    QAction guide(u"Guide"_s);
+    TQMenuItemPerformer::setupMenuItemWithTag(&zero, 0);
+    TQMenuItemPerformer::setupMenuItemWithTag(&guide, 1);
+    TQMenuItemPerformerSetEventName("ae_cnv_help_cmd");
+    const auto before = TQAnalyticsPostedEvents().size();
+    zero.trigger();
+    guide.trigger();
+    EXPECT_EQ(TQAnalyticsPostedEvents().size(), before + 2);
+    EXPECT_EQ(opened_.urls, QStringList{u"https://help.example/guide"_s});
+    TQMenuItemPerformerSetEventName(nullptr);
+    guide.trigger();
+    EXPECT_EQ(TQAnalyticsPostedEvents().size(), before + 2);
+}
+
+TEST_F(TQCAppMenuObjectTest, MenusNameTheMusicLibrary)
+{
+    load();
+    QAction* import = TQKitMenuItemWithTag(window_->mainMenu(), TQCAppMenuObject::kTagImportFromMusic);
+    ASSERT_NE(import, nullptr);
+    EXPECT_EQ(import->text(), u"Import from Music..."_s);
+    EXPECT_EQ(TQKitMenuItemWithTag(window_->popupMenu(), TQCAppMenuObject::kTagImportFromMusic)->text(),
+              u"Import from Music..."_s);
+    EXPECT_EQ(window_->browseButton()->text(), u"Import from Music..."_s);
+    // The reset item shows only for an open preferences page that can reset.
+    QAction* appMenu = TQKitMenuItemWithTag(window_->mainMenu(), TQCAppMenuObject::kTagAppMain);
+    Q_EMIT appMenu->menu()->aboutToShow();
+    EXPECT_FALSE(TQKitMenuItemWithTag(window_->mainMenu(), TQCAppMenuObject::kTagResetPreferences)->isVisible());
+}
+
+} // namespace
+
+#include "TQCAppMenuObjectTest.moc"
