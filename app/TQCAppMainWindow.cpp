@@ -156,23 +156,23 @@ void TQCAppMainWindow::buildMenus()
         return submenu;
     };
 
-    QMenu* app = addSubmenu(mainMenu_, u"Sonvale"_s, kTagAppMain);
+    QMenu* app = addSubmenu(mainMenu_, u"Sonvale"_s, kTQMenuTagAppMain);
     addMenuItem(app, u"About Sonvale"_s, "openAppInfoURL:");
     TQKitMenuAddSeparator(app);
     addMenuItem(app, u"Settings..."_s, "showPreferences:", 0, u"Ctrl+,"_s);
     addMenuItem(app, u"Clear Caches..."_s, "clearCaches:");
     addMenuItem(app, u"Check for Updates..."_s, "checkForUpdates:");
-    addMenuItem(app, u"Reset Page Settings..."_s, "resetPreferences:", kTagResetPreferences)->setVisible(false);
+    addMenuItem(app, u"Reset Page Settings..."_s, "resetPreferences:", kTQMenuTagResetPreferences)->setVisible(false);
     TQKitMenuAddSeparator(app);
     addMenuItem(app, u"Quit Sonvale"_s, "terminate:", 0, u"Ctrl+Q"_s);
 
     QMenu* file = addSubmenu(mainMenu_, u"File"_s, 0);
-    addMenuItem(file, u"Convert Files..."_s, "delegateAction:", kTagBrowse, u"Ctrl+O"_s);
-    addMenuItem(file, u"Enter URL..."_s, "delegateAction:", kTagEnterURL, u"Ctrl+U"_s);
-    addMenuItem(file, u"Import from iTunes..."_s, "delegateAction:", kTagImportFromMusic);
+    addMenuItem(file, u"Convert Files..."_s, "delegateAction:", kTQMenuTagBrowse, u"Ctrl+O"_s);
+    addMenuItem(file, u"Enter URL..."_s, "delegateAction:", kTQMenuTagEnterURL, u"Ctrl+U"_s);
+    addMenuItem(file, u"Import from iTunes..."_s, "delegateAction:", kTQMenuTagImportFromMusic);
     TQKitMenuAddSeparator(file);
-    addSubmenu(file, u"Destination Folder"_s, kTagDestinationFolder);
-    addMenuItem(file, u"Show Destination Folder"_s, "delegateAction:", kTagShowInFinder, u"Ctrl+R"_s);
+    addSubmenu(file, u"Destination Folder"_s, kTQMenuTagDestinationFolder);
+    addMenuItem(file, u"Show Destination Folder"_s, "delegateAction:", kTQMenuTagShowInFinder, u"Ctrl+R"_s);
     TQKitMenuAddSeparator(file);
     addMenuItem(file, u"Close All"_s, "closeAllCustom:", 0, u"Ctrl+Alt+W"_s);
     addMenuItem(file, u"Close"_s, "performClose:", 0, u"Ctrl+W"_s);
@@ -190,7 +190,7 @@ void TQCAppMainWindow::buildMenus()
     stayInFront->setCheckable(true);
     addMenuItem(windowMenu, u"Bring All to Front"_s, "arrangeInFront:");
 
-    QMenu* help = addSubmenu(mainMenu_, u"Help"_s, kTagHelpMain);
+    QMenu* help = addSubmenu(mainMenu_, u"Help"_s, kTQMenuTagHelpMain);
     addMenuItem(help, u"Sonvale Help"_s, "contactUs:", 0, u"F1"_s);
     addMenuItem(help, u"Sonvale Website"_s, "openAppInfoURL:");
 
@@ -202,12 +202,12 @@ void TQCAppMainWindow::buildMenus()
     wireMenu(popupMenu_);
     addMenuItem(popupMenu_, u"Settings..."_s, "showPreferences:");
     TQKitMenuAddSeparator(popupMenu_);
-    addMenuItem(popupMenu_, u"Convert Files..."_s, "delegateAction:", kTagBrowse);
-    addMenuItem(popupMenu_, u"Enter URL..."_s, "delegateAction:", kTagEnterURL);
-    addMenuItem(popupMenu_, u"Import from iTunes..."_s, "delegateAction:", kTagImportFromMusic);
+    addMenuItem(popupMenu_, u"Convert Files..."_s, "delegateAction:", kTQMenuTagBrowse);
+    addMenuItem(popupMenu_, u"Enter URL..."_s, "delegateAction:", kTQMenuTagEnterURL);
+    addMenuItem(popupMenu_, u"Import from iTunes..."_s, "delegateAction:", kTQMenuTagImportFromMusic);
     TQKitMenuAddSeparator(popupMenu_);
-    addSubmenu(popupMenu_, u"Destination Folder"_s, kTagDestinationFolder);
-    addMenuItem(popupMenu_, u"Show Destination Folder"_s, "delegateAction:", kTagShowInFinder);
+    addSubmenu(popupMenu_, u"Destination Folder"_s, kTQMenuTagDestinationFolder);
+    addMenuItem(popupMenu_, u"Show Destination Folder"_s, "delegateAction:", kTQMenuTagShowInFinder);
     TQKitMenuAddSeparator(popupMenu_);
     QAction* popupStayInFront = addMenuItem(popupMenu_, u"Stay in Front"_s, "stayInFront:");
     popupStayInFront->setCheckable(true);

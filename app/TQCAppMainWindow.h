@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/TQCAppMenuTags.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -23,19 +25,6 @@ class TQCAppMainWindow final : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Menu tags of the items that several menus share.
-    enum MenuTag : int {
-        kTagDestinationFolder = 12300,
-        kTagBrowse = 12600,
-        kTagEnterURL = 12601,
-        kTagImportFromMusic = 12602,
-        kTagShowInFinder = 12620,
-        kTagSettingsForDialog = 12700,
-        kTagHelpMain = 12511,
-        kTagAppMain = 12512,
-        kTagResetPreferences = 12604,
-    };
-
     explicit TQCAppMainWindow(QWidget* parent = nullptr);
     ~TQCAppMainWindow() override;
 

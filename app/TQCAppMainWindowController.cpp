@@ -143,9 +143,9 @@ void TQCAppMainWindowController::windowDidLoad()
     TQUpdateCheckStartInBackground();
 
     auto destinationHandler = [this](QMenu* menu) { menuWillOpenDestination(menu); };
-    if (QAction* item = TQKitMenuItemWithTag(window->mainMenu(), TQCAppMainWindow::kTagDestinationFolder))
+    if (QAction* item = TQKitMenuItemWithTag(window->mainMenu(), kTQMenuTagDestinationFolder))
         TQKitMenuSetWillOpenHandler(item->menu(), this, destinationHandler);
-    if (QAction* item = TQKitMenuItemWithTag(window->popupMenu(), TQCAppMainWindow::kTagDestinationFolder))
+    if (QAction* item = TQKitMenuItemWithTag(window->popupMenu(), kTQMenuTagDestinationFolder))
         TQKitMenuSetWillOpenHandler(item->menu(), this, destinationHandler);
 
     TQAppMenuInstallMain(window->mainMenu());
@@ -202,7 +202,7 @@ void TQCAppMainWindowController::initBrowseButton()
 {
     QPushButton* button = mainWindow_->browseButton();
     const QString music = TQKitMusicAppName();
-    const QAction* item = TQKitMenuItemWithTag(mainWindow_->mainMenu(), TQCAppMainWindow::kTagImportFromMusic);
+    const QAction* item = TQKitMenuItemWithTag(mainWindow_->mainMenu(), kTQMenuTagImportFromMusic);
     QString title = item ? item->text() : QString();
     if (title.isEmpty())
         title = u"Import from %1..."_s.arg(music);
@@ -313,7 +313,7 @@ void TQCAppMainWindowController::startConversionImpl(const QStringList& files, c
 
     auto* controller =
         new TQCAppProgressWindowController(converter_, list, files, pasteboardDict, trackSearchDict, this);
-    if (QAction* destination = TQKitMenuItemWithTag(controller->ctxmenu(), TQCAppMainWindow::kTagDestinationFolder))
+    if (QAction* destination = TQKitMenuItemWithTag(controller->ctxmenu(), kTQMenuTagDestinationFolder))
         TQKitMenuSetWillOpenHandler(destination->menu(), this, [this](QMenu* menu) { menuWillOpenDestination(menu); });
     progressWindowControllerRegister(controller);
 }
@@ -473,16 +473,16 @@ void TQCAppMainWindowController::delegateAction(QObject* sender)
 void TQCAppMainWindowController::performActionWithWindowMenuId(QWidget* window, int tag)
 {
     switch (tag) {
-    case TQCAppMainWindow::kTagBrowse:
+    case kTQMenuTagBrowse:
         browseFilesAndStartConversionWithWindow(window);
         break;
-    case TQCAppMainWindow::kTagEnterURL:
+    case kTQMenuTagEnterURL:
         enterURLAndStartConversionWithWindow(window);
         break;
-    case TQCAppMainWindow::kTagImportFromMusic:
+    case kTQMenuTagImportFromMusic:
         importFromMusicAndStartConversionWithWindow(window);
         break;
-    case TQCAppMainWindow::kTagShowInFinder:
+    case kTQMenuTagShowInFinder:
         showInFinderWithWindow(window);
         break;
     default:

@@ -30,8 +30,8 @@ void hideItem(const QWidget* menu, int tag)
 
 void hideHelpItems(const QWidget* menu)
 {
-    for (int tag : {TQCAppMenuObject::kTagHelpHidden1, TQCAppMenuObject::kTagHelpHidden2,
-                    TQCAppMenuObject::kTagHelpHidden3})
+    for (int tag : {kTQMenuTagHelpHidden1, kTQMenuTagHelpHidden2,
+                    kTQMenuTagHelpHidden3})
         hideItem(menu, tag);
 }
 
@@ -64,19 +64,19 @@ void TQCAppMenuObject::menuWillOpenHelpMain(QMenu* menu)
 void TQCAppMenuObject::menuWillOpenAppMain(QMenu* menu)
 {
     // The preferences dialog is not built yet, so no page offers its reset command.
-    if (QAction* reset = TQKitMenuItemWithTag(menu, kTagResetPreferences))
+    if (QAction* reset = TQKitMenuItemWithTag(menu, kTQMenuTagResetPreferences))
         reset->setVisible(false);
 }
 
 void TQAppMenuSetMusicTitles(QWidget* menu)
 {
-    for (int tag : {TQCAppMenuObject::kTagMusicTitle, TQCAppMenuObject::kTagImportFromMusic}) {
+    for (int tag : {kTQMenuTagMusicTitle, kTQMenuTagImportFromMusic}) {
         QAction* item = TQKitMenuItemWithTag(menu, tag);
         if (item && !item->text().isEmpty())
             item->setText(item->text().replace(u"iTunes"_s, TQKitMusicAppName()));
     }
-    hideItem(menu, TQCAppMenuObject::kTagHiddenItem1);
-    hideItem(menu, TQCAppMenuObject::kTagHiddenItem2);
+    hideItem(menu, kTQMenuTagHiddenItem1);
+    hideItem(menu, kTQMenuTagHiddenItem2);
 }
 
 void TQAppMenuInstallMain(QMenu* menu)
@@ -84,11 +84,11 @@ void TQAppMenuInstallMain(QMenu* menu)
     TQCAppMenuObject* object = TQCAppMenuObject::get();
     object->setMainMenu(menu);
     TQAppMenuSetMusicTitles(menu);
-    if (QAction* help = TQKitMenuItemWithTag(menu, TQCAppMenuObject::kTagHelpMain); help && help->menu()) {
+    if (QAction* help = TQKitMenuItemWithTag(menu, kTQMenuTagHelpMain); help && help->menu()) {
         hideHelpItems(help->menu());
         TQKitMenuSetWillOpenHandler(help->menu(), object, [object](QMenu* m) { object->menuWillOpenHelpMain(m); });
     }
-    if (QAction* app = TQKitMenuItemWithTag(menu, TQCAppMenuObject::kTagAppMain); app && app->menu())
+    if (QAction* app = TQKitMenuItemWithTag(menu, kTQMenuTagAppMain); app && app->menu())
         TQKitMenuSetWillOpenHandler(app->menu(), object, [object](QMenu* m) { object->menuWillOpenAppMain(m); });
 }
 
@@ -110,12 +110,12 @@ void TQAppMenuAddHelpSubmenu(QMenu* menu, const QString& title, const QString& k
     const QString shownTitle = title.isEmpty() ? u"Help"_s : title;
     const QString key = keyword.isEmpty() ? u"helpmenu"_s : keyword;
 
-    QAction* item = TQKitMenuItemWithTag(menu, TQCAppMenuObject::kTagHelpSubmenu);
+    QAction* item = TQKitMenuItemWithTag(menu, kTQMenuTagHelpSubmenu);
     const bool created = item == nullptr;
     std::unique_ptr<QAction> newItem;
     if (created) {
         newItem = std::make_unique<QAction>(shownTitle);
-        TQKitMenuItemSetTag(newItem.get(), TQCAppMenuObject::kTagHelpSubmenu);
+        TQKitMenuItemSetTag(newItem.get(), kTQMenuTagHelpSubmenu);
         item = newItem.get();
     }
     QMenu* submenu = item->menu();
@@ -131,7 +131,7 @@ void TQAppMenuAddHelpSubmenu(QMenu* menu, const QString& title, const QString& k
     bool filled = onlineFeatures() && TQAppInfoMenuAdd(submenu, key);
     if (!filled) {
         emptyMenu(submenu);
-        const QAction* mainHelp = main ? TQKitMenuItemWithTag(main, TQCAppMenuObject::kTagHelpMain) : nullptr;
+        const QAction* mainHelp = main ? TQKitMenuItemWithTag(main, kTQMenuTagHelpMain) : nullptr;
         if (mainHelp && mainHelp->menu()) {
             for (const QAction* helpItem : mainHelp->menu()->actions()) {
                 if (helpItem->isVisible())

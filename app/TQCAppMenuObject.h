@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/TQCAppMenuTags.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -15,21 +17,6 @@ class TQCAppMenuObject final : public QObject {
     Q_OBJECT
 
 public:
-    // Menu tags handled here.
-    enum Tag : int {
-        kTagHiddenItem1 = 12503,
-        kTagHiddenItem2 = 12504,
-        kTagHelpHidden1 = 12505,
-        kTagHelpHidden2 = 12506,
-        kTagHelpHidden3 = 12507,
-        kTagHelpMain = 12511,
-        kTagAppMain = 12512,
-        kTagImportFromMusic = 12602,
-        kTagResetPreferences = 12604,
-        kTagHelpSubmenu = 12611,
-        kTagMusicTitle = 12621,
-    };
-
     static TQCAppMenuObject* get();
 
     void menuWillOpenPopup(QMenu* menu);

@@ -1,5 +1,6 @@
 #include "app/TQCAppProgressWindowController.h"
 
+#include "app/TQCAppMenuTags.h"
 #include "app/TQCAppProgressWindowDelegate.h"
 #include "app/TQKitConversion.h"
 #include "app/TQKitMenuItems.h"
@@ -49,7 +50,7 @@ TQCAppProgressWindowController::TQCAppProgressWindowController(
     window_->resize(520, 160);
 
     auto* destination = new QMenu(u"Destination Folder"_s, ctxmenu_);
-    TQKitMenuItemSetTag(ctxmenu_->addMenu(destination), kTagDestinationFolder);
+    TQKitMenuItemSetTag(ctxmenu_->addMenu(destination), kTQMenuTagDestinationFolder);
     window_->show();
 }
 

@@ -20,7 +20,6 @@ class TQCAppProgressWindowController final : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kTagDestinationFolder = 12300;
 
     // Takes over the one reference of `list`; `converter` stays the caller's.
     TQCAppProgressWindowController(TQKitConverter* converter, TQKitConversionList* list, const QStringList& srcPaths,

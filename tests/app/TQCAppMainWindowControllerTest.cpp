@@ -154,7 +154,7 @@ TEST_F(TQCAppMainWindowControllerTest, EnterURLStartsTheTypedPathAndRefusesAnEmp
         return {kTQKitAlertDefaultButton, false};
     });
 
-    menuItem("delegateAction:", TQCAppMainWindow::kTagEnterURL)->trigger();
+    menuItem("delegateAction:", kTQMenuTagEnterURL)->trigger();
     ASSERT_TRUE(pumpUntil([&] { return scriptedResponder().heldCount() == 1; }));
     EXPECT_TRUE(controller_->progressWindowControllers().isEmpty());
     ASSERT_NE(popover(), nullptr); // the hint at the field of the open sheet
@@ -201,21 +201,21 @@ TEST_F(TQCAppMainWindowControllerTest, CommandsThatOpenSheetsAreDisabledWhileOne
     auto* sheet = new QDialog;
     ASSERT_TRUE(TQKitWindowSheet::of(window_.get())->attach(sheet));
     sheet->open();
-    EXPECT_FALSE(controller_->validateMenuItem(menuItem("delegateAction:", TQCAppMainWindow::kTagBrowse)));
-    EXPECT_FALSE(controller_->validateMenuItem(menuItem("delegateAction:", TQCAppMainWindow::kTagEnterURL)));
+    EXPECT_FALSE(controller_->validateMenuItem(menuItem("delegateAction:", kTQMenuTagBrowse)));
+    EXPECT_FALSE(controller_->validateMenuItem(menuItem("delegateAction:", kTQMenuTagEnterURL)));
     EXPECT_TRUE(controller_->validateMenuItem(menuItem("showPreferences:")));
     EXPECT_TRUE(controller_->validateMenuItem(menuItem("contactUs:")));
     EXPECT_TRUE(controller_->validateMenuItem(menuItem("paste:")));
     sheet->done(0);
     delete sheet;
-    EXPECT_TRUE(controller_->validateMenuItem(menuItem("delegateAction:", TQCAppMainWindow::kTagBrowse)));
+    EXPECT_TRUE(controller_->validateMenuItem(menuItem("delegateAction:", kTQMenuTagBrowse)));
     EXPECT_FALSE(controller_->validateMenuItem(menuItem("undo:")));
 }
 
 TEST_F(TQCAppMainWindowControllerTest, DestinationSubmenusShowThePickersFolders)
 {
     load();
-    QAction* submenuItem = TQKitMenuItemWithTag(window_->popupMenu(), TQCAppMainWindow::kTagDestinationFolder);
+    QAction* submenuItem = TQKitMenuItemWithTag(window_->popupMenu(), kTQMenuTagDestinationFolder);
     ASSERT_NE(submenuItem, nullptr);
     QMenu* submenu = submenuItem->menu();
     Q_EMIT submenu->aboutToShow();

@@ -70,7 +70,7 @@ protected:
     }
     QMenu* helpSubmenuOf(QMenu* menu) const
     {
-        QAction* item = TQKitMenuItemWithTag(menu, TQCAppMenuObject::kTagHelpSubmenu);
+        QAction* item = TQKitMenuItemWithTag(menu, kTQMenuTagHelpSubmenu);
         return item ? item->menu() : nullptr;
     }
 
@@ -88,7 +88,7 @@ TEST_F(TQCAppMenuObjectTest, WithoutOnlineHelpThePopUpHelpMenuCopiesTheMainOneOn
     EXPECT_EQ(titles(help), (QStringList{u"Sonvale Help"_s, u"Sonvale Website"_s}));
     const QList<QAction*> items = popup->actions();
     EXPECT_EQ(std::count_if(items.begin(), items.end(),
-                            [](QAction* a) { return TQKitMenuItemTag(a) == TQCAppMenuObject::kTagHelpSubmenu; }),
+                            [](QAction* a) { return TQKitMenuItemTag(a) == kTQMenuTagHelpSubmenu; }),
               1);
 }
 
@@ -156,16 +156,16 @@ TEST_F(TQCAppMenuObjectTest, PerformedCommandsRecordTheUsageEventAndTagZeroDoesN
 TEST_F(TQCAppMenuObjectTest, MenusNameTheMusicLibrary)
 {
     load();
-    QAction* import = TQKitMenuItemWithTag(window_->mainMenu(), TQCAppMenuObject::kTagImportFromMusic);
+    QAction* import = TQKitMenuItemWithTag(window_->mainMenu(), kTQMenuTagImportFromMusic);
     ASSERT_NE(import, nullptr);
     EXPECT_EQ(import->text(), u"Import from Music..."_s);
-    EXPECT_EQ(TQKitMenuItemWithTag(window_->popupMenu(), TQCAppMenuObject::kTagImportFromMusic)->text(),
+    EXPECT_EQ(TQKitMenuItemWithTag(window_->popupMenu(), kTQMenuTagImportFromMusic)->text(),
               u"Import from Music..."_s);
     EXPECT_EQ(window_->browseButton()->text(), u"Import from Music..."_s);
     // The reset item shows only for an open preferences page that can reset.
-    QAction* appMenu = TQKitMenuItemWithTag(window_->mainMenu(), TQCAppMenuObject::kTagAppMain);
+    QAction* appMenu = TQKitMenuItemWithTag(window_->mainMenu(), kTQMenuTagAppMain);
     Q_EMIT appMenu->menu()->aboutToShow();
-    EXPECT_FALSE(TQKitMenuItemWithTag(window_->mainMenu(), TQCAppMenuObject::kTagResetPreferences)->isVisible());
+    EXPECT_FALSE(TQKitMenuItemWithTag(window_->mainMenu(), kTQMenuTagResetPreferences)->isVisible());
 }
 
 } // namespace
