@@ -164,7 +164,7 @@ void TQCAppMainWindow::buildMenus()
     addMenuItem(app, u"Check for Updates..."_s, "checkForUpdates:");
     addMenuItem(app, u"Reset Page Settings..."_s, "resetPreferences:", kTQMenuTagResetPreferences)->setVisible(false);
     TQKitMenuAddSeparator(app);
-    addMenuItem(app, u"Quit Sonvale"_s, "terminate:", 0, u"Ctrl+Q"_s);
+    addMenuItem(app, u"Quit Sonvale"_s, "terminate:", kTQMenuTagSettingsForDialog, u"Ctrl+Q"_s);
 
     QMenu* file = addSubmenu(mainMenu_, u"File"_s, 0);
     addMenuItem(file, u"Convert Files..."_s, "delegateAction:", kTQMenuTagBrowse, u"Ctrl+O"_s);

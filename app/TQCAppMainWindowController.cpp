@@ -172,6 +172,7 @@ void TQCAppMainWindowController::windowDidLoad()
     initExpandCollapseWindow();
     setStayInFront(getStayInFrontSettingCollapsed(getCollapsedSetting()));
     TQKitMainWindowShow(window);
+    TQPreferencesDialogSetDelegate(this);
     TQPreferencesDialogReopenIfLastVisible();
 }
 
@@ -361,6 +362,50 @@ void TQCAppMainWindowController::progressWindowDidClose(TQCAppProgressWindowCont
 void TQCAppMainWindowController::progressWindowMenuCommandId(TQCAppProgressWindowController* controller, int tag)
 {
     performActionWithWindowMenuId(controller->window(), tag);
+}
+
+// --- Preferences dialog --------------------------------------------------------------------------
+
+void TQCAppMainWindowController::preferencesDialogMenuCommandId(QWidget* dialogWindow, int tag)
+{
+    performActionWithWindowMenuId(dialogWindow, tag);
+}
+
+void TQCAppMainWindowController::preferencesDialogCtxMenuBuildHeader(QMenu*) {}
+
+void TQCAppMainWindowController::preferencesDialogCtxMenuBuildFooter(QMenu* menu)
+{
+    if (!menu || !mainWindow_)
+        return;
+    const QMenu* mainMenu = mainWindow_->mainMenu();
+    auto addCopy = [&](int tag) -> QAction* {
+        const QAction* item = TQKitMenuItemWithTag(mainMenu, tag);
+        if (!item)
+            return nullptr;
+        QAction* copy = TQKitMenuItemCopy(item, menu);
+        menu->addAction(copy);
+        return copy;
+    };
+    addCopy(kTQMenuTagBrowse);
+    addCopy(kTQMenuTagEnterURL);
+    addCopy(kTQMenuTagImportFromMusic);
+    menu->addSeparator();
+    if (QAction* destination = addCopy(kTQMenuTagDestinationFolder); destination && destination->menu())
+        TQKitMenuSetWillOpenHandler(destination->menu(), this, [this](QMenu* m) { menuWillOpenDestination(m); });
+    addCopy(kTQMenuTagShowInFinder);
+    menu->addSeparator();
+    addCopy(kTQMenuTagSettingsForDialog);
+    TQAppMenuComplete(menu, 1);
+}
+
+void TQCAppMainWindowController::preferencesDialogCtxMenuWillOpenAppInfoKeyword(QMenu* menu, const QString& keyword)
+{
+    TQAppMenuAddHelpSubmenu(menu, {}, keyword);
+}
+
+bool TQCAppMainWindowController::preferencesDialogAppInfoKeywordAllowed()
+{
+    return TQKitRemoteParamReadInt("TQCAppVersion", 0) == kOnlineFeaturesVersion;
 }
 
 // --- Drop panels ---------------------------------------------------------------------------------

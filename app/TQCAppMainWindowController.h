@@ -3,6 +3,7 @@
 #include "app/TQCAppProgressWindowDelegate.h"
 #include "app/TQCAppProgressWindowRegistry.h"
 #include "app/TQNSViewDropPanelDelegate.h"
+#include "app/TQPreferencesDialogDelegate.h"
 #include "platform/tqkit-ui/TQKitDelayedCalls.h"
 
 #include <QList>
@@ -31,7 +32,10 @@ struct TQTaskInfoRecord;
 // dispatches the commands of the menus, collapses the window to a small drop target, and runs the
 // Close All and quit sequences. Main thread only. The calls the application delegate makes are
 // virtual so that a test can stand in for the controller.
-class TQCAppMainWindowController : public QObject, public TQNSViewDropPanelDelegate, public TQCAppProgressWindowDelegate {
+class TQCAppMainWindowController : public QObject,
+                                   public TQNSViewDropPanelDelegate,
+                                   public TQCAppProgressWindowDelegate,
+                                   public TQPreferencesDialogDelegate {
     Q_OBJECT
 
 public:
@@ -65,6 +69,13 @@ public:
     const QList<TQCAppProgressWindowController*>& progressWindowControllers() const;
     void progressWindowDidClose(TQCAppProgressWindowController* controller) override;
     void progressWindowMenuCommandId(TQCAppProgressWindowController* controller, int tag) override;
+
+    // --- Preferences dialog
+    void preferencesDialogMenuCommandId(QWidget* dialogWindow, int tag) override;
+    void preferencesDialogCtxMenuBuildHeader(QMenu* menu) override;
+    void preferencesDialogCtxMenuBuildFooter(QMenu* menu) override;
+    void preferencesDialogCtxMenuWillOpenAppInfoKeyword(QMenu* menu, const QString& keyword) override;
+    bool preferencesDialogAppInfoKeywordAllowed() override;
 
     // --- Drop panels
     QStringList dropPanelParsePasteboardMaxCount(TQNSViewDropPanel* panel, const QMimeData* pasteboard,

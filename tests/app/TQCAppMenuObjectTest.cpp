@@ -1,6 +1,7 @@
 #include "app/TQAppInfoMenu.h"
 #include "app/TQCAppMenuObject.h"
 #include "app/TQKitMenuItems.h"
+#include "app/TQLyrebook.h"
 #include "app/TQMenuItemPerformer.h"
 #include "lifecycle/TQAnalytics.h"
 #include "platform/system/XdgPaths.h"
@@ -11,6 +12,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QUrl>
@@ -166,6 +169,45 @@ TEST_F(TQCAppMenuObjectTest, MenusNameTheMusicLibrary)
     QAction* appMenu = TQKitMenuItemWithTag(window_->mainMenu(), kTQMenuTagAppMain);
     Q_EMIT appMenu->menu()->aboutToShow();
     EXPECT_FALSE(TQKitMenuItemWithTag(window_->mainMenu(), kTQMenuTagResetPreferences)->isVisible());
+}
+
+TEST_F(TQCAppMenuObjectTest, ThePreferencesMenuGetsTheMainCommandsAndHelp)
+{
+    load();
+    QMenu menu;
+    controller_->preferencesDialogCtxMenuBuildHeader(&menu);
+    EXPECT_TRUE(menu.actions().isEmpty());
+    controller_->preferencesDialogCtxMenuBuildFooter(&menu);
+    EXPECT_EQ(titles(&menu), (QStringList{u"Convert Files..."_s, u"Enter URL..."_s, u"Import from Music..."_s, u"-"_s,
+                                          u"Destination Folder"_s, u"Show Destination Folder"_s, u"-"_s,
+                                          u"Quit Sonvale"_s}));
+    QMenu* destination = TQKitMenuItemWithTag(&menu, kTQMenuTagDestinationFolder)->menu();
+    Q_EMIT destination->aboutToShow();
+    EXPECT_EQ(titles(destination).first(), u"As Source Folder"_s);
+    EXPECT_FALSE(controller_->preferencesDialogAppInfoKeywordAllowed());
+
+    controller_->preferencesDialogCtxMenuWillOpenAppInfoKeyword(&menu, u"general"_s);
+    EXPECT_EQ(titles(&menu).last(), u"Help"_s);
+}
+
+TEST_F(TQCAppMenuObjectTest, LyrebookIsFoundByItsDesktopEntriesInOrder)
+{
+    EXPECT_FALSE(TQLyrebookIsInstalled());
+    const QString applications = homePath(u".local/share/applications"_s);
+    QDir().mkpath(applications);
+    for (const QString id : {u"com.telquor.Lyrebook-Beta"_s, u"com.telquor.Lyrebook"_s}) {
+        QFile entry(applications + u"/"_s + id + u".desktop"_s);
+        ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Lyrebook\nExec=lyrebook %F\n");
+    }
+    EXPECT_EQ(TQLyrebookFindInstalled(0), (QStringList{u"com.telquor.Lyrebook"_s, u"com.telquor.Lyrebook-Beta"_s}));
+    EXPECT_EQ(TQLyrebookFindInstalled(1), QStringList{u"com.telquor.Lyrebook"_s});
+    EXPECT_TRUE(TQLyrebookIsInstalled());
+
+    EXPECT_NE(TQAppInfoReadLyrebookLink().find("531864207"), std::string::npos);
+    useParameters(R"({"TQCAppLyrebookLink": "https://example.com/lyrebook", "TQCAppNoYD": 1})");
+    EXPECT_EQ(TQAppInfoReadLyrebookLink(), "https://example.com/lyrebook");
+    EXPECT_TRUE(TQAppInfoReadNoYDFlag());
 }
 
 } // namespace
