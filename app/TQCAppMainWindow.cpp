@@ -81,13 +81,19 @@ void TQCAppMainWindow::buildContent()
 
     preferencesButton_ = makeButton(srcFilesPanel_, u"preferencesButton"_s, u"Settings"_s);
     preferencesButton_->setGeometry(kMargin, 14, 88, kButtonHeight);
-    helpButton_ = makeButton(srcFilesPanel_, u"helpButton"_s, u"?"_s);
+    helpButton_ = makeButton(srcFilesPanel_, u"helpButton"_s, {});
+    helpButton_->setIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
+    helpButton_->setIconSize(QSize(18, 18));
+    helpButton_->setFlat(true);
     helpButton_->setGeometry(kFullWidth - kMargin - kToggleSize - 8 - kButtonHeight, 14, kButtonHeight,
                              kButtonHeight);
 
     browseFilesButton_ = makeButton(srcFilesPanel_, u"browseFilesButton"_s, u"Browse..."_s);
     browseButton_ = makeButton(srcFilesPanel_, u"browseButton"_s, u"Import from Music..."_s);
     enterURLButton_ = makeButton(srcFilesPanel_, u"enterURLButton"_s, u"Enter URL..."_s);
+    browseFilesButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    browseButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    enterURLButton_->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
     const int rowY = 56;
     browseButton_->setGeometry(0, rowY, browseButton_->sizeHint().width(), kButtonHeight);
     browseFilesButton_->setGeometry(0, rowY, browseFilesButton_->sizeHint().width() + 20, kButtonHeight);

@@ -116,6 +116,7 @@ TEST_F(TQCAppQuitTest, QuitWaitsForConversionProcessesWithTheWaitingSheet)
     EXPECT_EQ(controller_->waitingController()->topLabel()->text(), u"Waiting for completion of 2 processes..."_s);
     EXPECT_TRUE(window_->isVisible());
     EXPECT_FALSE(window_->srcFilesPanel()->draggingEnabled());
+    EXPECT_FALSE(saveScreenshot(window_->findChild<QDialog*>(u"waitingSheet"_s), u"waiting-sheet"_s).empty());
 
     engine::setProcessCount(1);
     ASSERT_TRUE(pumpUntil([&] {
