@@ -439,7 +439,7 @@ void TQCAppMainWindowController::dropPanelDragFinishedWithFilesPasteboard(TQNSVi
 
 void TQCAppMainWindowController::dropPanelOnEvent(TQNSViewDropPanel*, QMouseEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonDblClick)
+    if (event->type() == QEvent::MouseButtonDblClick && event->button() == Qt::LeftButton)
         activateAppWindows();
 }
 
@@ -578,7 +578,7 @@ void TQCAppMainWindowController::showInFinderWithWindow(QWidget*)
     destinationFolder()->testPathAndShowMessage(
         [](const QString& path) {
             if (!path.isEmpty())
-                TQKitRevealInFileManager(path);
+                TQKitOpenFolder(path);
         },
         false);
 }

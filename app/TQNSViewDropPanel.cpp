@@ -81,6 +81,12 @@ void TQNSViewDropPanel::mouseReleaseEvent(QMouseEvent* event)
         delegate_->dropPanelOnEvent(this, event);
 }
 
+void TQNSViewDropPanel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (delegate_)
+        delegate_->dropPanelOnEvent(this, event);
+}
+
 void TQNSViewDropPanel::dragEnterEvent(QDragEnterEvent* event)
 {
     if (draggingEntered(event->mimeData()))

@@ -17,6 +17,7 @@ public:
                                                          int maxCount) = 0;
     virtual void dropPanelDragFinishedWithFilesPasteboard(TQNSViewDropPanel* panel, const QStringList& files,
                                                           const QMimeData* pasteboard) = 0;
-    // A mouse button was released over the panel.
+    // A mouse button was released (MouseButtonRelease) or double-clicked (MouseButtonDblClick)
+    // over the panel.
     virtual void dropPanelOnEvent(TQNSViewDropPanel* panel, QMouseEvent* event) = 0;
 };

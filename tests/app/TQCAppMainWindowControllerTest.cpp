@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
@@ -229,4 +231,38 @@ TEST_F(TQCAppMainWindowControllerTest, DestinationSubmenusShowThePickersFolders)
     EXPECT_EQ(controller_->destinationFolder()->specialItemSelected(), 16u);
 }
 
+// Catches the folders the application asks the desktop to open.
+class OpenedFolders final : public QObject {
+    Q_OBJECT
+
+public:
+    OpenedFolders() { QDesktopServices::setUrlHandler(u"file"_s, this, "open"); }
+    ~OpenedFolders() override { QDesktopServices::unsetUrlHandler(u"file"_s); }
+
+    QStringList folders;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { folders.append(url.toLocalFile()); }
+};
+
+TEST_F(TQCAppMainWindowControllerTest, ShowDestinationFolderOpensTheTestedFolder)
+{
+    load();
+    OpenedFolders opened;
+    window_->destinationFolderButton()->click();
+    EXPECT_EQ(opened.folders, QStringList{defaultFolder()});
+
+    // As Source Folder still opens the default folder; a deleted folder gives its alert instead.
+    const QString gone = homePath(u"Gone"_s);
+    QDir().mkpath(gone);
+    ASSERT_TRUE(controller_->destinationFolder()->addAndSelectPath(gone, {}));
+    QDir(gone).removeRecursively();
+    scriptedResponder().answerTitle(u"Folder does not exist"_s, {kTQKitAlertOtherButton, false});
+    menuItem("delegateAction:", kTQMenuTagShowInFinder)->trigger();
+    ASSERT_TRUE(pumpUntil([] { return !scriptedResponder().requests().isEmpty(); }));
+    EXPECT_EQ(opened.folders.size(), 1);
+}
+
 } // namespace
+
+#include "TQCAppMainWindowControllerTest.moc"
