@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QMenu>
@@ -189,18 +188,22 @@ TEST_F(TQControlPathPickerTest, ATooLongFolderPathIsRefusedWithTheAlertNotCut)
 TEST_F(TQControlPathPickerTest, AFolderThatCannotBeWrittenOffersToShowIt)
 {
     picker_->reload();
-    const QString locked = makeFolder(u"Locked"_s);
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-    if (QFile(locked + u"/probe"_s).open(QIODevice::WriteOnly))
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    // No one, not even the superuser, creates files in /proc.
+    const QString locked = u"/proc"_s;
     scriptedResponder().answerTitle(u"Folder cannot be used"_s, {kTQKitAlertOtherButton, false});
     EXPECT_FALSE(picker_->addAndSelectPath(locked, {}));
     ASSERT_TRUE(pumpUntil([] { return !scriptedResponder().requests().isEmpty(); }));
     const TQKitAlertRequest alert = scriptedResponder().requests().first();
+    EXPECT_EQ(alert.title, u"Folder cannot be used"_s);
     EXPECT_EQ(alert.message, u"Cannot write to selected destination folder, press Continue to select another folder."_s);
     ASSERT_EQ(alert.buttons.size(), 3);
     EXPECT_EQ(alert.buttons[1].title, u"Show in Finder..."_s);
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(menuTitles().size(), 4); // not entered into the list
+
+    // Without the writability test the folder passes.
+    QString passed;
+    EXPECT_TRUE(picker_->testCPathAndShowMessage(locked, false, [&](const QString& p) { passed = p; }));
+    EXPECT_EQ(passed, locked);
 }
 
 } // namespace
