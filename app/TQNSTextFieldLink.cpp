@@ -46,12 +46,8 @@ void TQNSTextFieldLink::setHyperLinkEnabled(bool enabled)
 void TQNSTextFieldLink::restyle()
 {
     const QString escaped = plainText_.toHtmlEscaped();
-    if (!hyperLinkEnabled_) {
-        QLabel::setText(escaped);
-        unsetCursor();
-        return;
-    }
-    if (!isEnabled()) {
+    const bool looksLikeALink = hyperLinkEnabled_ && isEnabled();
+    if (!looksLikeALink) {
         QLabel::setText(escaped);
         unsetCursor();
         return;
