@@ -56,6 +56,17 @@ TEST_F(TQCAppConversionStartTest, RequestsArrivingTogetherStartAsOneBatch)
     EXPECT_EQ(controller_->progressWindowControllers().first()->srcPaths(), sent);
 }
 
+TEST_F(TQCAppConversionStartTest, CollapsingWhileSourcesWaitKeepsThem)
+{
+    load();
+    const QString wav = makeWav(u"waiting.wav"_s);
+    controller_->startConversionWithFilesAccumulate({wav});
+    controller_->expandCollapseWindow();
+    controller_->expandCollapseWindow();
+    ASSERT_TRUE(waitForBatches(1));
+    EXPECT_EQ(controller_->progressWindowControllers().first()->srcPaths(), QStringList{wav});
+}
+
 TEST_F(TQCAppConversionStartTest, DroppedFileOpensOneProgressWindowWithTheBatchRecord)
 {
     load();
