@@ -101,6 +101,8 @@ TQCAppMainWindowController::~TQCAppMainWindowController()
     waitForCloseTimerDestroy();
     if (mainWindow_)
         mainWindow_->setController(nullptr);
+    // The windows let their lists go while the converter still exists.
+    progressWindows_.closeAll();
     TQKitConverterDestroy(&converter_);
 }
 

@@ -145,8 +145,7 @@ private:
     QPointer<QWidget> window_;
     QPointer<TQCAppMainWindow> mainWindow_;
     TQKitConverter* converter_ = nullptr;
-    QStringList accumulatedFilesList_;
-    bool accumulating_ = false;
+    QStringList accumulatedFilesList_; // guarded by the accumulation mutex of the source file
     TQCAppProgressWindowRegistry progressWindows_;
     QTimer* waitForCloseTimer_ = nullptr;
     int waitForCloseTicks_ = 0;
