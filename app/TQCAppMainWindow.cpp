@@ -250,6 +250,13 @@ void TQCAppMainWindow::layoutPanels()
     zoomButton_->raise();
 }
 
+void TQCAppMainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && controller_)
+        controller_->windowDidBecomeKey();
+}
+
 void TQCAppMainWindow::closeEvent(QCloseEvent* event)
 {
     if (controller_ && !controller_->windowShouldClose())

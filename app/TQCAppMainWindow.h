@@ -62,6 +62,7 @@ Q_SIGNALS:
     void menuItemChosen(QAction* item);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -11,6 +11,7 @@
 #include "app/TQCAppProgressWindowController.h"
 #include "app/TQControlPathPicker.h"
 #include "app/TQKitConversion.h"
+#include "app/TQKitIntroToolTip.h"
 #include "app/TQKitMenuItems.h"
 #include "app/TQKitMusicApp.h"
 #include "app/TQKitPasteboard.h"
@@ -68,6 +69,8 @@ constexpr int kSuppressionBox = 1;
 constexpr auto kWaitForCloseInterval = 500ms;
 constexpr auto kQuitAfterQuestionDelay = 100ms;
 const QString kAccumulateTag = u"accumulate"_s;
+const QString kIntroToolTipsTag = u"introToolTips"_s;
+constexpr auto kIntroToolTipsDelay = 300ms;
 
 // Text of the remembered setting; empty when unset.
 std::string readSetting(const char* section, const char* key) { return TQKitSettingReadText(section, key, ""); }
@@ -176,6 +179,8 @@ void TQCAppMainWindowController::windowDidLoad()
     TQKitMainWindowShow(window);
     TQPreferencesDialogSetDelegate(this);
     TQPreferencesDialogReopenIfLastVisible();
+    introductoryToolTipsEnabled_ = true;
+    showIntroductoryToolTips();
 }
 
 void TQCAppMainWindowController::setupAccessibility()
@@ -644,6 +649,53 @@ void TQCAppMainWindowController::activateAppWindows()
     for (QWidget* window : visibleWindows())
         window->raise();
     TQKitMainWindowShow(window_);
+}
+
+void TQCAppMainWindowController::showIntroductoryToolTips()
+{
+    if (!introductoryToolTipsEnabled_ || !TQKitRemoteParamsLoaded() ||
+        TQKitRemoteParamReadInt("TQCAppVersion", 0) != kOnlineFeaturesVersion || appQuitInProgress_)
+        return;
+    delayedCalls_.cancel(kIntroToolTipsTag);
+    delayedCalls_.perform(kIntroToolTipsDelay, [this] { showIntroductoryToolTipsImpl(); }, kIntroToolTipsTag);
+}
+
+void TQCAppMainWindowController::showIntroductoryToolTipsImpl()
+{
+    if (!mainWindow_)
+        return;
+    if (TQKitNewVersionAvailable() && TQUpdateOfferNewVersion(window_))
+        return;
+    if (TQUpdateCheckIsBusy() || TQUpdateCheckWindowIsOpen())
+        return;
+    const struct {
+        QWidget* anchor;
+        QString identifier;
+        QVariantMap description;
+        std::function<void()> action;
+    } tips[] = {
+        {mainWindow_->preferencesButton(), u"MainWindowPreferences"_s,
+         {{u"title"_s, u"Settings"_s}, {u"message"_s, u"Open Settings to setup conversion process."_s},
+          {u"defaultButton"_s, u"Open Settings"_s}, {u"ITTDelayShows"_s, 20}},
+         [this] { showPreferences(); }},
+        {mainWindow_->destinationFolder(), u"MainWindowDestFolder"_s,
+         {{u"title"_s, u"Destination Folder"_s},
+          {u"message"_s, u"This is the folder where your converted files will be placed."_s}, {u"ITTDelayShows"_s, 20}},
+         [this] { showIntroductoryToolTips(); }},
+        {mainWindow_->helpButton(), u"MainWindowHelpButton"_s,
+         {{u"title"_s, u"Help"_s}, {u"message"_s, u"Learn how to get most out of the application."_s},
+          {u"ITTFlags"_s, 1}, {u"ITTDelayShows"_s, 30}},
+         [this] { contactUs(mainWindow_->helpButton()); }},
+        {mainWindow_->zoomButton(), u"MainWindowZoomButton"_s,
+         {{u"title"_s, u"Zoom"_s},
+          {u"message"_s, u"Click on this button to collapse or expand the window and improve Drag and Drop experience."_s},
+          {u"ITTDelayShows"_s, 30}},
+         [this] { expandCollapseWindow(); }},
+    };
+    for (const auto& tip : tips) {
+        if (TQKitShowIntroToolTip(tip.anchor, tip.identifier, tip.description, tip.action))
+            return;
+    }
 }
 
 // --- Stay in front -------------------------------------------------------------------------------

@@ -103,6 +103,9 @@ public:
     void contactUs(QObject* sender);
     void openAppInfoURL();
     void activateAppWindows();
+    // Offers the introductory tips 0.3 s later, with online features only.
+    void showIntroductoryToolTips();
+    void windowDidBecomeKey() { showIntroductoryToolTips(); }
 
     // --- Stay in front
     void stayInFront();
@@ -141,6 +144,7 @@ private:
     void waitForCloseTimerDestroy();
     void quitNow();
     bool createConverter();
+    void showIntroductoryToolTipsImpl();
 
     QPointer<QWidget> window_;
     QPointer<TQCAppMainWindow> mainWindow_;
@@ -151,6 +155,7 @@ private:
     int waitForCloseTicks_ = 0;
     std::unique_ptr<TQCAppMainWindowWaitingController> waitForCloseWindowController_;
     bool appQuitInProgress_ = false;
+    bool introductoryToolTipsEnabled_ = false;
     std::unique_ptr<TQCAppMainWindowCollapse> collapse_;
     TQKitDelayedCalls delayedCalls_; // last: pending calls go before the state they use
 };

@@ -6,6 +6,7 @@
 #include "lifecycle/TQAnalytics.h"
 #include "platform/system/XdgPaths.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
+#include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"
 #include "tests/app/support/MainWindowFixture.h"
 
@@ -14,6 +15,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QUrl>
@@ -208,6 +210,35 @@ TEST_F(TQCAppMenuObjectTest, LyrebookIsFoundByItsDesktopEntriesInOrder)
     useParameters(R"({"TQCAppLyrebookLink": "https://example.com/lyrebook", "TQCAppNoYD": 1})");
     EXPECT_EQ(TQAppInfoReadLyrebookLink(), "https://example.com/lyrebook");
     EXPECT_TRUE(TQAppInfoReadNoYDFlag());
+}
+
+TEST_F(TQCAppMenuObjectTest, IntroductoryTipsComeOnlineOnlyOnceEachAfterTheirDelay)
+{
+    const auto tip = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == u"introToolTip"_s && widget->isVisible())
+                return widget;
+        }
+        return static_cast<QWidget*>(nullptr);
+    };
+    load();
+    settle();
+    EXPECT_EQ(tip(), nullptr);
+    EXPECT_EQ(TQKitSettingReadInt("TQKitIntroToolTips", "MainWindowPreferences.offered", 0), 0);
+
+    useOnlineHelp();
+    TQKitSettingWriteInt("TQKitIntroToolTips", "MainWindowPreferences.offered", 20);
+    load();
+    ASSERT_TRUE(pumpUntil([&] { return tip() != nullptr; }));
+    EXPECT_NE(tip()->findChildren<QLabel*>().first()->text().indexOf(u"Settings"_s), -1);
+    tip()->close();
+
+    // Shown once: the next offer goes to the destination tip, which waits for its own 20 offers.
+    controller_->showIntroductoryToolTips();
+    settle();
+    EXPECT_EQ(tip(), nullptr);
+    EXPECT_EQ(TQKitSettingReadInt("TQKitIntroToolTips", "MainWindowPreferences.offered", 0), 21);
+    EXPECT_EQ(TQKitSettingReadInt("TQKitIntroToolTips", "MainWindowDestFolder.offered", 0), 1);
 }
 
 } // namespace
