@@ -125,6 +125,43 @@ void TQCAppMainWindow::buildContent()
     zoomButton_->setToolTip(u"Collapse or expand the window"_s);
 }
 
+void TQCAppMainWindow::setupAccessibility()
+{
+    zoomButton_->setAccessibleDescription(u"Press this button to collapse or expand the window"_s);
+    const struct {
+        QWidget* view;
+        QString help;
+        QString label;
+    } texts[] = {
+        {preferencesButton_, u"Shows Settings"_s, u"Settings"_s},
+        {helpButton_, u"Shows Guides and Support Form"_s, u"Help"_s},
+        {destinationFolder_, u"Shows or selects the Destination Folder"_s, u"Destination Folder"_s},
+        {browseFilesButton_, u"Selects source files and starts conversion"_s, {}},
+        {selectDestinationFolderButton_, u"Press this button to select the Destination Folder"_s, {}},
+        {destinationFolderButton_, u"Opens the Destination Folder in Finder"_s, {}},
+    };
+    for (const auto& text : texts) {
+        text.view->setAccessibleDescription(text.help);
+        text.view->setToolTip(text.help);
+        if (!text.label.isEmpty())
+            text.view->setAccessibleName(text.label);
+    }
+}
+
+void TQCAppMainWindow::showImportButton(const QString& title, const QString& libraryName)
+{
+    browseButton_->setText(title.isEmpty() ? u"Import from %1..."_s.arg(libraryName) : title);
+    QRect frame = browseButton_->geometry();
+    frame.setWidth(browseButton_->sizeHint().width() + 30);
+    frame.moveLeft(kFullWidth / 2 - frame.width() / 2);
+    browseButton_->setGeometry(frame);
+    browseButton_->setToolTip(u"Press this button to import files from %1.\n\nTo import individual %1 tracks, drag "
+                              "and drop them from %1 to the main window."_s.arg(libraryName));
+    // Browse and Enter URL flank the import button.
+    browseFilesButton_->move(frame.left() - 10 - browseFilesButton_->width(), frame.top());
+    enterURLButton_->move(frame.right() + 1 + 10, frame.top());
+}
+
 QAction* TQCAppMainWindow::addMenuItem(QMenu* menu, const QString& title, const QByteArray& action, int tag,
                                        const QString& keyEquivalent)
 {

@@ -54,6 +54,12 @@ public:
     // Every item of the main and pop-up menus, to find one by its action name.
     QList<QAction*> menuItems() const;
 
+    // Help texts and labels of the controls for assistive technologies and tool tips.
+    void setupAccessibility();
+    // The import button, titled `title` (or "Import from <library>..." when empty), centred in the
+    // source area between Browse and Enter URL.
+    void showImportButton(const QString& title, const QString& libraryName);
+
     // Places the two panels and the always-visible toggle for the window's current size.
     void layoutPanels();
 

@@ -5,13 +5,13 @@
 #include "app/TQCAppMenuObject.h"
 #include "app/TQCAppMainWindowCollapse.h"
 #include "app/TQCAppMainWindowEnterURLController.h"
+#include "app/TQCAppMainWindowIntroTips.h"
 #include "app/TQCAppMainWindowPanelDstDir.h"
 #include "app/TQCAppMainWindowPanelSrcFiles.h"
 #include "app/TQCAppMainWindowWaitingController.h"
 #include "app/TQCAppProgressWindowController.h"
 #include "app/TQControlPathPicker.h"
 #include "app/TQKitConversion.h"
-#include "app/TQKitIntroToolTip.h"
 #include "app/TQKitMenuItems.h"
 #include "app/TQKitMusicApp.h"
 #include "app/TQKitPasteboard.h"
@@ -172,8 +172,10 @@ void TQCAppMainWindowController::windowDidLoad()
     connect(window->selectDestinationFolderButton(), &QPushButton::clicked, this,
             [this] { destinationFolder()->browseAndSelectPath(); });
 
-    setupAccessibility();
-    initBrowseButton();
+    window->setupAccessibility();
+    // The browse button imports from the music library; its title is that of the menu item.
+    const QAction* import = TQKitMenuItemWithTag(window->mainMenu(), kTQMenuTagImportFromMusic);
+    window->showImportButton(import ? import->text() : QString(), TQKitMusicAppName());
     initExpandCollapseWindow();
     setStayInFront(getStayInFrontSettingCollapsed(getCollapsedSetting()));
     TQKitMainWindowShow(window);
@@ -181,51 +183,6 @@ void TQCAppMainWindowController::windowDidLoad()
     TQPreferencesDialogReopenIfLastVisible();
     introductoryToolTipsEnabled_ = true;
     showIntroductoryToolTips();
-}
-
-void TQCAppMainWindowController::setupAccessibility()
-{
-    mainWindow_->zoomButton()->setAccessibleDescription(u"Press this button to collapse or expand the window"_s);
-    const struct {
-        QWidget* view;
-        QString help;
-        QString label;
-    } texts[] = {
-        {mainWindow_->preferencesButton(), u"Shows Settings"_s, u"Settings"_s},
-        {mainWindow_->helpButton(), u"Shows Guides and Support Form"_s, u"Help"_s},
-        {mainWindow_->destinationFolder(), u"Shows or selects the Destination Folder"_s, u"Destination Folder"_s},
-        {mainWindow_->browseFilesButton(), u"Selects source files and starts conversion"_s, {}},
-        {mainWindow_->selectDestinationFolderButton(), u"Press this button to select the Destination Folder"_s, {}},
-        {mainWindow_->destinationFolderButton(), u"Opens the Destination Folder in Finder"_s, {}},
-    };
-    for (const auto& text : texts) {
-        text.view->setAccessibleDescription(text.help);
-        text.view->setToolTip(text.help);
-        if (!text.label.isEmpty())
-            text.view->setAccessibleName(text.label);
-    }
-}
-
-void TQCAppMainWindowController::initBrowseButton()
-{
-    QPushButton* button = mainWindow_->browseButton();
-    const QString music = TQKitMusicAppName();
-    const QAction* item = TQKitMenuItemWithTag(mainWindow_->mainMenu(), kTQMenuTagImportFromMusic);
-    QString title = item ? item->text() : QString();
-    if (title.isEmpty())
-        title = u"Import from %1..."_s.arg(music);
-    button->setText(title);
-    QRect frame = button->geometry();
-    frame.setWidth(button->sizeHint().width() + 30);
-    frame.moveLeft(TQCAppMainWindowCollapse::kFullWidth / 2 - frame.width() / 2);
-    button->setGeometry(frame);
-    button->setToolTip(u"Press this button to import files from %1.\n\nTo import individual %1 tracks, drag and drop "
-                       "them from %1 to the main window."_s.arg(music));
-    // Browse and Enter URL flank the import button.
-    QPushButton* browse = mainWindow_->browseFilesButton();
-    QPushButton* enterURL = mainWindow_->enterURLButton();
-    browse->move(frame.left() - 10 - browse->width(), frame.top());
-    enterURL->move(frame.right() + 1 + 10, frame.top());
 }
 
 // --- Sources and batches -------------------------------------------------------------------------
@@ -668,34 +625,10 @@ void TQCAppMainWindowController::showIntroductoryToolTipsImpl()
         return;
     if (TQUpdateCheckIsBusy() || TQUpdateCheckWindowIsOpen())
         return;
-    const struct {
-        QWidget* anchor;
-        QString identifier;
-        QVariantMap description;
-        std::function<void()> action;
-    } tips[] = {
-        {mainWindow_->preferencesButton(), u"MainWindowPreferences"_s,
-         {{u"title"_s, u"Settings"_s}, {u"message"_s, u"Open Settings to setup conversion process."_s},
-          {u"defaultButton"_s, u"Open Settings"_s}, {u"ITTDelayShows"_s, 20}},
-         [this] { showPreferences(); }},
-        {mainWindow_->destinationFolder(), u"MainWindowDestFolder"_s,
-         {{u"title"_s, u"Destination Folder"_s},
-          {u"message"_s, u"This is the folder where your converted files will be placed."_s}, {u"ITTDelayShows"_s, 20}},
-         [this] { showIntroductoryToolTips(); }},
-        {mainWindow_->helpButton(), u"MainWindowHelpButton"_s,
-         {{u"title"_s, u"Help"_s}, {u"message"_s, u"Learn how to get most out of the application."_s},
-          {u"ITTFlags"_s, 1}, {u"ITTDelayShows"_s, 30}},
-         [this] { contactUs(mainWindow_->helpButton()); }},
-        {mainWindow_->zoomButton(), u"MainWindowZoomButton"_s,
-         {{u"title"_s, u"Zoom"_s},
-          {u"message"_s, u"Click on this button to collapse or expand the window and improve Drag and Drop experience."_s},
-          {u"ITTDelayShows"_s, 30}},
-         [this] { expandCollapseWindow(); }},
-    };
-    for (const auto& tip : tips) {
-        if (TQKitShowIntroToolTip(tip.anchor, tip.identifier, tip.description, tip.action))
-            return;
-    }
+    TQCAppMainWindowOfferIntroTips(mainWindow_, {.showPreferences = [this] { showPreferences(); },
+                                                 .showIntroductoryToolTips = [this] { showIntroductoryToolTips(); },
+                                                 .contactUs = [this] { contactUs(mainWindow_->helpButton()); },
+                                                 .expandCollapseWindow = [this] { expandCollapseWindow(); }});
 }
 
 // --- Stay in front -------------------------------------------------------------------------------

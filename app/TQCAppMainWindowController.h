@@ -138,8 +138,6 @@ public:
 
 private:
     void initExpandCollapseWindow();
-    void initBrowseButton();
-    void setupAccessibility();
     void waitForCloseTimerInit();
     void waitForCloseTimerDestroy();
     void quitNow();
