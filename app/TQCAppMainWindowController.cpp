@@ -229,14 +229,12 @@ void TQCAppMainWindowController::startConversionWithFiles(const QStringList& fil
 
 bool TQCAppMainWindowController::createConverter()
 {
+    if (!converter_)
+        TQKitConverterCreate(&converter_);
     if (converter_)
         return true;
-    const int error = TQKitConverterCreate(&converter_);
-    if (error == 0 && converter_)
-        return true;
-    converter_ = nullptr;
     TQKitShowNoticeBox(window_, u"Conversion cannot start"_s,
-                       u"The conversion engine could not be started (error %1). Please try again."_s.arg(error));
+                       u"The conversion engine could not be started. Please try again."_s);
     return false;
 }
 
@@ -256,9 +254,10 @@ void TQCAppMainWindowController::startConversionImpl(const QStringList& files, c
     if (!createConverter())
         return;
     TQKitConversionList* list = nullptr;
-    if (const int error = TQKitConversionListCreate(&list); error != 0 || !list) {
+    TQKitConversionListCreate(&list);
+    if (!list) {
         TQKitShowNoticeBox(window_, u"Conversion cannot start"_s,
-                           u"The conversion list could not be created (error %1). Please try again."_s.arg(error));
+                           u"The conversion list could not be created. Please try again."_s);
         return;
     }
     TQKitConversionListSetDestination(list, item->reference, item->referenceLength);

@@ -23,9 +23,8 @@ enum TQKitConversionListStateCode : int {
     kTQKitListStateFinished = 4,
 };
 
-// Creates the converter into `*slot`. 0 on success; any other value is an error code and leaves
-// `*slot` null.
-int TQKitConverterCreate(TQKitConverter** slot);
+// Creates the converter into `*slot`; `*slot` stays null when it cannot be created.
+void TQKitConverterCreate(TQKitConverter** slot);
 // Stops what still runs, frees the converter and clears `*slot`. A null slot or handle is ignored.
 void TQKitConverterDestroy(TQKitConverter** slot);
 // True when the converter runs no conversion process.
@@ -35,20 +34,19 @@ int TQKitConverterProcessCount(const TQKitConverter* converter);
 // Forgets `list` on the converter's side (its window is gone).
 void TQKitConverterReleaseList(TQKitConverter* converter, TQKitConversionList* list);
 
-// A new empty list with one reference, the caller's, into `*out`. 0 on success; any other value is
-// an error code and leaves `*out` null.
-int TQKitConversionListCreate(TQKitConversionList** out);
+// A new empty list with one reference, the caller's, into `*out`; null when it cannot be created.
+void TQKitConversionListCreate(TQKitConversionList** out);
 void TQKitConversionListRetain(TQKitConversionList* list);
 // Drops one reference; the last one frees the list.
 void TQKitConversionListRelease(TQKitConversionList* list);
 // The destination folder's stored access data (`length` bytes).
-void TQKitConversionListSetDestination(TQKitConversionList* list, const uint8_t* data, size_t length);
+void TQKitConversionListSetDestination(TQKitConversionList* list, const void* accessData, size_t length);
 // The list keeps its own copy of `record`.
 void TQKitConversionListSetTaskInfo(TQKitConversionList* list, const TQTaskInfoRecord* record);
-// Copies the list's record into `*record`; false when the list has none.
-bool TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record);
+// Copies the list's record into `*record` (the defaults when it has none).
+void TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record);
 // TQKitConversionListStateCode.
-int TQKitConversionListState(const TQKitConversionList* list);
+int32_t TQKitConversionListState(const TQKitConversionList* list);
 // Asks the list to stop; its items end as stopped and the state moves on to finished.
 void TQKitConversionListStop(TQKitConversionList* list);
 bool TQKitConversionListIsStopped(const TQKitConversionList* list);

@@ -19,8 +19,8 @@ public:
 namespace {
 
 struct Script {
-    int converterCreateError = 0;
-    int listCreateError = 0;
+    bool converterCreateFails = false;
+    bool listCreateFails = false;
     int processCount = 0;
     int liveLists = 0;
     int liveConverters = 0;
@@ -45,8 +45,8 @@ void reset()
     script().liveConverters = converters;
 }
 
-void setConverterCreateError(int code) { script().converterCreateError = code; }
-void setListCreateError(int code) { script().listCreateError = code; }
+void setConverterCreateFails(bool fails) { script().converterCreateFails = fails; }
+void setListCreateFails(bool fails) { script().listCreateFails = fails; }
 void setProcessCount(int count) { script().processCount = count; }
 int liveListCount() { return script().liveLists; }
 int liveConverterCount() { return script().liveConverters; }
@@ -57,15 +57,14 @@ int listReferenceCount(const TQKitConversionList* list) { return list->reference
 
 } // namespace sonvale::test::engine
 
-int TQKitConverterCreate(TQKitConverter** slot)
+void TQKitConverterCreate(TQKitConverter** slot)
 {
-    if (script().converterCreateError != 0) {
+    if (script().converterCreateFails) {
         *slot = nullptr;
-        return script().converterCreateError;
+        return;
     }
     *slot = new TQKitConverter;
     ++script().liveConverters;
-    return 0;
 }
 
 void TQKitConverterDestroy(TQKitConverter** slot)
@@ -81,15 +80,14 @@ bool TQKitConverterIsIdle(const TQKitConverter*) { return script().processCount 
 int TQKitConverterProcessCount(const TQKitConverter*) { return script().processCount; }
 void TQKitConverterReleaseList(TQKitConverter*, TQKitConversionList*) {}
 
-int TQKitConversionListCreate(TQKitConversionList** out)
+void TQKitConversionListCreate(TQKitConversionList** out)
 {
-    if (script().listCreateError != 0) {
+    if (script().listCreateFails) {
         *out = nullptr;
-        return script().listCreateError;
+        return;
     }
     *out = new TQKitConversionList;
     ++script().liveLists;
-    return 0;
 }
 
 void TQKitConversionListRetain(TQKitConversionList* list) { ++list->references; }
@@ -102,9 +100,9 @@ void TQKitConversionListRelease(TQKitConversionList* list)
     --script().liveLists;
 }
 
-void TQKitConversionListSetDestination(TQKitConversionList* list, const uint8_t* data, size_t length)
+void TQKitConversionListSetDestination(TQKitConversionList* list, const void* accessData, size_t length)
 {
-    list->destination.assign(reinterpret_cast<const char*>(data), length);
+    list->destination.assign(static_cast<const char*>(accessData), length);
 }
 
 void TQKitConversionListSetTaskInfo(TQKitConversionList* list, const TQTaskInfoRecord* record)
@@ -112,15 +110,15 @@ void TQKitConversionListSetTaskInfo(TQKitConversionList* list, const TQTaskInfoR
     list->record = *record;
 }
 
-bool TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record)
+void TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record)
 {
-    if (!list->record)
-        return false;
-    *record = *list->record;
-    return true;
+    if (list->record)
+        *record = *list->record;
+    else
+        TQKitTaskInfoInit(record);
 }
 
-int TQKitConversionListState(const TQKitConversionList* list)
+int32_t TQKitConversionListState(const TQKitConversionList* list)
 {
     return list->stopped ? kTQKitListStateFinished : list->state;
 }

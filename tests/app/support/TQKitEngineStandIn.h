@@ -12,9 +12,9 @@ namespace sonvale::test::engine {
 // Back to a fresh engine: nothing fails, no process runs. Lists still alive are kept counted.
 void reset();
 
-// The next converter or list creations fail with `code` (0: they succeed again).
-void setConverterCreateError(int code);
-void setListCreateError(int code);
+// Converter or list creations fail (leave their slot null) until told otherwise.
+void setConverterCreateFails(bool fails);
+void setListCreateFails(bool fails);
 
 // What every converter reports as running processes; 0 makes it idle.
 void setProcessCount(int count);
