@@ -3,13 +3,15 @@
 #include "app/TQCAppProgressWindowBackground.h"
 #include "app/TQCAppProgressWindowConvertWorker.h"
 #include "app/TQCAppProgressWindowDelegate.h"
-#include "app/TQCAppProgressWindowEngine.h"
 #include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowPrompts.h"
 #include "app/TQCAppProgressWindowTableView.h"
 #include "app/TQCAppProgressWindowTexts.h"
 #include "lifecycle/TQAnalytics.h"
 #include "lifecycle/TQRatingPrompt.h"
+#include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/TQKitConversionListItem.h"
+#include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
@@ -236,7 +238,7 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
         close();
     };
     TQKitConversionList* list = list_.load();
-    if (list && TQKitConversionListState(list) == kTQKitListStateFinished) {
+    if (list && TQKitConversionListState(list) == TQKitConversionList::Finished) {
         if (TQKitConversionListSucceededCount(list) != 0 && TQRatingPromptSignificantEvent(window_.get()))
             return;
         const int64_t stamp = TQKitSettingReadInt64(TQCAppProgressWindowPrompts::kConfirmationSection, kClosePromptKey, 0);
@@ -266,7 +268,7 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
 void TQCAppProgressWindowController::stopButton()
 {
     TQKitConversionList* list = list_.load();
-    if (list && TQKitConversionListState(list) == kTQKitListStateFinished)
+    if (list && TQKitConversionListState(list) == TQKitConversionList::Finished)
         return;
     TQAnalyticsPostEvent("ae_cnv_prog_wnd_stop_btn");
     TQKitAskQuestion(window_.get(), u"Stop conversion"_s, u"Are you sure you want to stop the conversion?"_s, 16,
@@ -276,7 +278,7 @@ void TQCAppProgressWindowController::stopButton()
                              return;
                          const int stateBefore = TQKitConversionListState(held);
                          TQKitConversionListStop(held);
-                         if (stateBefore < kTQKitListStateConverting)
+                         if (stateBefore < TQKitConversionList::Converting)
                              close();
                      });
 }
@@ -498,7 +500,7 @@ void TQCAppProgressWindowController::renderCurrentListProgress(double progress)
         return;
     }
     TQKitConversionList* list = list_.load();
-    if (!list || !converter_.load() || TQKitConversionListState(list) != kTQKitListStateConverting)
+    if (!list || !converter_.load() || TQKitConversionListState(list) != TQKitConversionList::Converting)
         return;
     setProgressIndicatorValue(progress);
     const double remaining = TQKitConversionListSecondsRemaining(list);
@@ -534,26 +536,26 @@ void TQCAppProgressWindowController::setProgressIndicatorIndeterminateOff()
 
 void TQCAppProgressWindowController::renderCurrentListStatus(int state)
 {
-    if (state == kTQKitListStateFinished && !analyticsPostedResult_.exchange(true))
+    if (state == TQKitConversionList::Finished && !analyticsPostedResult_.exchange(true))
         TQStatsSendSourceTypeEvents(list_.load());
     if (repostToMainThread([this, state] { renderCurrentListStatus(state); }))
         return;
     switch (state) {
-    case kTQKitListStateWaiting:
+    case TQKitConversionList::Waiting:
         renderCurrentStatusTop();
         setStatusBottomWithString(u"Waiting"_s);
         setProgressIndicatorIndeterminateOn();
         break;
-    case kTQKitListStateConverting:
+    case TQKitConversionList::Converting:
         setStatusBottomWithString(QString());
         setProgressIndicatorIndeterminateOff();
         break;
-    case kTQKitListStateStopping:
+    case TQKitConversionList::Stopping:
         setStatusBottomWithString(u"Stopping"_s);
         setProgressIndicatorIndeterminateOn();
         stopButton_->hide();
         break;
-    case kTQKitListStateFinished:
+    case TQKitConversionList::Finished:
         showFinishedState();
         break;
     default:

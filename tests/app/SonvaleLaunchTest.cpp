@@ -49,7 +49,7 @@ protected:
     {
         process.setProcessEnvironment(environment_);
         process.setWorkingDirectory(QString::fromStdString(folder_.path().string()) + u"/"_s + workingFolder);
-        process.start(QString::fromStdString((sonvale::test::buildDir() / "app/sonvale").string()), arguments);
+        process.start(QString::fromStdString((sonvale::test::buildDir() / "bin/sonvale").string()), arguments);
         ASSERT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
     }
 

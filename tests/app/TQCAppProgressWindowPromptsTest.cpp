@@ -5,7 +5,7 @@
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
-#include "tests/app/ProgressEngineStandIn.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/app/ProgressWindowFixture.h"
 #include "tests/support/QtTestSupport.h"
 

@@ -5,7 +5,7 @@
 #include "app/TQCAppProgressWindowTableDataRecord.h"
 #include "app/TQCAppProgressWindowTableView.h"
 #include "app/TQControlProgressIndicatorSpin.h"
-#include "tests/app/ProgressEngineStandIn.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/app/ProgressWindowFixture.h"
 #include "tests/support/QtTestSupport.h"
 
