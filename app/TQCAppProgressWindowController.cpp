@@ -1,5 +1,6 @@
 #include "app/TQCAppProgressWindowController.h"
 
+#include "app/TQCAppMenuTags.h"
 #include "app/TQCAppProgressWindowBackground.h"
 #include "app/TQCAppProgressWindowConvertWorker.h"
 #include "app/TQCAppProgressWindowDelegate.h"
@@ -46,7 +47,6 @@ std::atomic<bool> closeQuestionSuppressed{false};
 
 constexpr const char* kStayInFrontSection = "TQCSetting";
 constexpr const char* kStayInFrontKey = "ProgressWindowStayInFront";
-constexpr int kTagShowInFinder = 12620;
 
 // The open progress windows (main thread), so stay-in-front reaches all of them.
 QList<QPointer<TQCAppProgressWindowController>>& openWindows()
@@ -128,8 +128,11 @@ void TQCAppProgressWindowController::windowDidLoad()
     layout->addWidget(srcFilesPanel_);
 
     ctxmenu_ = new QMenu(window_.get());
+    // Filled by the main window controller from its destination picker before it opens.
+    auto* destination = new QMenu(u"Destination Folder"_s, ctxmenu_);
+    ctxmenu_->addMenu(destination)->setProperty("tag", kTQMenuTagDestinationFolder);
     auto showInFinder = TQKitMakeMenuItem(u"Show in Finder"_s, "delegateAction:");
-    showInFinder->setProperty("tag", kTagShowInFinder);
+    showInFinder->setProperty("tag", kTQMenuTagShowInFinder);
     TQKitMenuAddItem(ctxmenu_, std::move(showInFinder));
     auto floating = TQKitMakeMenuItem(u"Stay in Front"_s, "stayInFront:");
     floating->setCheckable(true);
@@ -296,7 +299,7 @@ bool TQCAppProgressWindowController::validateMenuItem(QAction* item) const
         return false;
     if (action == "showSuccessfullyConvertedItemsInFinder:")
         return statusTop_->hyperLinkEnabled();
-    if (action == "showInFinder:" || item->property("tag").toInt() == kTagShowInFinder)
+    if (action == "showInFinder:" || item->property("tag").toInt() == kTQMenuTagShowInFinder)
         return true;
     if (action == "exportToiTunes:")
         return !sendToiTunesLink_->isHidden() && sendToiTunesLink_->hyperLinkEnabled();

@@ -43,7 +43,6 @@ class TQCAppProgressWindowController final : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kTagDestinationFolder = 12300;
     // The wait before a window held back by too many running workers tries again.
     static constexpr std::chrono::milliseconds kRestartDelay{10000};
 

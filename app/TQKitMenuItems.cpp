@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr char kTagProperty[] = "tqkitTag";
+// The same property that tags the views and menu items of the progress windows.
+constexpr char kTagProperty[] = "tag";
 
 } // namespace
 

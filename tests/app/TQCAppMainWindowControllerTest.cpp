@@ -217,18 +217,23 @@ TEST_F(TQCAppMainWindowControllerTest, CommandsThatOpenSheetsAreDisabledWhileOne
 TEST_F(TQCAppMainWindowControllerTest, DestinationSubmenusShowThePickersFolders)
 {
     load();
-    QAction* submenuItem = TQKitMenuItemWithTag(window_->popupMenu(), kTQMenuTagDestinationFolder);
-    ASSERT_NE(submenuItem, nullptr);
-    QMenu* submenu = submenuItem->menu();
-    Q_EMIT submenu->aboutToShow();
-    QStringList titles;
-    for (QAction* item : submenu->actions())
-        titles.append(item->isSeparator() ? u"-"_s : item->text());
-    EXPECT_EQ(titles, (QStringList{u"As Source Folder"_s, defaultFolder(), u"-"_s, u"Other Destination Folder..."_s}));
+    controller_->startConversionWithFiles({makeWav(u"a.wav"_s)});
+    ASSERT_TRUE(waitForBatches(1));
+    // The main window's pop-up menu and the context menu of a progress window.
+    for (QMenu* menu : {window_->popupMenu(), controller_->progressWindowControllers().first()->ctxmenu()}) {
+        QAction* submenuItem = TQKitMenuItemWithTag(menu, kTQMenuTagDestinationFolder);
+        ASSERT_NE(submenuItem, nullptr);
+        QMenu* submenu = submenuItem->menu();
+        Q_EMIT submenu->aboutToShow();
+        QStringList titles;
+        for (QAction* item : submenu->actions())
+            titles.append(item->isSeparator() ? u"-"_s : item->text());
+        EXPECT_EQ(titles, (QStringList{u"As Source Folder"_s, defaultFolder(), u"-"_s, u"Other Destination Folder..."_s}));
 
-    // Choosing the copy acts on the picker.
-    submenu->actions().first()->trigger();
-    EXPECT_EQ(controller_->destinationFolder()->specialItemSelected(), 16u);
+        // Choosing the copy acts on the picker.
+        submenu->actions().first()->trigger();
+        EXPECT_EQ(controller_->destinationFolder()->specialItemSelected(), 16u);
+    }
 }
 
 // Catches the folders the application asks the desktop to open.
