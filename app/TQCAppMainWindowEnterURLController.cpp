@@ -2,9 +2,9 @@
 
 #include "app/TQKitPasteboard.h"
 #include "app/TQKitPopoverMessage.h"
-#include "platform/tqkit-ui/TQKitAlerts.h"
 #include "app/TQNSTextFieldLink.h"
 #include "app/TQPreferencesDialogEntryPoints.h"
+#include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"
 
@@ -67,7 +67,8 @@ TQCAppMainWindowEnterURLController::TQCAppMainWindowEnterURLController()
     urlTextField_->setMinimumWidth(380);
     urlTextField_->setPlaceholderText(u"https://... or /path/to/folder"_s);
     organizeDestFiles_->setObjectName(u"organizeDestFiles"_s);
-    organizeDestFiles_->setAction([this] { organizeDestinationFiles(); });
+    organizeDestFiles_->setHyperLinkEnabled(true);
+    connect(organizeDestFiles_, &TQNSTextFieldLink::clicked, this, [this] { organizeDestinationFiles(); });
     auto* layout = new QVBoxLayout(view_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(urlTextField_);

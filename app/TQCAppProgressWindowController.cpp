@@ -4,10 +4,10 @@
 #include "app/TQCAppProgressWindowBackground.h"
 #include "app/TQCAppProgressWindowConvertWorker.h"
 #include "app/TQCAppProgressWindowDelegate.h"
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowPrompts.h"
 #include "app/TQCAppProgressWindowTableView.h"
 #include "app/TQCAppProgressWindowTexts.h"
+#include "app/TQNSTextFieldLink.h"
 #include "lifecycle/TQAnalytics.h"
 #include "lifecycle/TQRatingPrompt.h"
 #include "platform/engine/TQKitConversionList.h"
@@ -155,7 +155,7 @@ void TQCAppProgressWindowController::windowDidLoad()
     connect(menuButton_, &QToolButton::clicked, this,
             [this] { ctxmenu_->popup(menuButton_->mapToGlobal(QPoint(0, menuButton_->height() + 1))); });
 
-    statusTop_ = new TQCAppProgressWindowLink(srcFilesPanel_);
+    statusTop_ = new TQNSTextFieldLink({}, srcFilesPanel_);
     statusTop_->setProperty("tag", TQCAppProgressWindowBackground::kTagStatusTop);
     statusTop_->setFixedHeight(20);
     QFont topFont = statusTop_->font();
@@ -175,17 +175,17 @@ void TQCAppProgressWindowController::windowDidLoad()
     progressIndicator_->setAccessibleName(u"Current Progress"_s);
     progressIndicator_->setAccessibleDescription(u"Shows the progress of conversion"_s);
 
-    sendToiTunesLink_ = new TQCAppProgressWindowLink(srcFilesPanel_);
+    sendToiTunesLink_ = new TQNSTextFieldLink({}, srcFilesPanel_);
     sendToiTunesLink_->setProperty("tag", TQCAppProgressWindowBackground::kTagSendToMusicLink);
     sendToiTunesLink_->setText(u"Export to Music"_s);
     sendToiTunesLink_->adjustSize();
     sendToiTunesLink_->hide();
 
-    statusBottom_ = new TQCAppProgressWindowLink(srcFilesPanel_);
+    statusBottom_ = new TQNSTextFieldLink({}, srcFilesPanel_);
     statusBottom_->setProperty("tag", TQCAppProgressWindowBackground::kTagStatusBottom);
     statusBottom_->setFixedHeight(18);
 
-    for (TQCAppProgressWindowLink* line : {statusTop_, statusBottom_}) {
+    for (TQNSTextFieldLink* line : {statusTop_, statusBottom_}) {
         line->setAccessibleName(u"Conversion Status"_s);
         line->setAccessibleDescription(u"Shows status of conversion"_s);
     }

@@ -1,7 +1,7 @@
 #include "app/TQCAppProgressWindowTableCellViewFileName.h"
 
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowTexts.h"
+#include "app/TQNSTextFieldLink.h"
 #include "lifecycle/TQAnalytics.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConversionListItem.h"

@@ -5,8 +5,6 @@
 #include <QEvent>
 #include <QMouseEvent>
 
-#include <chrono>
-
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
@@ -23,8 +21,9 @@ uint32_t wallClockMilliseconds()
 TQNSTextFieldLink::TQNSTextFieldLink(const QString& text, QWidget* parent) : QLabel(parent)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setTextFormat(Qt::RichText);
-    setText(text);
+    setTextFormat(Qt::PlainText);
+    QLabel::setText(text);
+    restyle();
 }
 
 void TQNSTextFieldLink::setText(const QString& text)
@@ -33,68 +32,88 @@ void TQNSTextFieldLink::setText(const QString& text)
         TQKitPerformOnMainThread(this, [this, text] { setText(text); });
         return;
     }
-    plainText_ = text;
+    QLabel::setText(text);
     restyle();
 }
 
 void TQNSTextFieldLink::setHyperLinkEnabled(bool enabled)
 {
-    hyperLinkEnabled_ = enabled;
+    enabled_ = enabled;
+    if (enabled)
+        mouseOverOnly_ = false;
     restyle();
 }
 
-void TQNSTextFieldLink::restyle()
+void TQNSTextFieldLink::setHyperLinkEnabledOnMouseOverOnly(bool enabled)
 {
-    const QString escaped = plainText_.toHtmlEscaped();
-    const bool looksLikeALink = hyperLinkEnabled_ && isEnabled();
-    if (!looksLikeALink) {
-        QLabel::setText(escaped);
-        unsetCursor();
+    mouseOverOnly_ = enabled;
+    if (enabled)
+        enabled_ = false;
+    restyle();
+}
+
+void TQNSTextFieldLink::setPlainTextColor(const QColor& color)
+{
+    if (plainColor_ == color)
         return;
-    }
-    const QString color = palette().color(QPalette::Link).name();
-    QLabel::setText(u"<span style=\"color:%1; text-decoration:underline\">%2</span>"_s.arg(color, escaped));
-    if (plainText_.isEmpty())
-        unsetCursor();
-    else
-        setCursor(Qt::PointingHandCursor);
-}
-
-void TQNSTextFieldLink::changeEvent(QEvent* event)
-{
-    QLabel::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
-        restyle();
-}
-
-void TQNSTextFieldLink::enterEvent(QEnterEvent* event)
-{
-    QLabel::enterEvent(event);
-    if (isEnabled() && !plainText_.isEmpty() && onMouseOverOnly_)
-        setHyperLinkEnabled(true);
-}
-
-void TQNSTextFieldLink::leaveEvent(QEvent* event)
-{
-    QLabel::leaveEvent(event);
-    if (isEnabled() && !plainText_.isEmpty() && onMouseOverOnly_)
-        setHyperLinkEnabled(false);
+    plainColor_ = color;
+    restyle();
 }
 
 void TQNSTextFieldLink::mousePressEvent(QMouseEvent* event)
 {
-    if (!hyperLinkEnabled_ || !isEnabled()) {
-        QLabel::mousePressEvent(event);
+    QLabel::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton || !hyperLinkEnabled() || text().isEmpty())
         return;
-    }
     const uint32_t now = wallClockMilliseconds();
     const uint32_t elapsed = now - lastClickTimeStamp_;
     lastClickTimeStamp_ = now;
     if (elapsed < static_cast<uint32_t>(clickDelay_.count()))
         return;
-    if (action_) {
-        delayedCalls_.cancel(u"action"_s);
-        delayedCalls_.perform(200ms, action_, u"action"_s);
+    delayedCalls_.cancel(u"clicked"_s);
+    delayedCalls_.perform(200ms, [this] { Q_EMIT clicked(); }, u"clicked"_s);
+}
+
+void TQNSTextFieldLink::enterEvent(QEnterEvent* event)
+{
+    QLabel::enterEvent(event);
+    hovered_ = true;
+    restyle();
+}
+
+void TQNSTextFieldLink::leaveEvent(QEvent* event)
+{
+    QLabel::leaveEvent(event);
+    hovered_ = false;
+    restyle();
+}
+
+void TQNSTextFieldLink::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange || (event->type() == QEvent::PaletteChange && !restyling_))
+        restyle();
+}
+
+void TQNSTextFieldLink::restyle()
+{
+    const bool link = hyperLinkEnabled();
+    const bool linkLook = enabled_ && isEnabled();
+    QFont f = font();
+    f.setUnderline(linkLook || (link && hovered_));
+    setFont(f);
+    if (link && !text().isEmpty())
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+
+    restyling_ = true;
+    if (!linkLook && !plainColor_.isValid()) {
+        setPalette(QPalette()); // inherit the window's text colour
+    } else {
+        QPalette p = parentWidget() ? parentWidget()->palette() : QPalette();
+        p.setColor(QPalette::WindowText, linkLook ? p.color(QPalette::Link) : plainColor_);
+        setPalette(p);
     }
-    QLabel::mousePressEvent(event);
+    restyling_ = false;
 }

@@ -2,15 +2,18 @@
 
 #include "platform/tqkit-ui/TQKitDelayedCalls.h"
 
+#include <QColor>
 #include <QLabel>
 
 #include <chrono>
-#include <functional>
+#include <cstdint>
 
-// A label that behaves as a hyperlink: link colour, underlined, pointing-hand cursor, and a click
-// that runs its action after 0.2 s, at most once per click interval (1000 ms by default; every
-// click, taken or not, restarts the interval). setText may be called from any thread. Main thread
-// otherwise.
+// A label that can act as a hyperlink: the main window's link texts, the status lines of the
+// progress windows and the texts of their table cells. While the link is on, the text takes the
+// link colour, underlined, the pointer becomes a hand, and a click emits clicked() after 0.2 s, at
+// most once per click interval (1000 ms by default; every click, taken or not, restarts the
+// interval). The link may instead be underlined only while the mouse is over it. A disabled label
+// is never a link. setText may be called from any thread; main thread otherwise.
 class TQNSTextFieldLink final : public QLabel {
     Q_OBJECT
 
@@ -18,29 +21,35 @@ public:
     explicit TQNSTextFieldLink(const QString& text = {}, QWidget* parent = nullptr);
 
     void setText(const QString& text);
-    void setAction(std::function<void()> action) { action_ = std::move(action); }
 
-    bool hyperLinkEnabled() const { return hyperLinkEnabled_; }
+    bool hyperLinkEnabled() const { return (enabled_ || mouseOverOnly_) && isEnabled(); }
     void setHyperLinkEnabled(bool enabled);
-    bool hyperLinkEnabledOnMouseOverOnly() const { return onMouseOverOnly_; }
-    void setHyperLinkEnabledOnMouseOverOnly(bool enabled) { onMouseOverOnly_ = enabled; }
+    // The link works, but is underlined only while the mouse is over it.
+    bool hyperLinkEnabledOnMouseOverOnly() const { return mouseOverOnly_; }
+    void setHyperLinkEnabledOnMouseOverOnly(bool enabled);
     std::chrono::milliseconds hyperLinkClickDelay() const { return clickDelay_; }
     void setHyperLinkClickDelay(std::chrono::milliseconds delay) { clickDelay_ = delay; }
+    // Text colour while the link is off (an invalid colour: the palette's).
+    void setPlainTextColor(const QColor& color);
+
+Q_SIGNALS:
+    void clicked();
 
 protected:
-    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void restyle();
 
-    QString plainText_;
-    bool hyperLinkEnabled_ = true;
-    bool onMouseOverOnly_ = false;
+    bool enabled_ = false;
+    bool mouseOverOnly_ = false;
+    bool hovered_ = false;
+    bool restyling_ = false; // our own palette change is not a theme change
+    QColor plainColor_;
     std::chrono::milliseconds clickDelay_{1000};
     uint32_t lastClickTimeStamp_ = 0; // wall-clock milliseconds, wrapping
-    std::function<void()> action_;
     TQKitDelayedCalls delayedCalls_;
 };

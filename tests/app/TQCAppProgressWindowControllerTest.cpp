@@ -2,15 +2,15 @@
 
 #include "app/TQCAppProgressWindowBackground.h"
 #include "app/TQCAppProgressWindowConvertWorker.h"
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowPrompts.h"
 #include "app/TQCAppProgressWindowTableView.h"
+#include "app/TQNSTextFieldLink.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
-#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/app/ProgressWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "app/TQCAppProgressWindowController.h"
 
-#include "app/TQCAppProgressWindowLink.h"
-#include "tests/app/support/TQKitEngineStandIn.h"
+#include "app/TQNSTextFieldLink.h"
 #include "tests/app/ProgressWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QApplication>
