@@ -86,15 +86,18 @@ StandInItem* in(const TQKitConversionListItem* item)
 }
 TQKitConversionListItem* out(StandInItem* item) { return reinterpret_cast<TQKitConversionListItem*>(item); }
 
+// What the test decided; set on the test's thread before the engine is asked.
 struct Script {
     bool converterCreateFails = false;
     bool listCreateFails = false;
     int processCount = 0;
     bool capacityCritical = false;
-    int liveLists = 0;
-    int liveConverters = 0;
     std::vector<TQKitConversionList*> started; // guarded by scriptMutex()
 };
+
+// Handles alive; lists may go on any thread.
+std::atomic<int> liveLists{0};
+std::atomic<int> liveConverters{0};
 
 Script& script()
 {
@@ -112,7 +115,7 @@ TQKitConversionList* newList()
 {
     auto* list = new StandInList;
     TQKitTaskInfoInit(&list->record);
-    ++script().liveLists;
+    ++liveLists;
     return reinterpret_cast<TQKitConversionList*>(list);
 }
 
@@ -145,19 +148,15 @@ namespace sonvale::test::engine {
 void reset()
 {
     std::lock_guard lock(scriptMutex());
-    Script& current = script();
-    Script fresh;
-    fresh.liveLists = current.liveLists;
-    fresh.liveConverters = current.liveConverters;
-    current = std::move(fresh);
+    script() = Script{};
 }
 
 void setConverterCreateFails(bool fails) { script().converterCreateFails = fails; }
 void setListCreateFails(bool fails) { script().listCreateFails = fails; }
 void setProcessCount(int count) { script().processCount = count; }
 void setCapacityCritical(bool critical) { script().capacityCritical = critical; }
-int liveListCount() { return script().liveLists; }
-int liveConverterCount() { return script().liveConverters; }
+int liveListCount() { return liveLists.load(); }
+int liveConverterCount() { return liveConverters.load(); }
 
 TQKitConverter* converter()
 {
@@ -227,7 +226,7 @@ void TQKitConverterCreate(TQKitConverter** slot)
         return;
     }
     *slot = reinterpret_cast<TQKitConverter*>(new StandInConverter);
-    ++script().liveConverters;
+    ++liveConverters;
 }
 
 void TQKitConverterDestroy(TQKitConverter** slot)
@@ -236,7 +235,7 @@ void TQKitConverterDestroy(TQKitConverter** slot)
         return;
     delete reinterpret_cast<StandInConverter*>(*slot);
     *slot = nullptr;
-    --script().liveConverters;
+    --liveConverters;
 }
 
 int TQKitConverterProcessCount(const TQKitConverter*) { return script().processCount; }
@@ -262,7 +261,7 @@ void TQKitConversionListRelease(TQKitConversionList* list)
     if (list == nullptr || --in(list)->references > 0)
         return;
     delete in(list);
-    --script().liveLists;
+    --liveLists;
 }
 
 void TQKitConversionListSetCallback(TQKitConversionList* list, TQKitListCallback callback, void* context)
