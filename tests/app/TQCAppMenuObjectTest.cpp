@@ -34,12 +34,12 @@ class OpenedUrls final : public QObject {
 public:
     OpenedUrls()
     {
-        for (const QString scheme : {u"http"_s, u"https"_s, u"file"_s, u"javascript"_s})
+        for (const QString& scheme : {u"http"_s, u"https"_s, u"file"_s, u"javascript"_s})
             QDesktopServices::setUrlHandler(scheme, this, "open");
     }
     ~OpenedUrls() override
     {
-        for (const QString scheme : {u"http"_s, u"https"_s, u"file"_s, u"javascript"_s})
+        for (const QString& scheme : {u"http"_s, u"https"_s, u"file"_s, u"javascript"_s})
             QDesktopServices::unsetUrlHandler(scheme);
     }
 
@@ -197,7 +197,7 @@ TEST_F(TQCAppMenuObjectTest, LyrebookIsFoundByItsDesktopEntriesInOrder)
     EXPECT_FALSE(TQLyrebookIsInstalled());
     const QString applications = homePath(u".local/share/applications"_s);
     QDir().mkpath(applications);
-    for (const QString id : {u"com.telquor.Lyrebook-Beta"_s, u"com.telquor.Lyrebook"_s}) {
+    for (const QString& id : {u"com.telquor.Lyrebook-Beta"_s, u"com.telquor.Lyrebook"_s}) {
         QFile entry(applications + u"/"_s + id + u".desktop"_s);
         ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
         entry.write("[Desktop Entry]\nType=Application\nName=Lyrebook\nExec=lyrebook %F\n");

@@ -1,12 +1,10 @@
 #include "tests/app/support/MainWindowFixture.h"
 
+#include "tests/app/ProgressWindowTestSupport.h"
+
 #include <QDir>
-#include <QFile>
 #include <QMimeData>
 #include <QUrl>
-
-#include <cmath>
-#include <cstring>
 
 using namespace std::chrono_literals;
 
@@ -46,21 +44,8 @@ QString MainWindowFixture::homePath(const QString& relative) const
 
 QString MainWindowFixture::makeWav(const QString& name) const
 {
-    constexpr int rate = 8000;
-    constexpr int frames = rate / 10;
-    QByteArray samples;
-    for (int i = 0; i < frames; ++i) {
-        const auto value = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * i / rate));
-        samples.append(reinterpret_cast<const char*>(&value), 2);
-    }
-    auto le32 = [](uint32_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
-    auto le16 = [](uint16_t v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
-    QByteArray wav = "RIFF" + le32(36 + samples.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(rate) +
-                     le32(rate * 2) + le16(2) + le16(16) + "data" + le32(samples.size()) + samples;
     const QString path = homePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(wav);
+    writeWav(path.toStdString(), 0.1);
     return path;
 }
 

@@ -31,7 +31,7 @@ protected:
 
     QString homePath(const QString& relative) const;
     QString defaultFolder() const { return homePath(QStringLiteral("Music/Sonvale")); }
-    // A real 0.1 s mono 16-bit WAV file under the home folder.
+    // A real 0.1 s WAV file under the home folder.
     QString makeWav(const QString& name) const;
     static std::unique_ptr<QMimeData> fileDrag(const QStringList& paths);
     // Waits for the pending batch start to open its progress window.
