@@ -105,6 +105,9 @@ TEST_F(TQCAppWholeApplicationTest, QuitWhileConvertingAsksThenStopsTheConversion
     ASSERT_TRUE(pumpUntil([&] {
         return appController_->converter() && TQKitConverterProcessCount(appController_->converter()) > 0;
     }));
+    EXPECT_FALSE(saveScreenshot(appController_->progressWindowControllers().first()->window(),
+                                u"app-progress-window-converting"_s)
+                     .empty());
 
     EXPECT_EQ(delegate_->applicationShouldTerminate(), 0);
     ASSERT_TRUE(pumpUntil([&] { return !delegate_->window()->isVisible(); }, 1min));
