@@ -289,7 +289,8 @@ TEST_F(ProgressWindowControllerTest, SeventeenthWindowWaitsForAFreeWorkerAndThen
     scriptedResponder().holdAnswers(false);
     scriptedResponder().releaseHeld();
     EXPECT_TRUE(pumpUntil([] { return TQCAppProgressWindowConvertWorker::runningCount() == 0; }));
-    EXPECT_EQ(delegate_.closed.size(), 16);
+    // Each worker's end reaches its window through the main thread's queue.
+    EXPECT_TRUE(pumpUntil([&] { return delegate_.closed.size() == 16; }));
     EXPECT_TRUE(waitUntilStarted(*seventeenth));
 }
 
