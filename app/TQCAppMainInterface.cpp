@@ -1,21 +1,16 @@
 #include "app/TQCAppMainInterface.h"
 
 #include "app/TQCAppDelegateCustom.h"
-#include "app/TQCAppMainWindowController.h"
+#include "app/TQCAppMainWindow.h"
+#include "app/TQCAppMainWindowControllerCustom.h"
 
-#include <QMainWindow>
-
-using namespace Qt::StringLiterals;
 
 std::unique_ptr<TQKitAppDelegate> TQCAppLoadMainInterface()
 {
-    auto window = std::make_unique<QMainWindow>();
-    window->setObjectName(u"mainWindow"_s);
-    window->setWindowTitle(u"Sonvale"_s);
-    window->resize(480, 300);
+    auto window = std::make_unique<TQCAppMainWindow>();
 
     auto delegate = std::make_unique<TQCAppDelegateCustom>();
     delegate->setWindow(std::move(window));
-    delegate->setMainWindowController(std::make_unique<TQCAppMainWindowController>());
+    delegate->setMainWindowController(std::make_unique<TQCAppMainWindowControllerCustom>());
     return delegate;
 }

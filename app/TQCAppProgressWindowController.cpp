@@ -1,15 +1,18 @@
 #include "app/TQCAppProgressWindowController.h"
 
+#include "app/TQCAppMenuTags.h"
 #include "app/TQCAppProgressWindowBackground.h"
 #include "app/TQCAppProgressWindowConvertWorker.h"
 #include "app/TQCAppProgressWindowDelegate.h"
-#include "app/TQCAppProgressWindowEngine.h"
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowPrompts.h"
 #include "app/TQCAppProgressWindowTableView.h"
 #include "app/TQCAppProgressWindowTexts.h"
+#include "app/TQNSTextFieldLink.h"
 #include "lifecycle/TQAnalytics.h"
 #include "lifecycle/TQRatingPrompt.h"
+#include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/TQKitConversionListItem.h"
+#include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
@@ -44,7 +47,6 @@ std::atomic<bool> closeQuestionSuppressed{false};
 
 constexpr const char* kStayInFrontSection = "TQCSetting";
 constexpr const char* kStayInFrontKey = "ProgressWindowStayInFront";
-constexpr int kTagShowInFinder = 12620;
 
 // The open progress windows (main thread), so stay-in-front reaches all of them.
 QList<QPointer<TQCAppProgressWindowController>>& openWindows()
@@ -126,8 +128,11 @@ void TQCAppProgressWindowController::windowDidLoad()
     layout->addWidget(srcFilesPanel_);
 
     ctxmenu_ = new QMenu(window_.get());
+    // Filled by the main window controller from its destination picker before it opens.
+    auto* destination = new QMenu(u"Destination Folder"_s, ctxmenu_);
+    ctxmenu_->addMenu(destination)->setProperty("tag", kTQMenuTagDestinationFolder);
     auto showInFinder = TQKitMakeMenuItem(u"Show in Finder"_s, "delegateAction:");
-    showInFinder->setProperty("tag", kTagShowInFinder);
+    showInFinder->setProperty("tag", kTQMenuTagShowInFinder);
     TQKitMenuAddItem(ctxmenu_, std::move(showInFinder));
     auto floating = TQKitMakeMenuItem(u"Stay in Front"_s, "stayInFront:");
     floating->setCheckable(true);
@@ -150,7 +155,7 @@ void TQCAppProgressWindowController::windowDidLoad()
     connect(menuButton_, &QToolButton::clicked, this,
             [this] { ctxmenu_->popup(menuButton_->mapToGlobal(QPoint(0, menuButton_->height() + 1))); });
 
-    statusTop_ = new TQCAppProgressWindowLink(srcFilesPanel_);
+    statusTop_ = new TQNSTextFieldLink({}, srcFilesPanel_);
     statusTop_->setProperty("tag", TQCAppProgressWindowBackground::kTagStatusTop);
     statusTop_->setFixedHeight(20);
     QFont topFont = statusTop_->font();
@@ -170,17 +175,17 @@ void TQCAppProgressWindowController::windowDidLoad()
     progressIndicator_->setAccessibleName(u"Current Progress"_s);
     progressIndicator_->setAccessibleDescription(u"Shows the progress of conversion"_s);
 
-    sendToiTunesLink_ = new TQCAppProgressWindowLink(srcFilesPanel_);
+    sendToiTunesLink_ = new TQNSTextFieldLink({}, srcFilesPanel_);
     sendToiTunesLink_->setProperty("tag", TQCAppProgressWindowBackground::kTagSendToMusicLink);
     sendToiTunesLink_->setText(u"Export to Music"_s);
     sendToiTunesLink_->adjustSize();
     sendToiTunesLink_->hide();
 
-    statusBottom_ = new TQCAppProgressWindowLink(srcFilesPanel_);
+    statusBottom_ = new TQNSTextFieldLink({}, srcFilesPanel_);
     statusBottom_->setProperty("tag", TQCAppProgressWindowBackground::kTagStatusBottom);
     statusBottom_->setFixedHeight(18);
 
-    for (TQCAppProgressWindowLink* line : {statusTop_, statusBottom_}) {
+    for (TQNSTextFieldLink* line : {statusTop_, statusBottom_}) {
         line->setAccessibleName(u"Conversion Status"_s);
         line->setAccessibleDescription(u"Shows status of conversion"_s);
     }
@@ -236,7 +241,7 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
         close();
     };
     TQKitConversionList* list = list_.load();
-    if (list && TQKitConversionListState(list) == kTQKitListStateFinished) {
+    if (list && TQKitConversionListState(list) == TQKitConversionList::Finished) {
         if (TQKitConversionListSucceededCount(list) != 0 && TQRatingPromptSignificantEvent(window_.get()))
             return;
         const int64_t stamp = TQKitSettingReadInt64(TQCAppProgressWindowPrompts::kConfirmationSection, kClosePromptKey, 0);
@@ -266,7 +271,7 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
 void TQCAppProgressWindowController::stopButton()
 {
     TQKitConversionList* list = list_.load();
-    if (list && TQKitConversionListState(list) == kTQKitListStateFinished)
+    if (list && TQKitConversionListState(list) == TQKitConversionList::Finished)
         return;
     TQAnalyticsPostEvent("ae_cnv_prog_wnd_stop_btn");
     TQKitAskQuestion(window_.get(), u"Stop conversion"_s, u"Are you sure you want to stop the conversion?"_s, 16,
@@ -276,7 +281,7 @@ void TQCAppProgressWindowController::stopButton()
                              return;
                          const int stateBefore = TQKitConversionListState(held);
                          TQKitConversionListStop(held);
-                         if (stateBefore < kTQKitListStateConverting)
+                         if (stateBefore < TQKitConversionList::Converting)
                              close();
                      });
 }
@@ -294,7 +299,7 @@ bool TQCAppProgressWindowController::validateMenuItem(QAction* item) const
         return false;
     if (action == "showSuccessfullyConvertedItemsInFinder:")
         return statusTop_->hyperLinkEnabled();
-    if (action == "showInFinder:" || item->property("tag").toInt() == kTagShowInFinder)
+    if (action == "showInFinder:" || item->property("tag").toInt() == kTQMenuTagShowInFinder)
         return true;
     if (action == "exportToiTunes:")
         return !sendToiTunesLink_->isHidden() && sendToiTunesLink_->hyperLinkEnabled();
@@ -498,7 +503,7 @@ void TQCAppProgressWindowController::renderCurrentListProgress(double progress)
         return;
     }
     TQKitConversionList* list = list_.load();
-    if (!list || !converter_.load() || TQKitConversionListState(list) != kTQKitListStateConverting)
+    if (!list || !converter_.load() || TQKitConversionListState(list) != TQKitConversionList::Converting)
         return;
     setProgressIndicatorValue(progress);
     const double remaining = TQKitConversionListSecondsRemaining(list);
@@ -534,26 +539,26 @@ void TQCAppProgressWindowController::setProgressIndicatorIndeterminateOff()
 
 void TQCAppProgressWindowController::renderCurrentListStatus(int state)
 {
-    if (state == kTQKitListStateFinished && !analyticsPostedResult_.exchange(true))
+    if (state == TQKitConversionList::Finished && !analyticsPostedResult_.exchange(true))
         TQStatsSendSourceTypeEvents(list_.load());
     if (repostToMainThread([this, state] { renderCurrentListStatus(state); }))
         return;
     switch (state) {
-    case kTQKitListStateWaiting:
+    case TQKitConversionList::Waiting:
         renderCurrentStatusTop();
         setStatusBottomWithString(u"Waiting"_s);
         setProgressIndicatorIndeterminateOn();
         break;
-    case kTQKitListStateConverting:
+    case TQKitConversionList::Converting:
         setStatusBottomWithString(QString());
         setProgressIndicatorIndeterminateOff();
         break;
-    case kTQKitListStateStopping:
+    case TQKitConversionList::Stopping:
         setStatusBottomWithString(u"Stopping"_s);
         setProgressIndicatorIndeterminateOn();
         stopButton_->hide();
         break;
-    case kTQKitListStateFinished:
+    case TQKitConversionList::Finished:
         showFinishedState();
         break;
     default:

@@ -21,12 +21,12 @@ class QToolButton;
 class QWidget;
 class TQCAppProgressWindowBackground;
 class TQCAppProgressWindowDelegate;
-class TQCAppProgressWindowLink;
 class TQCAppProgressWindowPrompts;
 class TQCAppProgressWindowTableView;
 class TQKitConversionList;
 class TQKitConverter;
 struct TQKitTitleRecord;
+class TQNSTextFieldLink;
 
 // The window of one conversion batch: it starts the batch's worker, renders the progress the
 // engine reports through the list callback (two status lines, a progress bar, the title and one
@@ -43,7 +43,6 @@ class TQCAppProgressWindowController final : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kTagDestinationFolder = 12300;
     // The wait before a window held back by too many running workers tries again.
     static constexpr std::chrono::milliseconds kRestartDelay{10000};
 
@@ -118,9 +117,9 @@ public:
     TQCAppProgressWindowPrompts& prompts() const { return *prompts_; }
 
     // The window's parts.
-    TQCAppProgressWindowLink* statusTop() const { return statusTop_; }
-    TQCAppProgressWindowLink* statusBottom() const { return statusBottom_; }
-    TQCAppProgressWindowLink* sendToiTunesLink() const { return sendToiTunesLink_; }
+    TQNSTextFieldLink* statusTop() const { return statusTop_; }
+    TQNSTextFieldLink* statusBottom() const { return statusBottom_; }
+    TQNSTextFieldLink* sendToiTunesLink() const { return sendToiTunesLink_; }
     QPushButton* stopButtonView() const { return stopButton_; }
     QProgressBar* progressIndicator() const { return progressIndicator_; }
     TQCAppProgressWindowTableView* tableView() const { return tableView_; }
@@ -136,9 +135,9 @@ private:
     std::unique_ptr<QWidget> window_;
     TQCAppProgressWindowBackground* srcFilesPanel_ = nullptr;
     QToolButton* menuButton_ = nullptr;
-    TQCAppProgressWindowLink* statusTop_ = nullptr;
-    TQCAppProgressWindowLink* statusBottom_ = nullptr;
-    TQCAppProgressWindowLink* sendToiTunesLink_ = nullptr;
+    TQNSTextFieldLink* statusTop_ = nullptr;
+    TQNSTextFieldLink* statusBottom_ = nullptr;
+    TQNSTextFieldLink* sendToiTunesLink_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QProgressBar* progressIndicator_ = nullptr;
     TQCAppProgressWindowTableView* tableView_ = nullptr;

@@ -1,9 +1,11 @@
 #include "app/TQCAppProgressWindowConvertWorker.h"
 
 #include "app/TQCAppProgressWindowController.h"
-#include "app/TQCAppProgressWindowEngine.h"
 #include "app/TQCAppProgressWindowPrompts.h"
 #include "lifecycle/TQAnalytics.h"
+#include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/TQKitConversionListItem.h"
+#include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
@@ -281,7 +283,7 @@ bool TQCAppProgressWindowConvertWorker::checkFolders(const std::string& outputFo
     setStatusTop(u"Checking Folders..."_s);
     std::vector<std::string> folders;
     std::vector<std::string> notWritable;
-    if (!(TQKitConversionListFlags(list_, 0) & kTQKitListFlagResultsBesideSources) ||
+    if (!(TQKitConversionListFlags(list_, 0) & TQKitConversionList::kResultsBesideSources) ||
         !TQKitConversionListCollectFolders(list_, 2, folders) || pathsAreWritable(folders, notWritable))
         return true;
 

@@ -1,8 +1,10 @@
 #include "app/TQCAppProgressWindowPrompts.h"
 
-#include "app/TQCAppProgressWindowEngine.h"
 #include "app/TQCAppProgressWindowMainThreadAnswer.h"
 #include "app/TQCAppProgressWindowTexts.h"
+#include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/TQKitConversionListItem.h"
+#include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"

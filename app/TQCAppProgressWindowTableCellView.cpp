@@ -1,7 +1,7 @@
 #include "app/TQCAppProgressWindowTableCellView.h"
 
 #include "app/TQCAppProgressWindowBackground.h"
-#include "app/TQCAppProgressWindowLink.h"
+#include "app/TQNSTextFieldLink.h"
 
 #include <QDesktopServices>
 #include <QEvent>
@@ -30,13 +30,13 @@ const RowTint kRowTints[] = {
 } // namespace
 
 TQCAppProgressWindowTableCellView::TQCAppProgressWindowTableCellView(QWidget* parent)
-    : QWidget(parent), textField_(new TQCAppProgressWindowLink(this)), layout_(new QHBoxLayout(this))
+    : QWidget(parent), textField_(new TQNSTextFieldLink({}, this)), layout_(new QHBoxLayout(this))
 {
     layout_->setContentsMargins(6, 0, 6, 0);
     layout_->setSpacing(2);
     layout_->addWidget(textField_, 1);
     textField_->setTextInteractionFlags(Qt::NoTextInteraction);
-    connect(textField_, &TQCAppProgressWindowLink::clicked, this, [this] { hyperlinkPressed(); });
+    connect(textField_, &TQNSTextFieldLink::clicked, this, [this] { hyperlinkPressed(); });
 }
 
 TQCAppProgressWindowTableCellView::~TQCAppProgressWindowTableCellView()

@@ -9,7 +9,7 @@
 #include <QWidget>
 
 class QHBoxLayout;
-class TQCAppProgressWindowLink;
+class TQNSTextFieldLink;
 
 // A cell of the progress table: one text that can act as a link, bound to one row record. The
 // cell subscribes to its record and repaints when the record reports a change; a finished row is
@@ -27,7 +27,7 @@ public:
     virtual void setObjectValue(TQCAppProgressWindowTableDataRecord* record);
     TQCAppProgressWindowTableDataRecord* objectValue() const { return record_; }
 
-    TQCAppProgressWindowLink* textField() const { return textField_; }
+    TQNSTextFieldLink* textField() const { return textField_; }
     bool hyperlinkEnabled() const { return hyperlinkEnabled_; }
     // The text works as a link, underlined while the mouse is over it.
     void setHyperlinkEnabled(bool enabled);
@@ -53,7 +53,7 @@ protected:
 
 private:
     QPointer<TQCAppProgressWindowTableDataRecord> record_;
-    TQCAppProgressWindowLink* textField_;
+    TQNSTextFieldLink* textField_;
     QHBoxLayout* layout_;
     bool hyperlinkEnabled_ = false;
     bool applyingColors_ = false;

@@ -1,9 +1,11 @@
 #include "app/TQCAppProgressWindowTableCellViewFileName.h"
 
-#include "app/TQCAppProgressWindowEngine.h"
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowTexts.h"
+#include "app/TQNSTextFieldLink.h"
 #include "lifecycle/TQAnalytics.h"
+#include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/TQKitConversionListItem.h"
+#include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 
 #include <QDesktopServices>

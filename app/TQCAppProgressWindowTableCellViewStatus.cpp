@@ -1,7 +1,7 @@
 #include "app/TQCAppProgressWindowTableCellViewStatus.h"
 
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQControlProgressIndicatorSpin.h"
+#include "app/TQNSTextFieldLink.h"
 #include "lifecycle/TQAnalytics.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 

@@ -1,7 +1,9 @@
 #include "app/TQCAppProgressWindowTableDataArray.h"
 
-#include "app/TQCAppProgressWindowEngine.h"
 #include "app/TQCAppProgressWindowTableDataRecord.h"
+#include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/TQKitConversionListItem.h"
+#include "platform/engine/TQKitConverter.h"
 
 #include <algorithm>
 

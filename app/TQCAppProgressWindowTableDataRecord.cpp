@@ -1,7 +1,9 @@
 #include "app/TQCAppProgressWindowTableDataRecord.h"
 
-#include "app/TQCAppProgressWindowEngine.h"
 #include "app/TQCAppProgressWindowTexts.h"
+#include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/TQKitConversionListItem.h"
+#include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
 #include "platform/tqkit/TQKitMutex.h"
 
@@ -39,7 +41,7 @@ TQCAppProgressWindowTableDataRecord::TQCAppProgressWindowTableDataRecord(TQKitCo
     listItemId_ = TQKitConversionListItemId(item);
     std::string path;
     filePath_ = TQCAppTextFromKit(TQKitConversionListItemPath(item, path));
-    isRemote_ = TQKitConversionListItemHasFlag(list, item, kTQKitItemFlagRemote);
+    isRemote_ = TQKitConversionListItemHasFlag(list, item, TQKitConversionListItem::kRemote);
     std::string scratch;
     fileName_ = TQCAppTextFromKit(TQKitConversionListItemName(item, scratch));
     TQKitConversionListItemSetCallback(list, item, TQProgressRecordItemCallback, this);

@@ -2,7 +2,7 @@
 
 #include "app/TQCAppProgressWindowController.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
-#include "tests/app/ProgressEngineStandIn.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QApplication>
@@ -17,8 +17,7 @@ void ProgressWindowFixture::SetUp()
     QApplication::setPalette(QPalette());
     std::filesystem::create_directories(sources());
     std::filesystem::create_directories(destination());
-    engine::setCapacityCritical(false);
-    engine::forgetStartedLists();
+    engine::reset();
 }
 
 void ProgressWindowFixture::TearDown()

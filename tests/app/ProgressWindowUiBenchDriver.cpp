@@ -5,7 +5,7 @@
 // Usage: sonvale-ui-bench <conversion-service> <work-folder> [files] [seconds-per-file]
 
 #include "app/TQCAppProgressWindowController.h"
-#include "app/TQCAppProgressWindowLink.h"
+#include "app/TQNSTextFieldLink.h"
 #include "platform/engine/ServiceItemRunner.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConverter.h"

@@ -1,10 +1,12 @@
 // Whole-application runs: the built `sonvale` started as real processes, offscreen, in a temporary
 // home and runtime folder.
 
+#include "tests/app/ProgressWindowTestSupport.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TempHome.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -13,6 +15,7 @@
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 using sonvale::test::pumpUntil;
 
 namespace {
@@ -49,7 +52,7 @@ protected:
     {
         process.setProcessEnvironment(environment_);
         process.setWorkingDirectory(QString::fromStdString(folder_.path().string()) + u"/"_s + workingFolder);
-        process.start(QString::fromStdString((sonvale::test::buildDir() / "app/sonvale").string()), arguments);
+        process.start(QString::fromStdString((sonvale::test::buildDir() / "bin/sonvale").string()), arguments);
         ASSERT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
     }
 
@@ -101,6 +104,18 @@ TEST_F(SonvaleLaunchTest, ALaunchAfterACrashedOneRunsOnItsOwn)
     start(second_, u"second"_s, {u"six.mp3"_s});
     ASSERT_TRUE(waitForLine(second_, log, u"sources received: "_s)) << log.toStdString();
     EXPECT_EQ(second_.state(), QProcess::Running);
+}
+
+TEST_F(SonvaleLaunchTest, AWavGivenAtLaunchIsConvertedIntoTheDefaultFolder)
+{
+    const QString root = QString::fromStdString(folder_.path().string());
+    sonvale::test::writeWav(folder_.path() / "first" / "Launch Tone.wav", 2.0);
+    start(first_, u"first"_s, {u"Launch Tone.wav"_s});
+
+    const QString result = root + u"/home/Music/Sonvale/Launch Tone.m4a"_s;
+    ASSERT_TRUE(pumpUntil([&] { return QFileInfo(result).size() > 0 || first_.state() != QProcess::Running; }, 2min))
+        << first_.readAllStandardError().toStdString();
+    EXPECT_EQ(first_.state(), QProcess::Running);
 }
 
 } // namespace

@@ -2,15 +2,15 @@
 
 #include "app/TQCAppProgressWindowBackground.h"
 #include "app/TQCAppProgressWindowConvertWorker.h"
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowPrompts.h"
 #include "app/TQCAppProgressWindowTableView.h"
+#include "app/TQNSTextFieldLink.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
-#include "tests/app/ProgressEngineStandIn.h"
 #include "tests/app/ProgressWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QAction>
@@ -109,7 +109,7 @@ TEST_F(ProgressWindowControllerTest, CallbackTypesRenderAsTheTableSays)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        engine::setState(list, c.listState);
+        engine::setListState(list, c.listState);
         const Shown before = shownBy(*controller);
         EXPECT_EQ(engine::notify(list, c.type, c.data), c.answer);
         pumpEvents(); // the title is set through the event loop
@@ -120,7 +120,7 @@ TEST_F(ProgressWindowControllerTest, CallbackTypesRenderAsTheTableSays)
     }
 
     // Progress outside the converting state and the ignored types change nothing.
-    engine::setState(list, waiting);
+    engine::setListState(list, waiting);
     for (uint32_t type : {0u, 5u, 16u, 17u, 18u, 100u}) {
         SCOPED_TRACE(type);
         const Shown before = shownBy(*controller);
@@ -225,7 +225,7 @@ TEST_F(ProgressWindowControllerTest, FinishedStateShowsTheSummaryOnce)
     engine::completeItem(item, "one.mp3", 0x42, (destination() / "one.mp3").string());
 
     int32_t finished = 4;
-    engine::setState(list, finished);
+    engine::setListState(list, finished);
     engine::notify(list, 2, &finished);
     EXPECT_EQ(controller->statusTop()->text(), u"Converted 1 of 1 file to \"Converted\""_s);
     EXPECT_EQ(controller->statusBottom()->text(), u"Finished"_s);
@@ -289,7 +289,8 @@ TEST_F(ProgressWindowControllerTest, SeventeenthWindowWaitsForAFreeWorkerAndThen
     scriptedResponder().holdAnswers(false);
     scriptedResponder().releaseHeld();
     EXPECT_TRUE(pumpUntil([] { return TQCAppProgressWindowConvertWorker::runningCount() == 0; }));
-    EXPECT_EQ(delegate_.closed.size(), 16);
+    // Each worker's end reaches its window through the main thread's queue.
+    EXPECT_TRUE(pumpUntil([&] { return delegate_.closed.size() == 16; }));
     EXPECT_TRUE(waitUntilStarted(*seventeenth));
 }
 
@@ -363,7 +364,7 @@ TEST_F(ProgressWindowControllerTest, StopWhileConvertingKeepsTheWindowForTheStop
 {
     auto controller = openWindow({addSource("one.wav")});
     ASSERT_TRUE(waitUntilStarted(*controller));
-    engine::setState(controller->list(), 2);
+    engine::setListState(controller->list(), 2);
     controller->stopButton();
     ASSERT_TRUE(pumpUntil([&] { return TQKitConversionListIsStopped(controller->list()); }));
     EXPECT_TRUE(delegate_.closed.isEmpty());
@@ -380,7 +381,7 @@ TEST_F(ProgressWindowControllerTest, ClosingAFinishedWindowAsksAtMostOnceAWeek)
         auto controller = openWindow({addSource("one.wav")});
         controller->prompts().setClock([] { return now; });
         EXPECT_TRUE(waitUntilStarted(*controller));
-        engine::setState(controller->list(), 4);
+        engine::setListState(controller->list(), 4);
         return controller;
     };
     TQKitSettingWriteInt64("TQCSettingConfirmation", "TQCProgressWindowClosePrompt", now - 604799);

@@ -3,9 +3,9 @@
 
 #include "app/TQCAppProgressWindowController.h"
 
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowTableCellViewStatus.h"
 #include "app/TQCAppProgressWindowTableView.h"
+#include "app/TQNSTextFieldLink.h"
 #include "platform/engine/ServiceItemRunner.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConverter.h"

@@ -1,12 +1,12 @@
 #include "app/TQCAppProgressWindowPrompts.h"
 
 #include "app/TQCAppProgressWindowController.h"
-#include "app/TQCAppProgressWindowLink.h"
+#include "app/TQNSTextFieldLink.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
-#include "tests/app/ProgressEngineStandIn.h"
 #include "tests/app/ProgressWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <filesystem>

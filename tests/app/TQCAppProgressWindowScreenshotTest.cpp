@@ -1,8 +1,8 @@
 #include "app/TQCAppProgressWindowController.h"
 
-#include "app/TQCAppProgressWindowLink.h"
-#include "tests/app/ProgressEngineStandIn.h"
+#include "app/TQNSTextFieldLink.h"
 #include "tests/app/ProgressWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QApplication>
@@ -49,7 +49,7 @@ TEST_P(ProgressWindowScreenshotTest, ConvertingAndFinished)
     };
 
     int32_t converting = 2;
-    engine::setState(list, converting);
+    engine::setListState(list, converting);
     engine::notify(list, 2, &converting);
     engine::completeItem(items[0], "01 - Morning Light.mp3", 0x42, resultOf("01 - Morning Light.mp3"));
     engine::completeItem(items[1], "Unsupported audio format", 0x80);
@@ -67,7 +67,7 @@ TEST_P(ProgressWindowScreenshotTest, ConvertingAndFinished)
     engine::completeItem(items[4], "Skipped: already converted", 0x10);
     engine::completeItem(items[5], "06 - Lanterns.mp3", 0x42, resultOf("06 - Lanterns.mp3"));
     int32_t finished = 4;
-    engine::setState(list, finished);
+    engine::setListState(list, finished);
     engine::notify(list, 2, &finished);
     pumpEvents();
     EXPECT_EQ(controller->statusTop()->text(), u"Converted 4 of 6 files to \"Converted\""_s);

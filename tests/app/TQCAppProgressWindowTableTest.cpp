@@ -1,12 +1,12 @@
 #include "app/TQCAppProgressWindowBackground.h"
-#include "app/TQCAppProgressWindowLink.h"
 #include "app/TQCAppProgressWindowTableCellViewFileName.h"
 #include "app/TQCAppProgressWindowTableCellViewStatus.h"
 #include "app/TQCAppProgressWindowTableDataRecord.h"
 #include "app/TQCAppProgressWindowTableView.h"
 #include "app/TQControlProgressIndicatorSpin.h"
-#include "tests/app/ProgressEngineStandIn.h"
+#include "app/TQNSTextFieldLink.h"
 #include "tests/app/ProgressWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QApplication>

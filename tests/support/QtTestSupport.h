@@ -29,7 +29,7 @@ bool pumpUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(30));
 
 // The build folder: ${SONVALE_BUILD_DIR}, or the one this was configured for without it. The
-// built application is buildDir() / "app/sonvale".
+// built application is buildDir() / "bin/sonvale", beside its conversion service.
 std::filesystem::path buildDir();
 
 // Saves what `widget` shows as buildDir()/screenshots/<name>.png. Returns the file, or an empty path when it could not be written.

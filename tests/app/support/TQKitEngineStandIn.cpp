@@ -1,4 +1,4 @@
-#include "tests/app/ProgressEngineStandIn.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
@@ -11,7 +11,7 @@
 
 namespace fs = std::filesystem;
 
-class TQKitConverter {};
+namespace {
 
 // One registered callback; replacing it waits for calls running on other threads.
 template <class Function>
@@ -48,12 +48,14 @@ private:
     void* context_ = nullptr;
 };
 
-class TQKitConversionListItem {
-public:
+// The stand-in's own handles; the engine's handle types are only ever pointers to these.
+struct StandInConverter {};
+
+struct StandInItem {
     uint32_t id = 0;
     std::string path;
     std::string name;
-    std::atomic<int> status{0};
+    std::atomic<int> status{TQKitConversionListItem::NotStarted};
     std::atomic<double> progress{0.0};
     std::mutex mutex;
     uint32_t completionFlags = 0;
@@ -62,22 +64,60 @@ public:
     StandInCallback<TQKitItemCallback> callback;
 };
 
-class TQKitConversionList {
-public:
+struct StandInList {
     std::atomic<int> references{1};
-    std::atomic<int32_t> state{0};
+    std::atomic<int32_t> state{TQKitConversionList::NotStarted};
     std::atomic<bool> stopped{false};
     std::mutex mutex;
     TQTaskInfoRecord record;
-    std::vector<std::unique_ptr<TQKitConversionListItem>> items;
+    std::string destination;
+    std::vector<std::unique_ptr<StandInItem>> items;
     StandInCallback<TQKitListCallback> callback;
 };
 
-namespace {
+// Handles are cast, never dereferenced as the engine's types. Locking works on const handles too.
+StandInList* in(const TQKitConversionList* list)
+{
+    return reinterpret_cast<StandInList*>(const_cast<TQKitConversionList*>(list));
+}
+StandInItem* in(const TQKitConversionListItem* item)
+{
+    return reinterpret_cast<StandInItem*>(const_cast<TQKitConversionListItem*>(item));
+}
+TQKitConversionListItem* out(StandInItem* item) { return reinterpret_cast<TQKitConversionListItem*>(item); }
 
-std::mutex scriptMutex;
-std::vector<TQKitConversionList*> started;
-std::atomic<bool> capacityCritical{false};
+// What the test decided; set on the test's thread before the engine is asked.
+struct Script {
+    bool converterCreateFails = false;
+    bool listCreateFails = false;
+    int processCount = 0;
+    bool capacityCritical = false;
+    std::vector<TQKitConversionList*> started; // guarded by scriptMutex()
+};
+
+// Handles alive; lists may go on any thread.
+std::atomic<int> liveLists{0};
+std::atomic<int> liveConverters{0};
+
+Script& script()
+{
+    static Script instance;
+    return instance;
+}
+
+std::mutex& scriptMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+TQKitConversionList* newList()
+{
+    auto* list = new StandInList;
+    TQKitTaskInfoInit(&list->record);
+    ++liveLists;
+    return reinterpret_cast<TQKitConversionList*>(list);
+}
 
 bool isMediaFile(const fs::path& path)
 {
@@ -105,38 +145,43 @@ std::vector<fs::path> filesOf(const std::string& source)
 
 namespace sonvale::test::engine {
 
+void reset()
+{
+    std::lock_guard lock(scriptMutex());
+    script() = Script{};
+}
+
+void setConverterCreateFails(bool fails) { script().converterCreateFails = fails; }
+void setListCreateFails(bool fails) { script().listCreateFails = fails; }
+void setProcessCount(int count) { script().processCount = count; }
+void setCapacityCritical(bool critical) { script().capacityCritical = critical; }
+int liveListCount() { return liveLists.load(); }
+int liveConverterCount() { return liveConverters.load(); }
+
 TQKitConverter* converter()
 {
-    static TQKitConverter instance;
-    return &instance;
+    static StandInConverter instance;
+    return reinterpret_cast<TQKitConverter*>(&instance);
 }
 
 TQKitConversionList* createList(const std::string& destination)
 {
-    auto* list = new TQKitConversionList;
-    TQKitTaskInfoInit(&list->record);
-    TQKitTaskInfoSetDestination(&list->record, destination.c_str(), destination.size());
+    TQKitConversionList* list = newList();
+    TQKitTaskInfoSetDestination(&in(list)->record, destination.c_str(), destination.size());
     return list;
 }
 
-int referenceCount(const TQKitConversionList* list) { return list->references.load(); }
+int referenceCount(const TQKitConversionList* list) { return in(list)->references.load(); }
+std::string listDestination(const TQKitConversionList* list) { return in(list)->destination; }
 
-int notify(TQKitConversionList* list, uint32_t type, void* data) { return list->callback.call(-1, type, data); }
+int notify(TQKitConversionList* list, uint32_t type, void* data) { return in(list)->callback.call(-1, type, data); }
 
-void setState(TQKitConversionList* list, int32_t state) { list->state = state; }
-
-void setCapacityCritical(bool critical) { capacityCritical = critical; }
+void setListState(TQKitConversionList* list, int32_t state) { in(list)->state = state; }
 
 std::vector<TQKitConversionList*> startedLists()
 {
-    std::lock_guard lock(scriptMutex);
-    return started;
-}
-
-void forgetStartedLists()
-{
-    std::lock_guard lock(scriptMutex);
-    started.clear();
+    std::lock_guard lock(scriptMutex());
+    return script().started;
 }
 
 std::vector<TQKitConversionListItem*> items(const TQKitConversionList* list)
@@ -148,59 +193,92 @@ std::vector<TQKitConversionListItem*> items(const TQKitConversionList* list)
 
 void setItemStatus(TQKitConversionListItem* item, int status)
 {
-    item->status = status;
-    item->callback.call(0, uint32_t{1}, uintptr_t{0});
+    in(item)->status = status;
+    in(item)->callback.call(0, uint32_t{1}, uintptr_t{0});
 }
 
 void setItemProgress(TQKitConversionListItem* item, double progress)
 {
-    item->progress = progress;
-    item->callback.call(0, uint32_t{0}, uintptr_t{0});
+    in(item)->progress = progress;
+    in(item)->callback.call(0, uint32_t{0}, uintptr_t{0});
 }
 
 void completeItem(TQKitConversionListItem* item, const std::string& name, uint32_t flags, const std::string& resultPath)
 {
     {
-        std::lock_guard lock(item->mutex);
-        item->completionName = name;
-        item->completionFlags = flags;
-        item->resultPath = resultPath;
+        std::lock_guard lock(in(item)->mutex);
+        in(item)->completionName = name;
+        in(item)->completionFlags = flags;
+        in(item)->resultPath = resultPath;
     }
-    item->progress = 1.0;
-    setItemStatus(item, 9);
+    in(item)->progress = 1.0;
+    setItemStatus(item, TQKitConversionListItem::Completed);
 }
 
-bool itemHasCallback(const TQKitConversionListItem* item)
-{
-    return const_cast<TQKitConversionListItem*>(item)->callback.isSet();
-}
+bool itemHasCallback(const TQKitConversionListItem* item) { return in(item)->callback.isSet(); }
 
 } // namespace sonvale::test::engine
 
-void TQKitConversionListRetain(TQKitConversionList* list) { ++list->references; }
+void TQKitConverterCreate(TQKitConverter** slot)
+{
+    if (script().converterCreateFails) {
+        *slot = nullptr;
+        return;
+    }
+    *slot = reinterpret_cast<TQKitConverter*>(new StandInConverter);
+    ++liveConverters;
+}
+
+void TQKitConverterDestroy(TQKitConverter** slot)
+{
+    if (slot == nullptr || *slot == nullptr)
+        return;
+    delete reinterpret_cast<StandInConverter*>(*slot);
+    *slot = nullptr;
+    --liveConverters;
+}
+
+int TQKitConverterProcessCount(const TQKitConverter*) { return script().processCount; }
+
+void TQKitConversionListCreate(TQKitConversionList** out)
+{
+    if (script().listCreateFails) {
+        *out = nullptr;
+        return;
+    }
+    *out = newList();
+}
+
+void TQKitConversionListSetDestination(TQKitConversionList* list, const void* accessData, size_t length)
+{
+    in(list)->destination.assign(static_cast<const char*>(accessData), length);
+}
+
+void TQKitConversionListRetain(TQKitConversionList* list) { ++in(list)->references; }
 
 void TQKitConversionListRelease(TQKitConversionList* list)
 {
-    if (--list->references == 0)
-        delete list;
+    if (list == nullptr || --in(list)->references > 0)
+        return;
+    delete in(list);
+    --liveLists;
 }
 
 void TQKitConversionListSetCallback(TQKitConversionList* list, TQKitListCallback callback, void* context)
 {
-    list->callback.set(callback, context);
+    in(list)->callback.set(callback, context);
 }
 
 void TQKitConversionListSetTaskInfo(TQKitConversionList* list, const TQTaskInfoRecord* record)
 {
-    std::lock_guard lock(list->mutex);
-    list->record = *record;
+    std::lock_guard lock(in(list)->mutex);
+    in(list)->record = *record;
 }
 
 void TQKitConversionListGetTaskInfo(const TQKitConversionList* list, TQTaskInfoRecord* record)
 {
-    auto* mutableList = const_cast<TQKitConversionList*>(list);
-    std::lock_guard lock(mutableList->mutex);
-    *record = list->record;
+    std::lock_guard lock(in(list)->mutex);
+    *record = in(list)->record;
 }
 
 void TQKitConversionListPrepareSources(TQKitConversionList*, const std::vector<std::string>&) {}
@@ -227,31 +305,31 @@ double TQKitConversionListScanValue(TQKitConversionList*) { return 0.0; }
 void TQKitConversionListAddSources(TQKitConversionList* list, const std::vector<std::string>& sources, uint32_t,
                                    double)
 {
-    std::lock_guard lock(list->mutex);
+    std::lock_guard lock(in(list)->mutex);
     std::set<std::string> known;
-    for (const auto& item : list->items)
+    for (const auto& item : in(list)->items)
         known.insert(item->path);
     for (const std::string& source : sources) {
         for (const fs::path& file : filesOf(source)) {
-            if (known.count(file.string()) || !(list->record.acceptNonMediaFiles || isMediaFile(file)))
+            if (known.count(file.string()) || !(in(list)->record.acceptNonMediaFiles || isMediaFile(file)))
                 continue;
-            auto item = std::make_unique<TQKitConversionListItem>();
-            item->id = static_cast<uint32_t>(list->items.size() + 1);
+            auto item = std::make_unique<StandInItem>();
+            item->id = static_cast<uint32_t>(in(list)->items.size() + 1);
             item->path = file.string();
             item->name = file.filename().string();
             known.insert(item->path);
-            list->items.push_back(std::move(item));
+            in(list)->items.push_back(std::move(item));
         }
     }
 }
 
 bool TQKitConversionListOutputDirectory(TQKitConversionList* list, std::string& folder)
 {
-    std::lock_guard lock(list->mutex);
-    if (list->record.asSourceFolder && !list->items.empty())
-        folder = fs::path(list->items.front()->path).parent_path().string();
+    std::lock_guard lock(in(list)->mutex);
+    if (in(list)->record.asSourceFolder && !in(list)->items.empty())
+        folder = fs::path(in(list)->items.front()->path).parent_path().string();
     else
-        folder = list->record.destinationFolder;
+        folder = in(list)->record.destinationFolder;
     return !folder.empty();
 }
 
@@ -259,9 +337,9 @@ bool TQKitConversionListDestinationNeedsAccess(TQKitConversionList*) { return fa
 
 bool TQKitConversionListCollectFolders(TQKitConversionList* list, int, std::vector<std::string>& folders)
 {
-    std::lock_guard lock(list->mutex);
+    std::lock_guard lock(in(list)->mutex);
     std::set<std::string> unique;
-    for (const auto& item : list->items)
+    for (const auto& item : in(list)->items)
         unique.insert(fs::path(item->path).parent_path().string());
     folders.assign(unique.begin(), unique.end());
     return !folders.empty();
@@ -271,13 +349,13 @@ uint32_t TQKitConversionListFlags(const TQKitConversionList* list, int)
 {
     TQTaskInfoRecord record;
     TQKitConversionListGetTaskInfo(list, &record);
-    return record.asSourceFolder ? kTQKitListFlagResultsBesideSources : 0;
+    return record.asSourceFolder ? TQKitConversionList::kResultsBesideSources : 0;
 }
 
 size_t TQKitConversionListItemCount(const TQKitConversionList* list)
 {
-    std::lock_guard lock(const_cast<TQKitConversionList*>(list)->mutex);
-    return list->items.size();
+    std::lock_guard lock(in(list)->mutex);
+    return in(list)->items.size();
 }
 
 size_t TQKitConversionListAcceptedCount(const TQKitConversionList* list) { return TQKitConversionListItemCount(list); }
@@ -294,7 +372,7 @@ size_t TQKitConversionListPendingCount(const TQKitConversionList* list)
 {
     size_t count = 0;
     for (TQKitConversionListItem* item : sonvale::test::engine::items(list))
-        count += item->status != 9;
+        count += in(item)->status != 9;
     return count;
 }
 
@@ -305,10 +383,10 @@ double TQKitConversionListSecondsRemaining(const TQKitConversionList*) { return 
 
 void TQKitConversionListGetItems(const TQKitConversionList* list, std::vector<TQKitConversionListItem*>& items)
 {
-    std::lock_guard lock(const_cast<TQKitConversionList*>(list)->mutex);
+    std::lock_guard lock(in(list)->mutex);
     items.clear();
-    for (const auto& item : list->items)
-        items.push_back(item.get());
+    for (const auto& item : in(list)->items)
+        items.push_back(out(item.get()));
 }
 
 bool TQKitConversionListHasResults(const TQKitConversionList* list)
@@ -316,22 +394,22 @@ bool TQKitConversionListHasResults(const TQKitConversionList* list)
     return TQKitConversionListSucceededCount(list) != 0;
 }
 
-int32_t TQKitConversionListState(const TQKitConversionList* list) { return list->stopped ? 4 : list->state.load(); }
-bool TQKitConversionListIsStopped(const TQKitConversionList* list) { return list->stopped; }
-void TQKitConversionListStop(TQKitConversionList* list) { list->stopped = true; }
-void TQKitConversionListDetach(TQKitConversionList* list) { list->stopped = true; }
+int32_t TQKitConversionListState(const TQKitConversionList* list) { return in(list)->stopped ? TQKitConversionList::Finished : in(list)->state.load(); }
+bool TQKitConversionListIsStopped(const TQKitConversionList* list) { return in(list)->stopped; }
+void TQKitConversionListStop(TQKitConversionList* list) { in(list)->stopped = true; }
+void TQKitConversionListDetach(TQKitConversionList* list) { in(list)->stopped = true; }
 
-uint32_t TQKitConversionListItemId(const TQKitConversionListItem* item) { return item ? item->id : 0; }
+uint32_t TQKitConversionListItemId(const TQKitConversionListItem* item) { return item ? in(item)->id : 0; }
 
 const char* TQKitConversionListItemPath(const TQKitConversionListItem* item, std::string& out)
 {
-    out = item ? item->path : std::string();
+    out = item ? in(item)->path : std::string();
     return out.c_str();
 }
 
 const char* TQKitConversionListItemName(const TQKitConversionListItem* item, std::string& scratch)
 {
-    scratch = item ? item->name : std::string();
+    scratch = item ? in(item)->name : std::string();
     return scratch.c_str();
 }
 
@@ -339,12 +417,12 @@ bool TQKitConversionListItemHasFlag(const TQKitConversionList*, const TQKitConve
 
 int TQKitConversionListItemStatus(const TQKitConversionList*, const TQKitConversionListItem* item)
 {
-    return item ? item->status.load() : 0;
+    return item ? in(item)->status.load() : 0;
 }
 
 double TQKitConversionListItemProgress(const TQKitConversionList*, const TQKitConversionListItem* item)
 {
-    return item ? item->progress.load() : 0.0;
+    return item ? in(item)->progress.load() : 0.0;
 }
 
 uint32_t TQKitConversionListItemCompletion(const TQKitConversionList*, const TQKitConversionListItem* item,
@@ -352,21 +430,19 @@ uint32_t TQKitConversionListItemCompletion(const TQKitConversionList*, const TQK
 {
     if (!item)
         return 0;
-    auto* mutableItem = const_cast<TQKitConversionListItem*>(item);
-    std::lock_guard lock(mutableItem->mutex);
+    std::lock_guard lock(in(item)->mutex);
     if (name)
-        *name = item->completionName;
-    return item->completionFlags;
+        *name = in(item)->completionName;
+    return in(item)->completionFlags;
 }
 
 size_t TQKitConversionListItemResults(const TQKitConversionList*, const TQKitConversionListItem* item,
                                       std::vector<TQKitResultEntry>& entries, int)
 {
     entries.clear();
-    auto* mutableItem = const_cast<TQKitConversionListItem*>(item);
-    std::lock_guard lock(mutableItem->mutex);
-    if (!item->resultPath.empty())
-        entries.push_back(TQKitResultEntry{item->resultPath, item->path, {}, {}, 0});
+    std::lock_guard lock(in(item)->mutex);
+    if (!in(item)->resultPath.empty())
+        entries.push_back(TQKitResultEntry{in(item)->resultPath, in(item)->path, {}, {}, 0});
     return entries.size();
 }
 
@@ -378,16 +454,16 @@ std::set<std::string> TQKitConversionListItemRelatedPaths(const TQKitConversionL
 void TQKitConversionListItemSetCallback(TQKitConversionList*, TQKitConversionListItem* item, TQKitItemCallback callback,
                                         void* context)
 {
-    item->callback.set(callback, context);
+    in(item)->callback.set(callback, context);
 }
 
-bool TQKitConverterIsIdle(const TQKitConverter*) { return true; }
+bool TQKitConverterIsIdle(const TQKitConverter*) { return script().processCount == 0; }
 void TQKitConverterReleaseList(TQKitConverter*, TQKitConversionList*) {}
 
 void TQKitConversionStart(TQKitConverter*, TQKitConversionList* list)
 {
-    std::lock_guard lock(scriptMutex);
-    started.push_back(list);
+    std::lock_guard lock(scriptMutex());
+    script().started.push_back(list);
 }
 
-bool TQKitConversionCapacityCritical(const TQKitConversionList*) { return capacityCritical; }
+bool TQKitConversionCapacityCritical(const TQKitConversionList*) { return script().capacityCritical; }

@@ -1,0 +1,8 @@
+#include "app/TQCAppMainWindowControllerCustom.h"
+
+#include "platform/tqkit/TQTaskInfoMapping.h"
+
+void TQCAppMainWindowControllerCustom::configureTaskInfoTemplate(TQTaskInfoRecord* record)
+{
+    TQTaskInfoApplyOutputFormat(record);
+}

@@ -1,0 +1,5 @@
+#include "app/TQKitMusicApp.h"
+
+#include <QString>
+
+QString TQKitMusicAppName() { return QStringLiteral("Music"); }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/tqkit-ui/TQKitDelayedCalls.h"
+
+#include <QColor>
+#include <QLabel>
+
+#include <chrono>
+#include <cstdint>
+
+// A label that can act as a hyperlink: the main window's link texts, the status lines of the
+// progress windows and the texts of their table cells. While the link is on, the text takes the
+// link colour, underlined, the pointer becomes a hand, and a click emits clicked() after 0.2 s, at
+// most once per click interval (1000 ms by default; every click, taken or not, restarts the
+// interval). The link may instead be underlined only while the mouse is over it. A disabled label
+// is never a link. setText may be called from any thread; main thread otherwise.
+class TQNSTextFieldLink final : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit TQNSTextFieldLink(const QString& text = {}, QWidget* parent = nullptr);
+
+    void setText(const QString& text);
+
+    bool hyperLinkEnabled() const { return (enabled_ || mouseOverOnly_) && isEnabled(); }
+    void setHyperLinkEnabled(bool enabled);
+    // The link works, but is underlined only while the mouse is over it.
+    bool hyperLinkEnabledOnMouseOverOnly() const { return mouseOverOnly_; }
+    void setHyperLinkEnabledOnMouseOverOnly(bool enabled);
+    std::chrono::milliseconds hyperLinkClickDelay() const { return clickDelay_; }
+    void setHyperLinkClickDelay(std::chrono::milliseconds delay) { clickDelay_ = delay; }
+    // Text colour while the link is off (an invalid colour: the palette's).
+    void setPlainTextColor(const QColor& color);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void restyle();
+
+    bool enabled_ = false;
+    bool mouseOverOnly_ = false;
+    bool hovered_ = false;
+    bool restyling_ = false; // our own palette change is not a theme change
+    QColor plainColor_;
+    std::chrono::milliseconds clickDelay_{1000};
+    uint32_t lastClickTimeStamp_ = 0; // wall-clock milliseconds, wrapping
+    TQKitDelayedCalls delayedCalls_;
+};
