@@ -261,7 +261,7 @@ TEST_F(ItemTagChoiceTest, ArtworkIsConvertedAndShrunkAsAsked)
     for (const Case c : {Case{2, 500, "image/png", {500, 300}}, Case{1, 0, "image/jpeg", {1000, 600}},
                          Case{0, 300, "image/jpeg", {300, 180}}}) {
         ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.m4a",
-                    .settings = {OutputFormat::M4a, M4aOptions{}}, .artworkFormat = c.format, .maxArtworkSide = c.maxSide};
+                    .settings = {OutputFormat::M4a, M4aOptions{}}, .artwork = {artwork::ArtworkFormat(c.format), c.maxSide}};
         job.replacementTags = TagSet{{{"TITLE", "t"}}, big};
         ASSERT_TRUE(ItemConverter::run(job, nullptr, nullptr).status.isOk());
         const TagSet written = TagReader::read(job.outputPath);
@@ -276,7 +276,7 @@ TEST_F(ItemTagChoiceTest, ABrokenPictureIsKeptAsItWasAndSaidSo)
 {
     test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 0.5});
     ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.mp3",
-                .settings = {OutputFormat::Mp3, Mp3Options{}}, .artworkFormat = 2};
+                .settings = {OutputFormat::Mp3, Mp3Options{}}, .artwork = {artwork::ArtworkFormat::Png}};
     job.replacementTags = TagSet{{{"TITLE", "t"}}, {{'\xFF', '\xD8', 'x', 'y', 'z'}, "image/jpeg"}};
     const ItemOutcome outcome = ItemConverter::run(job, nullptr, nullptr);
     ASSERT_TRUE(outcome.status.isOk()) << outcome.status.message();

@@ -2,7 +2,6 @@
 
 #include "platform/engine/DestinationPlanner.h"
 #include "platform/engine/EncoderPlanner.h"
-#include "platform/engine/PathTags.h"
 #include "platform/engine/TaskInfoMapping.h"
 
 namespace sonvale::engine {
@@ -67,28 +66,6 @@ TEST(TaskInfoMappingTest, EveryFormatsOptionsComeFromTheirBlock)
     EXPECT_EQ(std::get<M4aOptions>(s.output.options).codec, 43);
 }
 
-TEST(PathTagsTest, MissingTagsComeFromTheFileAndFolderNames)
-{
-    struct Case {
-        const char* path;
-        TagSet before;
-        std::vector<std::pair<std::string, std::string>> after;
-    };
-    const Case cases[] = {
-        {"/m/Northern Lights/03 - Nora Vale - Morning Tide.flac", {},
-         {{"TRACKNUMBER", "3"}, {"ARTIST", "Nora Vale"}, {"TITLE", "Morning Tide"}, {"ALBUM", "Northern Lights"}}},
-        {"/m/Album/7. Song.mp3", {}, {{"TRACKNUMBER", "7"}, {"TITLE", "Song"}, {"ALBUM", "Album"}}},
-        {"/m/Album/1999 Remix.mp3", {}, {{"TITLE", "1999 Remix"}, {"ALBUM", "Album"}}},
-        {"/m/Album/02 Song.mp3", {{{"TITLE", "Own title"}}, {}},
-         {{"TITLE", "Own title"}, {"TRACKNUMBER", "2"}, {"ALBUM", "Album"}}},
-        {"song.wav", {}, {{"TITLE", "song"}}},
-    };
-    for (const Case& c : cases) {
-        TagSet tags = c.before;
-        PathTags::fillMissing(tags, c.path);
-        EXPECT_EQ(tags.fields, c.after) << c.path;
-    }
-}
 
 struct DestinationCase {
     const char* name;
