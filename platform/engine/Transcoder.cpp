@@ -62,8 +62,10 @@ Status Transcoder::run(const std::string& sourcePath, const std::string& outputP
 Status Transcoder::analyze(const std::string& sourcePath, const TranscodeOptions& options,
                            effects::EffectsProcessor& effects)
 {
-    const int status = options.effects.normalization != effects::NormalizationMethod::Off ? Item::AdjustingVolume
-                                                                                          : Item::Trimming;
+    // The pass is shown as trimming when that is all it is for, else as adjusting the volume.
+    const bool onlyTrimming = options.effects.trimSilence
+                              && options.effects.normalization == effects::NormalizationMethod::Off;
+    const int status = onlyTrimming ? Item::Trimming : Item::AdjustingVolume;
     DecodedStream stream(stopFlag_);
     if (Status s = stream.open(sourcePath, options.span); !s)
         return s;
