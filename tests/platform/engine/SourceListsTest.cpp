@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/engine/ItemConverter.h"
+#include "platform/engine/TagReader.h"
+#include "platform/engine/lists/SourcePlaylistReader.h"
+#include "tests/platform/engine/AudioTestFiles.h"
+#include "tests/platform/engine/ConverterFixture.h"
+
+namespace sonvale::engine {
+namespace {
+
+// Sources that stand for several items: CUE sheets over disc images, source playlists and
+// shortcuts.
+class SourceListsTest : public ConverterFixture {
+protected:
+    void SetUp() override
+    {
+        ConverterFixture::SetUp();
+        settings_.output = {OutputFormat::Flac, FlacOptions{}};
+    }
+
+    // A FLAC image of three tones, 5 s long, made by the engine from a generated WAV.
+    fs::path writeImage(const fs::path& folder)
+    {
+        const fs::path wav = home_.path() / "image.wav";
+        std::vector<float> samples;
+        for (double frequency : {440.0, 660.0, 880.0}) {
+            const auto part = test::toneSamples({.frequency = frequency, .seconds = 5.0 / 3, .amplitude = 0.4});
+            samples.insert(samples.end(), part.begin(), part.end());
+        }
+        test::writeWav(wav, samples, 44100, 2);
+        const fs::path image = folder / "image.flac";
+        fs::create_directories(folder);
+        ItemJob job{.sourcePath = wav, .outputPath = image, .settings = {OutputFormat::Flac, FlacOptions{}}};
+        EXPECT_TRUE(ItemConverter::run(job, nullptr, nullptr).status.isOk());
+        return image;
+    }
+
+    std::vector<std::string> itemPaths() const
+    {
+        std::vector<Item*> items;
+        TQKitConversionListGetItems(list_, items);
+        std::vector<std::string> paths;
+        for (const Item* item : items)
+            paths.push_back(item->sourcePath());
+        return paths;
+    }
+};
+
+// Track boundaries that fall between CD frames of different lengths: 1.37 s and 3.12 s.
+const char* kSheet = "PERFORMER \"Nora Vale\"\n"
+                     "TITLE \"Northern Lights\"\n"
+                     "FILE \"image.flac\" WAVE\n"
+                     "  TRACK 01 AUDIO\n    TITLE \"Morning Tide\"\n    INDEX 01 00:00:00\n"
+                     "  TRACK 02 AUDIO\n    TITLE \"Harbour\"\n    PERFORMER \"Ilse Moor\"\n    INDEX 01 00:01:28\n"
+                     "  TRACK 03 AUDIO\n    TITLE \"Last Light\"\n    INDEX 00 00:03:00\n    INDEX 01 00:03:09\n";
+
+TEST_F(SourceListsTest, ACueSheetSplitsItsImageIntoTracksThatJoinToTheImageSampleForSample)
+{
+    const fs::path album = source_ / "album";
+    const fs::path image = writeImage(album);
+    writeText(album / "image.cue", kSheet);
+
+    TQKitConversionListCreate(&list_);
+    settings_.cueSheets = true;
+    TQKitConversionListSetBatchSettings(list_, settings_);
+    TQKitConversionListAddSources(list_, {album.string()}, 0, 0);
+    EXPECT_EQ(itemPaths(), std::vector<std::string>(3, image.string())) << "the image is not converted whole too";
+    EXPECT_EQ(TQKitConversionListPendingCount(list_) + TQKitConversionListExtraCount(list_), 3u);
+    TQKitConversionListRelease(list_);
+    list_ = nullptr;
+
+    convert({album.string()});
+    ASSERT_EQ(filesUnder(destination_),
+              (std::vector<std::string>{"01 - Morning Tide.flac", "02 - Harbour.flac", "03 - Last Light.flac"}));
+    const std::pair<std::string, std::string> expected[] = {
+        {"Morning Tide", "Nora Vale"}, {"Harbour", "Ilse Moor"}, {"Last Light", "Nora Vale"}};
+    test::DecodedAudio joined;
+    for (int i = 0; i < 3; ++i) {
+        const fs::path track = destination_ / filesUnder(destination_)[size_t(i)];
+        const TagSet tags = TagReader::read(track);
+        EXPECT_EQ(tags.value("TITLE"), expected[i].first);
+        EXPECT_EQ(tags.value("ARTIST"), expected[i].second);
+        EXPECT_EQ(tags.value("ALBUM"), "Northern Lights");
+        EXPECT_EQ(std::atoi(tags.value("TRACKNUMBER").c_str()), i + 1);
+        const test::DecodedAudio part = test::decodeAudio(track);
+        joined.samples.insert(joined.samples.end(), part.samples.begin(), part.samples.end());
+    }
+    const test::DecodedAudio whole = test::decodeAudio(image);
+    ASSERT_EQ(joined.samples.size(), whole.samples.size());
+    EXPECT_TRUE(joined.samples == whole.samples);
+    // Track 2 starts at 1 s + 28 frames: sample 44100 + 28 * 588.
+    EXPECT_EQ(test::decodeAudio(destination_ / "01 - Morning Tide.flac").samples.size(), size_t(2 * (44100 + 28 * 588)));
+}
+
+TEST_F(SourceListsTest, ASheetInLatin1ReadsCorrectlyAndABrokenSheetFailsAsItsOwnItem)
+{
+    const fs::path image = writeImage(source_);
+    writeText(source_ / "latin.cue", "FILE \"image.flac\" WAVE\n  TRACK 01 AUDIO\n    TITLE \"Caf\xE9 No\xEBl\"\n"
+                                     "    INDEX 01 00:00:00\n");
+    writeText(source_ / "broken.cue", "FILE \"nowhere.flac\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    settings_.cueSheets = true;
+    convert({(source_ / "latin.cue").string(), (source_ / "broken.cue").string()});
+    EXPECT_EQ(TagReader::read(destination_ / "01 - Café Noël.flac").value("TITLE"), "Café Noël");
+    EXPECT_EQ(completionOf("broken.cue").rfind("Failed: ", 0), 0u) << completionOf("broken.cue");
+}
+
+TEST_F(SourceListsTest, EachPlaylistKindAndShortcutGivesItsEntriesResolvedBesideIt)
+{
+    test::writeToneWav(source_ / "songs" / "a.wav", {.seconds = 0.2});
+    test::writeToneWav(source_ / "songs" / "b b.wav", {.seconds = 0.2});
+    const std::string a = (source_ / "songs" / "a.wav").string(), b = (source_ / "songs" / "b b.wav").string();
+    const std::string missing = (source_ / "songs" / "gone.wav").string();
+    const std::string aUrl = "file://" + a;
+    const std::map<std::string, std::string> lists{
+        {"list.m3u", "#EXTM3U\nsongs/a.wav\nsongs/b b.wav\nsongs/gone.wav\n"},
+        {"list.m3u8", "songs/a.wav\n" + b + "\nsongs/gone.wav\n"},
+        {"list.pls", "[playlist]\nFile1=songs/a.wav\nFile2=songs/b b.wav\nFile3=songs/gone.wav\nNumberOfEntries=3\n"},
+        {"list.xspf", "<?xml version=\"1.0\"?><playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><trackList>"
+                      "<track><location>songs/a.wav</location></track><track><location>songs/b%20b.wav</location>"
+                      "</track><track><location>songs/gone.wav</location></track></trackList></playlist>"},
+        {"list.wpl", "<?wpl version=\"1.0\"?><smil><body><seq><media src=\"songs\\a.wav\"/>"
+                     "<media src=\"songs\\b b.wav\"/><media src=\"songs/gone.wav\"/></seq></body></smil>"},
+        {"list.asx", "<asx version=\"3.0\"><entry><ref href=\"songs/a.wav\"/></entry><entry><ref href=\"songs/b%20b.wav\"/>"
+                     "</entry><entry><ref href=\"songs/gone.wav\"/></entry></asx>"},
+        {"link.url", "[InternetShortcut]\nURL=" + aUrl + "\n"},
+        {"link.desktop", "[Desktop Entry]\nType=Link\nName=a\nURL=" + aUrl + "\n"},
+        {"link.webloc", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>URL</key><string>" + aUrl +
+                        "</string></dict></plist>"},
+        {"link.ram", aUrl + "\n"},
+    };
+    settings_.acceptPlaylists = true;
+    settings_.acceptShortcuts = true;
+    for (const auto& [name, text] : lists) {
+        SCOPED_TRACE(name);
+        writeText(source_ / name, text);
+        TQKitConversionListCreate(&list_);
+        TQKitConversionListSetBatchSettings(list_, settings_);
+        TQKitConversionListAddSources(list_, {(source_ / name).string()}, 0, 0);
+        const auto expected = name.starts_with("link") ? std::vector<std::string>{a}
+                                                       : std::vector<std::string>{a, b, missing};
+        EXPECT_EQ(itemPaths(), expected);
+        TQKitConversionListRelease(list_);
+        list_ = nullptr;
+    }
+    settings_.acceptShortcuts = false;
+    TQKitConversionListCreate(&list_);
+    TQKitConversionListSetBatchSettings(list_, settings_);
+    TQKitConversionListAddSources(list_, {(source_ / "link.url").string()}, 0, 0);
+    EXPECT_EQ(itemPaths(), std::vector<std::string>{(source_ / "link.url").string()})
+        << "without shortcuts a link file is only a file";
+    TQKitConversionListRelease(list_);
+    list_ = nullptr;
+}
+
+TEST_F(SourceListsTest, AConvertedPlaylistListsTheResultsAndEveryMissingEntryFailsOnItsOwn)
+{
+    test::writeToneWav(source_ / "songs" / "a.wav", {.seconds = 0.2});
+    test::writeToneWav(source_ / "songs" / "b.wav", {.seconds = 0.2});
+    writeText(source_ / "mix.pls", "[playlist]\nFile1=songs/b.wav\nFile2=songs/gone.wav\nFile3=songs/a.wav\n"
+                                   "File4=songs/also gone.wav\nNumberOfEntries=4\n");
+    settings_.acceptPlaylists = true;
+    settings_.acceptedPlaylistType = 8; // XSPF
+    convert({(source_ / "mix.pls").string()});
+
+    for (const char* name : {"gone.wav", "also gone.wav"})
+        EXPECT_EQ(completionOf(name).rfind("Failed: ", 0), 0u) << name << ": " << completionOf(name);
+    EXPECT_EQ(completionOf("a.wav"), "Converted");
+    lists::SourcePlaylist written;
+    ASSERT_TRUE(lists::SourcePlaylistReader().readFile(destination_ / "mix.xspf", written).isOk());
+    std::vector<fs::path> paths;
+    for (const auto& entry : written.entries)
+        paths.push_back(entry.path);
+    EXPECT_EQ(paths, (std::vector<fs::path>{destination_ / "b.flac", destination_ / "a.flac"}));
+}
+
+} // namespace
+} // namespace sonvale::engine
