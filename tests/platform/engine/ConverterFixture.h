@@ -87,6 +87,14 @@ protected:
         ASSERT_TRUE(watcher->waitFinished());
     }
 
+    // Lets go of the batch, so that the next convert() starts a new one.
+    void releaseList()
+    {
+        watcher_.reset();
+        TQKitConversionListRelease(list_);
+        list_ = nullptr;
+    }
+
     const Item* itemNamed(const std::string& name) const
     {
         std::vector<Item*> items;

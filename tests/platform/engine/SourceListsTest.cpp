@@ -69,8 +69,7 @@ TEST_F(SourceListsTest, ACueSheetSplitsItsImageIntoTracksThatJoinToTheImageSampl
     TQKitConversionListAddSources(list_, {album.string()}, 0, 0);
     EXPECT_EQ(itemPaths(), std::vector<std::string>(3, image.string())) << "the image is not converted whole too";
     EXPECT_EQ(TQKitConversionListPendingCount(list_) + TQKitConversionListExtraCount(list_), 3u);
-    TQKitConversionListRelease(list_);
-    list_ = nullptr;
+    releaseList();
 
     convert({album.string()});
     ASSERT_EQ(filesUnder(destination_),
@@ -142,8 +141,7 @@ TEST_F(SourceListsTest, EachPlaylistKindAndShortcutGivesItsEntriesResolvedBeside
         const auto expected = name.starts_with("link") ? std::vector<std::string>{a}
                                                        : std::vector<std::string>{a, b, missing};
         EXPECT_EQ(itemPaths(), expected);
-        TQKitConversionListRelease(list_);
-        list_ = nullptr;
+        releaseList();
     }
     settings_.acceptShortcuts = false;
     TQKitConversionListCreate(&list_);
@@ -151,8 +149,7 @@ TEST_F(SourceListsTest, EachPlaylistKindAndShortcutGivesItsEntriesResolvedBeside
     TQKitConversionListAddSources(list_, {(source_ / "link.url").string()}, 0, 0);
     EXPECT_EQ(itemPaths(), std::vector<std::string>{(source_ / "link.url").string()})
         << "without shortcuts a link file is only a file";
-    TQKitConversionListRelease(list_);
-    list_ = nullptr;
+    releaseList();
 }
 
 TEST_F(SourceListsTest, AConvertedPlaylistListsTheResultsAndEveryMissingEntryFailsOnItsOwn)
