@@ -67,6 +67,49 @@ TEST(TaskInfoMappingTest, EveryFormatsOptionsComeFromTheirBlock)
 }
 
 
+TEST(TaskInfoMappingTest, EffectsPlaylistAndSourceFieldsReachTheBatch)
+{
+    using effects::NormalizationMethod;
+    TQTaskInfoRecord record;
+    record.peakTargetLevel = 0; // normalization off: method 0 with both targets 0
+    record.r128TargetLevel = 0;
+    record.automaticVolumeControl = true;
+    BatchSettings s = TaskInfoMapping::fromRecord(record);
+    EXPECT_EQ(s.effects.normalization, NormalizationMethod::Off);
+    EXPECT_FALSE(s.effects.automaticVolumeControl) << "volume control only comes with normalization";
+
+    record.normalizationMethod = 3;
+    record.r128TargetLevel = -16;
+    record.limitDurationMs = 2000;
+    record.fadeInMs = 500;
+    record.fadeOutMs = 700;
+    record.trimSilence = true;
+    record.trimSilenceThreshold = -50;
+    record.supportCUESheets = record.acceptPlaylists = record.acceptShortcuts = true;
+    record.acceptedPlaylistType = 32;
+    record.loadTagsFromNetwork = record.moveToTrashSourceFiles = true;
+    record.artworkConversion = kTQTaskInfoArtworkToPNG;
+    record.maxArtworkSize = 600;
+    record.playlist = {true, true, 8, 0x105};
+    record.secondName = "Road Trip";
+    s = TaskInfoMapping::fromRecord(record);
+    EXPECT_EQ(s.effects.normalization, NormalizationMethod::Loudness);
+    EXPECT_EQ(s.effects.loudnessTargetLufs, -16);
+    EXPECT_TRUE(s.effects.automaticVolumeControl);
+    EXPECT_EQ(std::tie(s.effects.durationLimitMs, s.effects.fadeInMs, s.effects.fadeOutMs), std::tuple(2000, 500, 700));
+    EXPECT_TRUE(s.effects.trimSilence);
+    EXPECT_EQ(s.effects.silenceThresholdDbfs, -50);
+    EXPECT_TRUE(s.cueSheets && s.acceptPlaylists && s.acceptShortcuts && s.tagsFromNetwork && s.moveSourcesToBin);
+    EXPECT_EQ(s.acceptedPlaylistType, 32);
+    EXPECT_EQ(s.artwork.format, artwork::ArtworkFormat::Png);
+    EXPECT_EQ(s.artwork.maxSize, 600);
+    EXPECT_TRUE(s.createPlaylist && s.mergePlaylist);
+    EXPECT_EQ(std::tie(s.playlistType, s.playlistSortOrder), std::tuple(8, 0x105));
+    EXPECT_EQ(s.playlistName, "Road Trip") << "an empty playlist name takes the second name";
+    record.playlistName = "Mix";
+    EXPECT_EQ(TaskInfoMapping::fromRecord(record).playlistName, "Mix");
+}
+
 struct DestinationCase {
     const char* name;
     BatchSettings settings;
