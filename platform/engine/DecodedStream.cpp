@@ -49,6 +49,9 @@ Status DecodedStream::open(const std::string& path, const std::optional<SourceSp
     const double start = double(spanStart_) / rate;
     info_.durationSeconds = spanEnd_ ? double(*spanEnd_ - spanStart_) / rate : std::max(0.0, info_.durationSeconds - start);
     info_.durationIsExact = false; // checked against the span's ends instead
+    // Later tracks of an image start decoding near their start rather than at the image's; the
+    // margin covers seek points that fall short.
+    seeked_ = spanStart_ > 2 * rate && decoder_.seekBefore(spanStart_ - 2 * rate);
     return Status::success();
 }
 
@@ -84,6 +87,16 @@ Status DecodedStream::read(std::vector<float>& samples, bool& end)
         if (endOfStream) {
             drained_ = true;
             return resampler_.convert(nullptr, samples);
+        }
+        if (seeked_) {
+            // Where the seek landed: a frame past the span's start would lose samples.
+            const auto start = decoder_.frameStart(frame_.get());
+            if (!start || *start > spanStart_) {
+                av_frame_unref(frame_.get());
+                return Status::failure("the image cannot be split at this track's start");
+            }
+            sourcePosition_ = *start;
+            seeked_ = false;
         }
         const bool wanted = cutToSpan(frame_.get());
         Status converted = wanted ? resampler_.convert(frame_.get(), samples) : Status::success();

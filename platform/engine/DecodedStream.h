@@ -45,6 +45,7 @@ private:
     std::optional<int64_t> spanEnd_;       // in source samples
     int64_t sourcePosition_ = 0;           // source samples decoded so far
     bool drained_ = false;
+    bool seeked_ = false;                  // the next frame's time stamp tells where the decoder is
 };
 
 } // namespace sonvale::engine

@@ -300,11 +300,24 @@ TEST_F(ItemTagChoiceTest, JobsAndOutcomesCrossTheServiceBoundaryIntact)
 {
     ItemJob job{.sourcePath = "/a/b.flac", .outputPath = "/c/.d.tmp",
                 .settings = {OutputFormat::M4a, M4aOptions{.codec = 43, .sampleSize = 3, .extension = 1}},
-                .stripTags = true};
+                .span = SourceSpan{75, 150},
+                .effects = {.normalization = effects::NormalizationMethod::Loudness, .loudnessTargetLufs = -16,
+                            .automaticVolumeControl = true, .fadeInMs = 100, .fadeOutMs = 200,
+                            .durationLimitMs = 3000, .trimSilence = true, .silenceThresholdDbfs = -45},
+                .stripTags = true,
+                .tagsFromPath = {"/a/b.flac", "/", "{{artist}}", "{{title}}"},
+                .artwork = {artwork::ArtworkFormat::Jpeg, 500},
+                .trackTags = {{{"TITLE", "Track"}}, {}},
+                .lookedUpTags = {{{"ALBUM", "Found"}}, {}}};
     job.replacementTags = fullTags();
     ItemJob back;
     ASSERT_TRUE(ItemJob::fromJson(job.toJson(), back).isOk());
     EXPECT_EQ(back.toJson(), job.toJson());
+    ASSERT_TRUE(back.span && back.span->endFrame);
+    EXPECT_EQ(*back.span->endFrame, 150);
+    ItemOutcome outcome{.durationMs = 1234}, outcomeBack;
+    ASSERT_TRUE(ItemOutcome::fromJson(outcome.toJson(), outcomeBack).isOk());
+    EXPECT_EQ(outcomeBack.durationMs, 1234);
     EXPECT_FALSE(ItemJob::fromJson("{\"source\": 3}", back).isOk());
     EXPECT_FALSE(ItemJob::fromJson("not json", back).isOk());
 }

@@ -21,13 +21,13 @@ protected:
         settings_.output = {OutputFormat::Flac, FlacOptions{}};
     }
 
-    // A FLAC image of three tones, 5 s long, made by the engine from a generated WAV.
+    // A FLAC image of three tones, 21 s long, made by the engine from a generated WAV.
     fs::path writeImage(const fs::path& folder)
     {
         const fs::path wav = home_.path() / "image.wav";
         std::vector<float> samples;
         for (double frequency : {440.0, 660.0, 880.0}) {
-            const auto part = test::toneSamples({.frequency = frequency, .seconds = 5.0 / 3, .amplitude = 0.4});
+            const auto part = test::toneSamples({.frequency = frequency, .seconds = 7, .amplitude = 0.4});
             samples.insert(samples.end(), part.begin(), part.end());
         }
         test::writeWav(wav, samples, 44100, 2);
@@ -49,13 +49,14 @@ protected:
     }
 };
 
-// Track boundaries that fall between CD frames of different lengths: 1.37 s and 3.12 s.
+// Track boundaries that fall between CD frames of different lengths, far enough in for the later
+// tracks to seek: 7 s + 28 frames and 14 s + 9 frames.
 const char* kSheet = "PERFORMER \"Nora Vale\"\n"
                      "TITLE \"Northern Lights\"\n"
                      "FILE \"image.flac\" WAVE\n"
                      "  TRACK 01 AUDIO\n    TITLE \"Morning Tide\"\n    INDEX 01 00:00:00\n"
-                     "  TRACK 02 AUDIO\n    TITLE \"Harbour\"\n    PERFORMER \"Ilse Moor\"\n    INDEX 01 00:01:28\n"
-                     "  TRACK 03 AUDIO\n    TITLE \"Last Light\"\n    INDEX 00 00:03:00\n    INDEX 01 00:03:09\n";
+                     "  TRACK 02 AUDIO\n    TITLE \"Harbour\"\n    PERFORMER \"Ilse Moor\"\n    INDEX 01 00:07:28\n"
+                     "  TRACK 03 AUDIO\n    TITLE \"Last Light\"\n    INDEX 00 00:14:00\n    INDEX 01 00:14:09\n";
 
 TEST_F(SourceListsTest, ACueSheetSplitsItsImageIntoTracksThatJoinToTheImageSampleForSample)
 {
@@ -90,8 +91,8 @@ TEST_F(SourceListsTest, ACueSheetSplitsItsImageIntoTracksThatJoinToTheImageSampl
     const test::DecodedAudio whole = test::decodeAudio(image);
     ASSERT_EQ(joined.samples.size(), whole.samples.size());
     EXPECT_TRUE(joined.samples == whole.samples);
-    // Track 2 starts at 1 s + 28 frames: sample 44100 + 28 * 588.
-    EXPECT_EQ(test::decodeAudio(destination_ / "01 - Morning Tide.flac").samples.size(), size_t(2 * (44100 + 28 * 588)));
+    // Track 2 starts at 7 s + 28 frames: sample 7 * 44100 + 28 * 588.
+    EXPECT_EQ(test::decodeAudio(destination_ / "01 - Morning Tide.flac").samples.size(), size_t(2 * (7 * 44100 + 28 * 588)));
 }
 
 TEST_F(SourceListsTest, ASheetInLatin1ReadsCorrectlyAndABrokenSheetFailsAsItsOwnItem)
