@@ -9,10 +9,6 @@
 #include <string>
 #include <sys/prctl.h>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include "platform/engine/ItemConverter.h"
 
 using sonvale::engine::ItemConverter;
@@ -27,9 +23,6 @@ int main(int argc, char** argv)
         const std::string name = "sonvale-conv-" + std::string(argv[1]).substr(11);
         prctl(PR_SET_NAME, name.c_str());
     }
-    // Damaged files and pictures make FFmpeg talk; what went wrong reaches the application in the
-    // outcome instead.
-    av_log_set_level(AV_LOG_QUIET);
 
     const std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
     ItemJob job;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/engine/EncoderPlanner.h"
+#include "platform/engine/FfmpegLog.h"
 #include "platform/engine/TagListNames.h"
 #include "platform/engine/TagReader.h"
 #include "platform/engine/TagWriter.h"
@@ -75,6 +76,7 @@ TagSet tagsToWrite(const ItemJob& job, const TagSet& naming, std::vector<std::st
 
 ItemOutcome ItemConverter::run(const ItemJob& job, const std::atomic<bool>* stopFlag, const Progress& progress)
 {
+    silenceFfmpegLog();
     ItemOutcome outcome;
     outcome.extension = EncoderPlanner::extensionFor(job.settings);
     Transcoder transcoder(stopFlag, progress);
