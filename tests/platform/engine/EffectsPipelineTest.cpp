@@ -89,6 +89,18 @@ TEST_F(EffectsPipelineTest, EachEffectDoesWhatItsSettingSays)
     const auto sound = test::toneSamples({.frequency = 1000, .seconds = 1, .amplitude = 0.5});
     test::writeWav(padded, concat({quiet, sound, quiet, sound, quiet}), 44100, 2);
 
+    // A soft tone with a 10 ms burst near full scale every second: loud peaks, low loudness.
+    auto spikes = test::toneSamples({.frequency = 1000, .seconds = 4, .amplitude = 0.1});
+    for (size_t second = 0; second < 4; ++second)
+        for (size_t i = 0; i < 441 * 2; ++i)
+            spikes[(second * 44100 + 22050) * 2 + i] *= 9;
+    const fs::path spiky = dir_.path() / "spiky.wav";
+    test::writeWav(spiky, spikes, 44100, 2);
+    // 3 s loud, then 3 s twenty decibels softer.
+    const fs::path uneven = dir_.path() / "uneven.wav";
+    test::writeWav(uneven, concat({test::toneSamples({.seconds = 3, .amplitude = 0.5}),
+                                   test::toneSamples({.seconds = 3, .amplitude = 0.05})}), 44100, 2);
+
     struct Case {
         const char* name;
         fs::path source;
@@ -107,9 +119,20 @@ TEST_F(EffectsPipelineTest, EachEffectDoesWhatItsSettingSays)
              EXPECT_NEAR(loudnessOf(a), -18.0, 0.5);
              EXPECT_LT(peakOf(a), 1.0);
          }},
-        {"loudness normalization to -5 LUFS would clip: the peaks are held", tone,
+        {"loudness normalization to -5 LUFS would clip the bursts: the peaks are held", spiky,
          {.normalization = NormalizationMethod::Loudness, .loudnessTargetLufs = -5}, {2, 4},
-         [](const Audio& a) { EXPECT_LE(dbfs(peakOf(a)), -0.9); }},
+         [](const Audio& a) {
+             EXPECT_LE(dbfs(peakOf(a)), -0.9);
+             EXPECT_GT(peakIn(a, 0.1, 0.4), 0.1 * 4) << "the soft tone itself is raised";
+         }},
+        {"automatic volume control with loudness normalization", uneven,
+         {.normalization = NormalizationMethod::Loudness, .loudnessTargetLufs = -18, .automaticVolumeControl = true},
+         {2, 4},
+         [](const Audio& a) {
+             const double loud = peakIn(a, 2.0, 2.9), soft = peakIn(a, 5.0, 5.9);
+             EXPECT_GT(soft / loud, 0.2) << "the soft part comes closer to the loud one than its 0.1";
+             EXPECT_LT(peakOf(a), 1.0);
+         }},
         {"a limit of 2,000 ms", tone, {.durationLimitMs = 2000}, {4},
          [](const Audio& a) { EXPECT_NEAR(a.seconds(), 2.0, 1.0 / 44100); }},
         {"fades of 500 ms", tone, {.fadeInMs = 500, .fadeOutMs = 500}, {2, 4},
