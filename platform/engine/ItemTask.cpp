@@ -180,9 +180,14 @@ void ItemTask::convert()
         return fail(Status::failure("stopped"));
 
     item_.setStatus(Item::Converting);
-    const ItemOutcome outcome = runner_.run(job, list_.stopFlag(), [this](int status, double fraction) {
+    // After an analysis pass (adjusting the volume, trimming) the item's progress goes on from the
+    // middle, so that neither it nor the batch's ever runs backwards.
+    bool analysed = false;
+    const ItemOutcome outcome = runner_.run(job, list_.stopFlag(), [this, &analysed](int status, double fraction) {
+        const bool analysing = status != Item::Converting;
+        analysed = analysed || analysing;
         item_.setStatus(status);
-        item_.setProgress(fraction);
+        item_.setProgress(!analysed ? fraction : analysing ? fraction / 2 : 0.5 + fraction / 2);
         list_.reportProgress();
     });
     if (!outcome.status)

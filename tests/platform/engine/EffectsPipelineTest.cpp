@@ -4,12 +4,14 @@
 
 #include <cmath>
 #include <functional>
+#include <mutex>
 #include <set>
 
 #include <ebur128.h>
 
 #include "platform/engine/ServiceItemRunner.h"
 #include "tests/platform/engine/AudioTestFiles.h"
+#include "tests/platform/engine/ConverterFixture.h"
 #include "tests/support/TempHome.h"
 
 namespace sonvale::engine {
@@ -183,6 +185,53 @@ TEST_F(EffectsPipelineTest, AConversionServiceNormalizesAndReportsBothPasses)
     EXPECT_EQ(statuses, (std::set<int>{2, 4}));
     EXPECT_NEAR(outcome.durationMs, 2000, 1);
     EXPECT_NEAR(dbfs(peakOf(test::decodeAudio(job.outputPath))), dbfs(0.5), 0.1);
+}
+
+using EffectsBatchTest = ConverterFixture;
+
+// Through a batch the item shows its analysis pass as status 2, and neither its progress nor the
+// batch's runs backwards when the second pass starts.
+TEST_F(EffectsBatchTest, TheAnalysisPassShowsItsStatusAndProgressNeverRunsBackwards)
+{
+    test::writeToneWav(source_ / "tone.wav", {.seconds = 3, .amplitude = 0.1});
+    settings_.effects = {.normalization = effects::NormalizationMethod::Peak, .peakTargetPercent = 100};
+    TQKitConversionListCreate(&list_);
+    TQKitConversionListSetBatchSettings(list_, settings_);
+    TQKitConversionListAddSources(list_, {(source_ / "tone.wav").string()}, 0, 0);
+    std::vector<Item*> items;
+    TQKitConversionListGetItems(list_, items);
+    ASSERT_EQ(items.size(), 1u);
+    struct Seen {
+        Item* item;
+        std::mutex mutex;
+        std::vector<std::pair<int, double>> changes; // status and progress at every report
+    } seen{items[0], {}, {}};
+    TQKitConversionListItemSetCallback(list_, items[0], [](uint32_t, uintptr_t, void* context) {
+        auto* s = static_cast<Seen*>(context);
+        std::lock_guard lock(s->mutex);
+        s->changes.emplace_back(s->item->status(), s->item->progress());
+    }, &seen);
+    std::vector<double> batchProgress;
+    test::ListWatcher watcher(list_);
+    watcher.progress = [&](double value) { batchProgress.push_back(value); };
+    startConverter({.workers = 1});
+    TQKitConversionStart(converter_, list_);
+    ASSERT_TRUE(watcher.waitFinished());
+    TQKitConversionListItemSetCallback(list_, items[0], nullptr, nullptr);
+
+    std::set<int> statuses;
+    double last = 0;
+    for (const auto& [status, progress] : seen.changes) {
+        statuses.insert(status);
+        if (status == Item::AdjustingVolume || status == Item::Converting) {
+            EXPECT_GE(progress, last);
+            last = progress;
+        }
+    }
+    EXPECT_TRUE(statuses.count(Item::AdjustingVolume));
+    EXPECT_TRUE(statuses.count(Item::Converting));
+    EXPECT_TRUE(std::is_sorted(batchProgress.begin(), batchProgress.end()));
+    EXPECT_FALSE(test::decodeAudio(destination_ / "tone.mp3").samples.empty());
 }
 
 } // namespace
