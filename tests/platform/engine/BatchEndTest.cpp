@@ -157,31 +157,15 @@ TEST_F(BatchEndTest, TagsFromTheLookupServiceFillOnlyWhatTheSourceLacks)
                     .settings = {OutputFormat::Flac, FlacOptions{}}, .replacementTags = own};
     ASSERT_TRUE(ItemConverter::run(tagging, nullptr, nullptr).status.isOk());
 
-    std::set<int> statuses;
-    std::mutex mutex;
-    TQKitConversionListCreate(&list_);
-    TQKitConversionListSetBatchSettings(list_, settings_);
-    TQKitConversionListAddSources(list_, {(source_ / "tagged.flac").string()}, 0, 0);
-    std::vector<Item*> items;
-    TQKitConversionListGetItems(list_, items);
-    ASSERT_EQ(items.size(), 1u);
-    struct Seen {
-        Item* item;
-        std::set<int>* statuses;
-        std::mutex* mutex;
-    } seen{items[0], &statuses, &mutex};
-    TQKitConversionListItemSetCallback(list_, items[0], [](uint32_t, uintptr_t, void* context) {
-        auto* s = static_cast<Seen*>(context);
-        std::lock_guard lock(*s->mutex);
-        s->statuses->insert(s->item->status());
-    }, &seen);
+    Item* item = listWithOneItem({(source_ / "tagged.flac").string()});
+    ASSERT_TRUE(item);
+    ItemRecorder recorder(list_, item);
     test::ListWatcher watcher(list_);
     TQKitConversionStart(converter_, list_);
     ASSERT_TRUE(watcher.waitFinished());
-    TQKitConversionListItemSetCallback(list_, items[0], nullptr, nullptr);
 
     EXPECT_EQ(lookup->asked(), std::set<std::string>{"tagged.flac"});
-    EXPECT_TRUE(statuses.count(Item::LoadingTags));
+    EXPECT_TRUE(recorder.statuses().count(Item::LoadingTags));
     const TagSet written = TagReader::read(destination_ / "tagged.mp3");
     EXPECT_EQ(written.value("TITLE"), "Own Title");
     EXPECT_EQ(written.value("ALBUM"), "Found Album");

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,44 @@ inline std::vector<std::string> filesUnder(const fs::path& folder)
     std::sort(out.begin(), out.end());
     return out;
 }
+
+// Records an item's status and progress at every change the item reports, until destroyed.
+class ItemRecorder final {
+public:
+    ItemRecorder(TQKitConversionList* list, Item* item) : list_(list), item_(item)
+    {
+        TQKitConversionListItemSetCallback(list, item, &changed, this);
+    }
+    ~ItemRecorder() { TQKitConversionListItemSetCallback(list_, item_, nullptr, nullptr); }
+    ItemRecorder(const ItemRecorder&) = delete;
+    ItemRecorder& operator=(const ItemRecorder&) = delete;
+
+    std::vector<std::pair<int, double>> changes() const
+    {
+        std::lock_guard lock(mutex_);
+        return changes_;
+    }
+    std::set<int> statuses() const
+    {
+        std::set<int> all;
+        for (const auto& change : changes())
+            all.insert(change.first);
+        return all;
+    }
+
+private:
+    static void changed(uint32_t, uintptr_t, void* context)
+    {
+        auto* self = static_cast<ItemRecorder*>(context);
+        std::lock_guard lock(self->mutex_);
+        self->changes_.emplace_back(self->item_->status(), self->item_->progress());
+    }
+
+    TQKitConversionList* list_;
+    Item* item_;
+    mutable std::mutex mutex_;
+    std::vector<std::pair<int, double>> changes_;
+};
 
 // Runs batches through a converter whose items convert on its own threads, in a temporary home.
 class ConverterFixture : public ::testing::Test {
@@ -85,6 +125,18 @@ protected:
         TQKitConversionListAddSources(list_, sources, 0, 0);
         TQKitConversionStart(converter_, list_);
         ASSERT_TRUE(watcher->waitFinished());
+    }
+
+    // A list with the fixture's settings and these sources, not started; its only item.
+    Item* listWithOneItem(const std::vector<std::string>& sources)
+    {
+        TQKitConversionListCreate(&list_);
+        TQKitConversionListSetBatchSettings(list_, settings_);
+        TQKitConversionListAddSources(list_, sources, 0, 0);
+        std::vector<Item*> items;
+        TQKitConversionListGetItems(list_, items);
+        EXPECT_EQ(items.size(), 1u);
+        return items.empty() ? nullptr : items[0];
     }
 
     // Lets go of the batch, so that the next convert() starts a new one.

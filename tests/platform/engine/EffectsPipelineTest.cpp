@@ -195,41 +195,25 @@ TEST_F(EffectsBatchTest, TheAnalysisPassShowsItsStatusAndProgressNeverRunsBackwa
 {
     test::writeToneWav(source_ / "tone.wav", {.seconds = 3, .amplitude = 0.1});
     settings_.effects = {.normalization = effects::NormalizationMethod::Peak, .peakTargetPercent = 100};
-    TQKitConversionListCreate(&list_);
-    TQKitConversionListSetBatchSettings(list_, settings_);
-    TQKitConversionListAddSources(list_, {(source_ / "tone.wav").string()}, 0, 0);
-    std::vector<Item*> items;
-    TQKitConversionListGetItems(list_, items);
-    ASSERT_EQ(items.size(), 1u);
-    struct Seen {
-        Item* item;
-        std::mutex mutex;
-        std::vector<std::pair<int, double>> changes; // status and progress at every report
-    } seen{items[0], {}, {}};
-    TQKitConversionListItemSetCallback(list_, items[0], [](uint32_t, uintptr_t, void* context) {
-        auto* s = static_cast<Seen*>(context);
-        std::lock_guard lock(s->mutex);
-        s->changes.emplace_back(s->item->status(), s->item->progress());
-    }, &seen);
+    Item* item = listWithOneItem({(source_ / "tone.wav").string()});
+    ASSERT_TRUE(item);
+    ItemRecorder recorder(list_, item);
     std::vector<double> batchProgress;
     test::ListWatcher watcher(list_);
     watcher.progress = [&](double value) { batchProgress.push_back(value); };
     startConverter({.workers = 1});
     TQKitConversionStart(converter_, list_);
     ASSERT_TRUE(watcher.waitFinished());
-    TQKitConversionListItemSetCallback(list_, items[0], nullptr, nullptr);
 
-    std::set<int> statuses;
     double last = 0;
-    for (const auto& [status, progress] : seen.changes) {
-        statuses.insert(status);
+    for (const auto& [status, progress] : recorder.changes()) {
         if (status == Item::AdjustingVolume || status == Item::Converting) {
             EXPECT_GE(progress, last);
             last = progress;
         }
     }
-    EXPECT_TRUE(statuses.count(Item::AdjustingVolume));
-    EXPECT_TRUE(statuses.count(Item::Converting));
+    EXPECT_TRUE(recorder.statuses().count(Item::AdjustingVolume));
+    EXPECT_TRUE(recorder.statuses().count(Item::Converting));
     EXPECT_TRUE(std::is_sorted(batchProgress.begin(), batchProgress.end()));
     EXPECT_FALSE(test::decodeAudio(destination_ / "tone.mp3").samples.empty());
 }
