@@ -104,14 +104,27 @@ Status Transcoder::render(DecodedStream& stream, effects::EffectsProcessor* effe
                 return s;
             ready = &processed;
         }
-        const int frames = int(ready->size() / plan_.channels);
-        if (frames > 0)
-            if (Status s = encoder.write(ready->data(), frames); !s)
-                return s;
-        framesWritten_ += frames;
+        if (Status s = write(*ready, encoder); !s)
+            return s;
         report(Item::Converting, stream.fraction());
+        // A duration limit reached: the rest of the source is not needed (nor checked).
+        const effects::EffectsPlan* effectsPlan = effects ? effects->plan() : nullptr;
+        if (!end && effectsPlan && effectsPlan->outputFrames && framesWritten_ >= *effectsPlan->outputFrames) {
+            if (Status s = effects->flush(processed); !s)
+                return s;
+            return write(processed, encoder);
+        }
     }
     return stream.checkComplete(decoded);
+}
+
+Status Transcoder::write(const std::vector<float>& samples, AudioEncoder& encoder)
+{
+    const int frames = int(samples.size() / plan_.channels);
+    if (frames == 0)
+        return Status::success();
+    framesWritten_ += frames;
+    return encoder.write(samples.data(), frames);
 }
 
 void Transcoder::report(int itemStatus, double fraction) const

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/engine/EncoderPlan.h"
 #include "platform/engine/OutputSettings.h"
@@ -54,6 +55,7 @@ private:
     Status analyze(const std::string& sourcePath, const TranscodeOptions& options,
                    effects::EffectsProcessor& effects);
     Status render(DecodedStream& stream, effects::EffectsProcessor* effects, AudioEncoder& encoder);
+    Status write(const std::vector<float>& samples, AudioEncoder& encoder);
     void report(int itemStatus, double fraction) const;
 
     const std::atomic<bool>* stopFlag_;

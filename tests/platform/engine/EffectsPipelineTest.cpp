@@ -166,6 +166,22 @@ TEST_F(EffectsPipelineTest, EachEffectDoesWhatItsSettingSays)
     }
 }
 
+// Past the duration limit the source is not read: a damaged tail beyond it costs nothing.
+TEST_F(EffectsPipelineTest, ADurationLimitStopsReadingTheSource)
+{
+    test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 6});
+    const fs::path damaged = dir_.path() / "damaged.flac";
+    ItemJob make{.sourcePath = dir_.path() / "tone.wav", .outputPath = damaged,
+                 .settings = {OutputFormat::Flac, FlacOptions{}}};
+    ASSERT_TRUE(ItemConverter::run(make, nullptr, nullptr).status.isOk());
+    fs::resize_file(damaged, fs::file_size(damaged) / 2);
+
+    ItemJob whole{.sourcePath = damaged, .outputPath = dir_.path() / "whole.flac",
+                  .settings = {OutputFormat::Flac, FlacOptions{}}};
+    EXPECT_FALSE(ItemConverter::run(whole, nullptr, nullptr).status.isOk()) << "the whole file is damaged";
+    EXPECT_NEAR(convert(damaged, {.durationLimitMs = 1000}).seconds(), 1.0, 1.0 / 44100);
+}
+
 // The job crosses into a conversion service and back: the service applies the effects and reports
 // the analysis pass with its own item status.
 TEST_F(EffectsPipelineTest, AConversionServiceNormalizesAndReportsBothPasses)
