@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 
 #include "platform/engine/ItemConverter.h"
 #include "platform/engine/TagReader.h"
@@ -93,6 +96,52 @@ TEST_F(SourceListsTest, ACueSheetSplitsItsImageIntoTracksThatJoinToTheImageSampl
     EXPECT_TRUE(joined.samples == whole.samples);
     // Track 2 starts at 7 s + 28 frames: sample 7 * 44100 + 28 * 588.
     EXPECT_EQ(test::decodeAudio(destination_ / "01 - Morning Tide.flac").samples.size(), size_t(2 * (7 * 44100 + 28 * 588)));
+}
+
+// Holds every item until `expected` of them run at once (or a generous time has passed), then
+// converts them in-process.
+class GatheringRunner final : public ItemRunner {
+public:
+    explicit GatheringRunner(int expected) : expected_(expected) {}
+
+    ItemOutcome run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress) override
+    {
+        {
+            std::unique_lock lock(mutex_);
+            mostAtOnce_ = std::max(mostAtOnce_, ++running_);
+            gathered_.notify_all();
+            gathered_.wait_for(lock, std::chrono::seconds(60), [&] { return running_ >= expected_; });
+        }
+        ItemOutcome outcome = inner_.run(job, stop, progress);
+        std::lock_guard lock(mutex_);
+        --running_;
+        return outcome;
+    }
+    int mostAtOnce() const
+    {
+        std::lock_guard lock(mutex_);
+        return mostAtOnce_;
+    }
+
+private:
+    const int expected_;
+    InProcessItemRunner inner_;
+    mutable std::mutex mutex_;
+    std::condition_variable gathered_;
+    int running_ = 0;
+    int mostAtOnce_ = 0;
+};
+
+TEST_F(SourceListsTest, TheTracksOfOneImageConvertAtOnce)
+{
+    writeImage(source_);
+    writeText(source_ / "image.cue", kSheet);
+    settings_.cueSheets = true;
+    auto runner = std::make_shared<GatheringRunner>(3);
+    startConverter({.runner = runner, .workers = 3});
+    convert({(source_ / "image.cue").string()});
+    EXPECT_EQ(runner->mostAtOnce(), 3);
+    EXPECT_EQ(TQKitConversionListSucceededCount(list_), 3u);
 }
 
 TEST_F(SourceListsTest, ASheetInLatin1ReadsCorrectlyAndABrokenSheetFailsAsItsOwnItem)
