@@ -304,9 +304,14 @@ TEST_F(ConverterTest, TheBatchRecordNamesAndFilesResultsByItsPatterns)
     test::ListWatcher watcher(list_);
     TQKitConversionListAddSources(list_, {(source_ / "x.flac").string()}, 0, 0);
     record.renameDestinationFiles = false; // the list keeps its own copy
+    std::vector<Item*> items;
+    TQKitConversionListGetItems(list_, items);
+    ASSERT_EQ(items.size(), 1u);
+    ItemRecorder recorder(list_, items[0]);
     TQKitConversionStart(converter_, list_);
     ASSERT_TRUE(watcher.waitFinished());
     EXPECT_EQ(filesUnder(destination_), (std::vector<std::string>{"AC-DC/Live/03 - Morning Tide.mp3"}));
+    EXPECT_TRUE(recorder.statuses().count(Item::Organizing)) << "placing the result in its organized folder";
     TQTaskInfoRecord back;
     TQKitTaskInfoInit(&back);
     TQKitConversionListGetTaskInfo(list_, &back);
