@@ -167,13 +167,18 @@ void SourceScanner::addTracks(const std::string& sheetPath, const lists::CueShee
 bool SourceScanner::isAcceptedList(const std::string& path) const
 {
     const auto kind = lists::playlistKindForPath(path);
-    return kind && (lists::isLinkFile(*kind) ? settings_.acceptShortcuts : settings_.acceptPlaylists);
+    return !insideList_ && kind && (lists::isLinkFile(*kind) ? settings_.acceptShortcuts : settings_.acceptPlaylists);
 }
 
 // The entries of a source playlist in its order. Lists inside lists are not followed, so a list
-// that names itself cannot loop.
+// that names itself (or its own folder) cannot loop.
 void SourceScanner::addPlaylist(const std::string& path, uint32_t flags, std::vector<SourceEntry>& out) const
 {
+    struct InsideList {
+        bool& flag;
+        explicit InsideList(bool& f) : flag(f) { flag = true; }
+        ~InsideList() { flag = false; }
+    } inside(insideList_);
     lists::SourcePlaylist list;
     if (Status s = lists::SourcePlaylistReader().readFile(path, list); !s) {
         out.push_back(unusable(path, s.message()));
@@ -189,7 +194,7 @@ void SourceScanner::addPlaylist(const std::string& path, uint32_t flags, std::ve
             out.push_back({entry.url, {}, TQKitConversionListItem::kRemote, Kind::Convert, {}});
         else if (entry.state != State::Found)
             out.push_back(unusable(entry.path.empty() ? entry.location : entry.path.string(), entry.problem));
-        else if (isAcceptedList(entry.path.string()))
+        else if (lists::playlistKindForPath(entry.path))
             out.push_back(unusable(entry.path.string(), "a playlist inside a playlist is not followed"));
         else if (fs::is_directory(entry.path, ec))
             addFolder(entry.path.string(), out);

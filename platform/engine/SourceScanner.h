@@ -61,6 +61,9 @@ private:
     AcceptFile accept_;
     std::function<bool()> stopped_;
     std::function<void()> found_;
+    // Set while a list's entries are added: lists met then (named by it, or in a folder it names)
+    // are not followed, so no list can lead back to itself.
+    mutable bool insideList_ = false;
 };
 
 } // namespace sonvale::engine

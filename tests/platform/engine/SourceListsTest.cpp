@@ -193,6 +193,15 @@ TEST_F(SourceListsTest, EachPlaylistKindAndShortcutGivesItsEntriesResolvedBeside
         EXPECT_EQ(itemPaths(), expected);
         releaseList();
     }
+    // A list that names itself and its own folder ends: lists met inside it are not followed.
+    writeText(source_ / "songs" / "loop.m3u", "loop.m3u\n.\n");
+    TQKitConversionListCreate(&list_);
+    TQKitConversionListSetBatchSettings(list_, settings_);
+    TQKitConversionListAddSources(list_, {(source_ / "songs" / "loop.m3u").string()}, 0, 0);
+    EXPECT_EQ(itemPaths(), (std::vector<std::string>{(source_ / "songs" / "loop.m3u").string(), a, b}));
+    EXPECT_FALSE(itemNamed("loop.m3u")->origin().problem.empty());
+    releaseList();
+
     settings_.acceptShortcuts = false;
     TQKitConversionListCreate(&list_);
     TQKitConversionListSetBatchSettings(list_, settings_);
