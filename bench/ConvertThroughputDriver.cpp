@@ -1,6 +1,7 @@
 // sonvale-convert-bench: converts the given files with the engine on all cores, each item in a
-// conversion service as the application does, and prints "files <n> seconds <s>".
-// Usage: sonvale-convert-bench <service> <mp3-vbr|aac-256> <destination> <file>...
+// conversion service as the application does, and prints "files <n> seconds <s>". A format with
+// "+normalize" (mp3-vbr+normalize) adds EBU R128 loudness normalization to -18 LUFS.
+// Usage: sonvale-convert-bench <service> <mp3-vbr|aac-256>[+normalize] <destination> <file>...
 
 #include <chrono>
 #include <cstdio>
@@ -17,10 +18,14 @@ using namespace sonvale::engine;
 int main(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: %s <service> <mp3-vbr|aac-256> <destination> <file>...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <service> <mp3-vbr|aac-256>[+normalize] <destination> <file>...\n", argv[0]);
         return 2;
     }
-    const std::string format = argv[2];
+    std::string format = argv[2];
+    const std::string normalizeSuffix = "+normalize";
+    const bool normalize = format.ends_with(normalizeSuffix);
+    if (normalize)
+        format.resize(format.size() - normalizeSuffix.size());
     BatchSettings settings;
     settings.destinationFolder = argv[3];
     settings.overwritePolicy = 0;
@@ -32,6 +37,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "unknown format %s\n", format.c_str());
         return 2;
     }
+    if (normalize)
+        settings.effects = {.normalization = sonvale::effects::NormalizationMethod::Loudness, .loudnessTargetLufs = -18};
     const std::vector<std::string> files(argv + 4, argv + argc);
 
     TQKitConverterOptions options;

@@ -155,4 +155,27 @@ Status AudioDecoder::nextFrame(AVFrame* frame, bool& endOfStream)
     }
 }
 
+bool AudioDecoder::seekBefore(int64_t sample)
+{
+    const AVCodecID id = codec_->codec_id;
+    const bool exact = id == AV_CODEC_ID_FLAC || (id >= AV_CODEC_ID_PCM_S16LE && id < AV_CODEC_ID_ADPCM_IMA_QT);
+    if (!exact || info_.sampleRate <= 0)
+        return false;
+    const AVStream* stream = format_->streams[streamIndex_];
+    const int64_t timestamp = av_rescale_q(sample, AVRational{1, info_.sampleRate}, stream->time_base);
+    if (av_seek_frame(format_.get(), streamIndex_, timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+        return false;
+    avcodec_flush_buffers(codec_.get());
+    inputEnded_ = false;
+    return true;
+}
+
+std::optional<int64_t> AudioDecoder::frameStart(const AVFrame* frame) const
+{
+    if (frame->best_effort_timestamp == AV_NOPTS_VALUE || info_.sampleRate <= 0)
+        return std::nullopt;
+    return av_rescale_q(frame->best_effort_timestamp, format_->streams[streamIndex_]->time_base,
+                        AVRational{1, info_.sampleRate});
+}
+
 } // namespace sonvale::engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 #include "platform/engine/FfmpegHandles.h"
@@ -24,6 +25,13 @@ public:
 
     // Seconds decoded so far, from the time stamps of the frames handed out.
     double positionSeconds() const { return position_; }
+
+    // Moves to a point at or before source sample `sample`, for codecs whose frames carry exact
+    // sample positions (FLAC, PCM); false (and nothing moved) for any other, or when the file
+    // can't seek. Only before the first frame has been taken.
+    bool seekBefore(int64_t sample);
+    // The source sample at which a decoded frame starts; none without a time stamp.
+    std::optional<int64_t> frameStart(const AVFrame* frame) const;
 
 private:
     Status openInput(const std::string& path);

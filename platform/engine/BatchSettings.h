@@ -4,6 +4,8 @@
 #include <string>
 
 #include "platform/engine/OutputSettings.h"
+#include "platform/engine/artwork/ArtworkOptions.h"
+#include "platform/engine/effects/EffectsSettings.h"
 
 namespace sonvale::engine {
 
@@ -19,6 +21,10 @@ struct BatchSettings {
     bool acceptNonMediaFiles = false;
     bool copyNotConvertedFiles = false;
     bool copyImagesAndTexts = false;
+    bool cueSheets = false;            // an image with its sheet becomes one item per track
+    bool acceptPlaylists = false;      // the entries of source playlists become items
+    int32_t acceptedPlaylistType = 0;  // format of the converted source playlists (0: as the source)
+    bool acceptShortcuts = false;      // link files (.url, .webloc, .desktop, .ram) too
     bool replicateFolders = false;
     bool organizeFolders = false;
     std::string folderPattern;
@@ -26,11 +32,22 @@ struct BatchSettings {
     std::string fileNamePattern;
     std::string subfolderName;          // one folder for the whole batch (a Music playlist)
 
+    effects::EffectsSettings effects;
+
     bool transferTags = true;
     bool tagsFromPaths = false;        // fill missing tags from file and folder names
+    bool tagsFromNetwork = false;      // ask the tag lookup service for missing tags
     bool stripTags = false;
-    int artworkFormat = 0;  // 0 keep, 1 JPEG, 2 PNG
-    int maxArtworkSide = 0; // pixels, 0 = any size
+    artwork::ArtworkOptions artwork;
+
+    bool moveSourcesToBin = false;     // after their conversion succeeded
+
+    // The playlist of the results, written when the batch ends.
+    bool createPlaylist = false;
+    bool mergePlaylist = false;
+    int32_t playlistType = 16;
+    int32_t playlistSortOrder = 1;
+    std::string playlistName;           // empty: named after the batch
 };
 
 } // namespace sonvale::engine

@@ -1,5 +1,5 @@
 // sonvale-convert-service: converts one item per process. Reads the item's job (JSON) from
-// standard input, reports "progress <fraction>" lines and finally "outcome <json>" on standard
+// standard input, reports "progress <item status> <fraction>" lines and finally "outcome <json>" on standard
 // output. The converter kills the process to stop it; a crash here fails only this item.
 
 #include <cstdio>
@@ -8,10 +8,6 @@
 #include <signal.h>
 #include <string>
 #include <sys/prctl.h>
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 #include "platform/engine/ItemConverter.h"
 
@@ -27,7 +23,6 @@ int main(int argc, char** argv)
         const std::string name = "sonvale-conv-" + std::string(argv[1]).substr(11);
         prctl(PR_SET_NAME, name.c_str());
     }
-    av_log_set_level(AV_LOG_ERROR);
 
     const std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
     ItemJob job;
@@ -35,12 +30,13 @@ int main(int argc, char** argv)
     if (sonvale::Status parsed = ItemJob::fromJson(text, job); !parsed) {
         outcome.status = parsed;
     } else {
-        int lastPercent = -1;
-        outcome = ItemConverter::run(job, nullptr, [&](double fraction) {
+        int lastStatus = -1, lastPercent = -1;
+        outcome = ItemConverter::run(job, nullptr, [&](int status, double fraction) {
             const int percent = int(fraction * 100);
-            if (percent != lastPercent) {
+            if (percent != lastPercent || status != lastStatus) {
+                lastStatus = status;
                 lastPercent = percent;
-                std::printf("progress %.3f\n", fraction);
+                std::printf("progress %d %.3f\n", status, fraction);
                 std::fflush(stdout);
             }
         });

@@ -81,8 +81,9 @@ std::string DestinationPlanner::fileStem(const Request& request) const
         if (!rendered.empty())
             return rendered;
     }
-    const std::string name = SourceScanner::isRemote(request.sourcePath) ? remoteName(request.sourcePath)
-                                                                         : fs::path(request.sourcePath).filename().string();
+    const std::string name = !request.fileName.empty()                      ? request.fileName
+                             : SourceScanner::isRemote(request.sourcePath) ? remoteName(request.sourcePath)
+                                                                           : fs::path(request.sourcePath).filename().string();
     const auto dot = name.find_last_of('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }

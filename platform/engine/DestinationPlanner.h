@@ -25,6 +25,7 @@ public:
         std::string sourceRoot;   // the folder given by the user that holds the source, or empty
         std::string extension;    // of the result, without the dot; empty keeps the source's
         TagSet tags;
+        std::string fileName;     // names the result in place of the source's name (a CUE track)
     };
 
     DestinationPlanner(const BatchSettings& settings, PatternRenderer renderer);

@@ -76,6 +76,31 @@ TagSet tagsFromJson(const json& j)
     return tags;
 }
 
+json effectsToJson(const effects::EffectsSettings& e)
+{
+    return {{"normalization", int(e.normalization)}, {"peakTarget", e.peakTargetPercent},
+            {"loudnessTarget", e.loudnessTargetLufs}, {"volumeControl", e.automaticVolumeControl},
+            {"fadeIn", e.fadeInMs}, {"fadeOut", e.fadeOutMs}, {"durationLimit", e.durationLimitMs},
+            {"trimSilence", e.trimSilence}, {"silenceThreshold", e.silenceThresholdDbfs}};
+}
+
+effects::EffectsSettings effectsFromJson(const json& j)
+{
+    effects::EffectsSettings e;
+    e.normalization = effects::NormalizationMethod(j.at("normalization").get<int>());
+    if (e.normalization > effects::NormalizationMethod::Loudness || e.normalization < effects::NormalizationMethod::Off)
+        throw std::invalid_argument("unknown normalization method");
+    e.peakTargetPercent = j.at("peakTarget");
+    e.loudnessTargetLufs = j.at("loudnessTarget");
+    e.automaticVolumeControl = j.at("volumeControl");
+    e.fadeInMs = j.at("fadeIn");
+    e.fadeOutMs = j.at("fadeOut");
+    e.durationLimitMs = j.at("durationLimit");
+    e.trimSilence = j.at("trimSilence");
+    e.silenceThresholdDbfs = j.at("silenceThreshold");
+    return e;
+}
+
 // Untrusted text: any malformed field becomes a failure, never an exception past this file.
 template <typename Parse>
 Status parseJson(const std::string& text, Parse parse)
@@ -98,9 +123,15 @@ std::string ItemJob::toJson() const
            {"options", optionsToJson(settings.options)},
            {"transferTags", transferTags},
            {"stripTags", stripTags},
-           {"tagsFromPath", tagsFromPath},
-           {"artworkFormat", artworkFormat},
-           {"maxArtworkSide", maxArtworkSide}};
+           {"effects", effectsToJson(effects)},
+           {"tagsFromPath", {tagsFromPath.path, tagsFromPath.baseFolder, tagsFromPath.folderPattern,
+                             tagsFromPath.fileNamePattern}},
+           {"artworkFormat", int(artwork.format)},
+           {"maxArtworkSize", artwork.maxSize},
+           {"trackTags", tagsToJson(trackTags)},
+           {"lookedUpTags", tagsToJson(lookedUpTags)}};
+    if (span)
+        j["span"] = {span->startFrame, span->endFrame ? *span->endFrame : -1};
     if (replacementTags)
         j["replacementTags"] = tagsToJson(*replacementTags);
     return j.dump();
@@ -115,9 +146,19 @@ Status ItemJob::fromJson(const std::string& text, ItemJob& job)
         job.settings.options = optionsFromJson(job.settings.format, j.at("options"));
         job.transferTags = j.at("transferTags");
         job.stripTags = j.at("stripTags");
-        job.tagsFromPath = j.at("tagsFromPath");
-        job.artworkFormat = j.at("artworkFormat");
-        job.maxArtworkSide = j.at("maxArtworkSide");
+        job.effects = effectsFromJson(j.at("effects"));
+        const json& paths = j.at("tagsFromPath");
+        job.tagsFromPath = {paths.at(0), paths.at(1), paths.at(2), paths.at(3)};
+        const int artworkFormat = j.at("artworkFormat");
+        if (artworkFormat < 0 || artworkFormat > int(artwork::ArtworkFormat::Png))
+            throw std::invalid_argument("unknown artwork format");
+        job.artwork = {artwork::ArtworkFormat(artworkFormat), j.at("maxArtworkSize").get<int>()};
+        job.trackTags = tagsFromJson(j.at("trackTags"));
+        job.lookedUpTags = tagsFromJson(j.at("lookedUpTags"));
+        if (j.contains("span")) {
+            const int64_t end = j.at("span").at(1);
+            job.span = SourceSpan{j.at("span").at(0).get<int64_t>(), end < 0 ? std::nullopt : std::optional(end)};
+        }
         if (j.contains("replacementTags"))
             job.replacementTags = tagsFromJson(j.at("replacementTags"));
     });
@@ -129,7 +170,8 @@ std::string ItemOutcome::toJson() const
                 {"message", status.message()},
                 {"notes", notes},
                 {"tags", tagsToJson(namingTags)},
-                {"extension", extension}}
+                {"extension", extension},
+                {"durationMs", durationMs}}
         .dump();
 }
 
@@ -140,6 +182,7 @@ Status ItemOutcome::fromJson(const std::string& text, ItemOutcome& outcome)
         outcome.notes = j.at("notes").get<std::vector<std::string>>();
         outcome.namingTags = tagsFromJson(j.at("tags"));
         outcome.extension = j.at("extension");
+        outcome.durationMs = j.at("durationMs");
     });
 }
 

@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "platform/engine/OutputSettings.h"
+#include "platform/engine/SourceSpan.h"
 #include "platform/engine/TagSet.h"
+#include "platform/engine/artwork/ArtworkOptions.h"
+#include "platform/engine/effects/EffectsSettings.h"
 #include "platform/system/Status.h"
 
 namespace sonvale::engine {
@@ -13,18 +16,31 @@ namespace sonvale::engine {
 // One item's work as the converter hands it to a conversion service (or runs it in-process):
 // convert `sourcePath` into `outputPath` and tag the result. The output path is a temporary name
 // inside the destination; naming the result and renaming it belong to the converter.
+// Where missing tags are read from file and folder names: the path, the folder above which names
+// carry no tags, and the batch's own patterns (how this user names music).
+struct PathTagsSource {
+    std::string path; // empty: no tags from names
+    std::string baseFolder;
+    std::string folderPattern;
+    std::string fileNamePattern;
+};
+
 struct ItemJob {
     std::string sourcePath;
     std::string outputPath;
     OutputSettings settings;
+    std::optional<SourceSpan> span; // a track of a disc image: only that part of the source
+    effects::EffectsSettings effects;
     bool transferTags = true;
     bool stripTags = false;
-    // The path whose file and folder names fill missing tags; empty: none.
-    std::string tagsFromPath;
-    int artworkFormat = 0;  // ArtworkConverter::Format: 0 keep, 1 JPEG, 2 PNG
-    int maxArtworkSide = 0; // pixels, 0 = any size
+    PathTagsSource tagsFromPath;
+    artwork::ArtworkOptions artwork;
     // Tags the application answered for this item (list callback 17); they replace the source's.
     std::optional<TagSet> replacementTags;
+    // The track's own tags from its CUE sheet: they win over the image's.
+    TagSet trackTags;
+    // Tags a lookup service found: they fill only what the source lacks.
+    TagSet lookedUpTags;
 
     std::string toJson() const;
     static Status fromJson(const std::string& text, ItemJob& job);
@@ -36,6 +52,7 @@ struct ItemOutcome {
     std::vector<std::string> notes;  // options that could not be honoured as asked
     TagSet namingTags;               // the tags that name and file the result
     std::string extension;           // of the result
+    int64_t durationMs = 0;          // of the result
 
     std::string toJson() const;
     static Status fromJson(const std::string& text, ItemOutcome& outcome);

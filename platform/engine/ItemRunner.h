@@ -12,7 +12,8 @@ namespace sonvale::engine {
 // once. run() returns within a moment of `stop` being set, with a failed outcome and no output.
 class ItemRunner {
 public:
-    using Progress = std::function<void(double fraction)>;
+    // The item status of the running pass (2, 3 or 4) and how far it has got.
+    using Progress = std::function<void(int itemStatus, double fraction)>;
 
     virtual ~ItemRunner() = default;
     virtual ItemOutcome run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress) = 0;

@@ -27,6 +27,37 @@ Artwork readArtworkFile(const std::string& path)
     return art;
 }
 
+int leadingNumber(const std::string& text)
+{
+    return std::atoi(text.c_str()); // "3/12" is track 3
+}
+
+lists::ResultPlaylistEntry playlistEntryFor(const ItemOutcome& outcome)
+{
+    const TagSet& tags = outcome.namingTags;
+    lists::ResultPlaylistEntry entry;
+    entry.title = tags.value("TITLE");
+    entry.artist = tags.value("ARTIST");
+    entry.album = tags.value("ALBUM");
+    entry.albumArtist = tags.value("ALBUMARTIST");
+    entry.genre = tags.value("GENRE");
+    entry.year = leadingNumber(tags.value("DATE"));
+    entry.discNumber = leadingNumber(tags.value("DISCNUMBER"));
+    entry.trackNumber = leadingNumber(tags.value("TRACKNUMBER"));
+    entry.durationMs = outcome.durationMs;
+    return entry;
+}
+
+// Names in paths carry no tags above the folder the user chose (or above the home folder), so
+// "home" or "Music" never becomes an album.
+std::string pathTagsBase(const std::string& sourceRoot)
+{
+    if (!sourceRoot.empty())
+        return fs::path(sourceRoot).parent_path().string();
+    const char* home = std::getenv("HOME");
+    return home ? home : "";
+}
+
 std::string withNotes(std::string done, const std::vector<std::string>& notes)
 {
     for (size_t i = 0; i < notes.size(); ++i)
@@ -36,9 +67,9 @@ std::string withNotes(std::string done, const std::vector<std::string>& notes)
 
 } // namespace
 
-ItemTask::ItemTask(TQKitConversionList& list, TQKitConversionListItem& item, ItemRunner& runner,
+ItemTask::ItemTask(TQKitConversionList& list, TQKitConversionListItem& item, ItemRunner& runner, TagLookup& lookup,
                    DestinationPlanner::PatternRenderer renderer)
-    : list_(list), item_(item), runner_(runner), settings_(list.runningSettings()),
+    : list_(list), item_(item), runner_(runner), lookup_(lookup), settings_(list.runningSettings()),
       planner_(settings_, std::move(renderer))
 {
 }
@@ -54,6 +85,8 @@ ItemTask::~ItemTask()
 
 void ItemTask::run()
 {
+    if (!item_.origin().problem.empty())
+        return fail(Status::failure(item_.origin().problem));
     item_.setStatus(Item::Opening);
     if (Status s = prepareWorkFolder(); !s)
         return fail(s);
@@ -115,7 +148,7 @@ std::optional<TagSet> ItemTask::askApplicationForTags()
 
 DestinationPlanner::Request ItemTask::request(const std::string& extension, TagSet tags) const
 {
-    return {item_.sourcePath(), item_.sourceRoot(), extension, std::move(tags)};
+    return {item_.sourcePath(), item_.sourceRoot(), extension, std::move(tags), item_.origin().fileName};
 }
 
 // Unique across the lists of this process (item ids are only unique within a list) and across
@@ -142,31 +175,51 @@ void ItemTask::convert()
     if (ec)
         return fail(Status::failure("cannot create the destination folder (" + ec.message() + ")"));
 
-    ItemJob job;
-    job.sourcePath = item_.localSourcePath();
-    job.outputPath = temporary_ = temporaryIn(folder);
-    job.settings = settings_.output;
-    job.transferTags = settings_.transferTags;
-    job.stripTags = settings_.stripTags;
-    if (settings_.tagsFromPaths && !(item_.flags() & Item::kRemote))
-        job.tagsFromPath = item_.sourcePath();
-    job.artworkFormat = settings_.artworkFormat;
-    job.maxArtworkSide = settings_.maxArtworkSide;
-    job.replacementTags = askApplicationForTags();
+    const ItemJob job = jobFor(temporary_ = temporaryIn(folder));
     if (list_.isStopped())
         return fail(Status::failure("stopped"));
 
     item_.setStatus(Item::Converting);
-    const ItemOutcome outcome = runner_.run(job, list_.stopFlag(), [this](double fraction) {
-        item_.setProgress(fraction);
+    // After an analysis pass (adjusting the volume, trimming) the item's progress goes on from the
+    // middle, so that neither it nor the batch's ever runs backwards.
+    bool analysed = false;
+    const ItemOutcome outcome = runner_.run(job, list_.stopFlag(), [this, &analysed](int status, double fraction) {
+        const bool analysing = status != Item::Converting;
+        analysed = analysed || analysing;
+        item_.setStatus(status);
+        item_.setProgress(!analysed ? fraction : analysing ? fraction / 2 : 0.5 + fraction / 2);
         list_.reportProgress();
     });
     if (!outcome.status)
         return fail(outcome.status);
-    item_.setStatus(Item::MovingResult);
+    item_.setStatus(settings_.organizeFolders ? Item::Organizing : Item::MovingResult);
     if (Status s = planner_.pathFor(request(outcome.extension, outcome.namingTags), wanted); !s)
         return fail(s);
+    playlistEntry_ = playlistEntryFor(outcome);
     place(temporary_, wanted, withNotes("Converted", outcome.notes));
+}
+
+ItemJob ItemTask::jobFor(const fs::path& output)
+{
+    ItemJob job;
+    job.sourcePath = item_.localSourcePath();
+    job.outputPath = output;
+    job.settings = settings_.output;
+    job.span = item_.origin().span;
+    job.effects = settings_.effects;
+    job.transferTags = settings_.transferTags;
+    job.stripTags = settings_.stripTags;
+    if (settings_.tagsFromPaths && !(item_.flags() & Item::kRemote))
+        job.tagsFromPath = {item_.sourcePath(), pathTagsBase(item_.sourceRoot()), settings_.folderPattern,
+                            settings_.fileNamePattern};
+    job.artwork = settings_.artwork;
+    job.trackTags = item_.origin().trackTags;
+    job.replacementTags = askApplicationForTags();
+    if (settings_.tagsFromNetwork && !list_.isStopped()) {
+        item_.setStatus(Item::LoadingTags);
+        job.lookedUpTags = lookup_.lookUp(item_.localSourcePath(), list_.stopFlag());
+    }
+    return job;
 }
 
 void ItemTask::copy()
@@ -202,6 +255,10 @@ void ItemTask::place(const fs::path& temporary, const fs::path& wanted, const st
             return fail(s);
         if (outcome == ResultCommitter::Outcome::Written)
             list_.addWrittenResult(written.string());
+    }
+    if (playlistEntry_) {
+        playlistEntry_->file = written;
+        item_.setPlaylistEntry(*playlistEntry_);
     }
     temporary_.clear();
     if (outcome == ResultCommitter::Outcome::SkippedExisting)

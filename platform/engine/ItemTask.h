@@ -6,6 +6,8 @@
 
 #include "platform/engine/DestinationPlanner.h"
 #include "platform/engine/ItemRunner.h"
+#include "platform/engine/TagLookup.h"
+#include "platform/engine/lists/ResultPlaylistEntry.h"
 
 class TQKitConversionList;
 class TQKitConversionListItem;
@@ -13,12 +15,13 @@ class TQKitConversionListItem;
 namespace sonvale::engine {
 
 // Carries one item of a running list from start to completion on a converter worker: fetch a
-// remote source, ask the application for tags (callbacks 16 and 17), run the job, move the result
+// remote source, ask the application for tags (callbacks 16 and 17) and the lookup service for
+// missing ones, run the job, move the result
 // into its place under the overwrite policy, and complete the item with its name and flags. Every
 // way out completes the item and removes the item's temporary files.
 class ItemTask final {
 public:
-    ItemTask(TQKitConversionList& list, TQKitConversionListItem& item, ItemRunner& runner,
+    ItemTask(TQKitConversionList& list, TQKitConversionListItem& item, ItemRunner& runner, TagLookup& lookup,
              DestinationPlanner::PatternRenderer renderer);
     ~ItemTask();
     ItemTask(const ItemTask&) = delete;
@@ -30,6 +33,7 @@ private:
     Status prepareWorkFolder();
     Status fetchRemoteSource();
     std::optional<TagSet> askApplicationForTags();
+    ItemJob jobFor(const std::filesystem::path& output);
     void convert();
     void copy();
     // Moves the finished temporary file to `wanted` and completes the item.
@@ -41,10 +45,12 @@ private:
     TQKitConversionList& list_;
     TQKitConversionListItem& item_;
     ItemRunner& runner_;
+    TagLookup& lookup_;
     const BatchSettings& settings_;
     DestinationPlanner planner_;
     std::filesystem::path workFolder_; // the item's private temporary folder ("_PATH_TEMP")
     std::filesystem::path temporary_;  // the result being written, inside the destination
+    std::optional<lists::ResultPlaylistEntry> playlistEntry_; // of a converted result, once known
 };
 
 } // namespace sonvale::engine

@@ -171,8 +171,11 @@ ItemOutcome ServiceItemRunner::run(const ItemJob& job, const std::atomic<bool>& 
         pending.append(buffer, size_t(n));
         for (size_t eol; (eol = pending.find('\n')) != std::string::npos; pending.erase(0, eol + 1)) {
             const std::string line = pending.substr(0, eol);
-            if (line.rfind("progress ", 0) == 0 && progress)
-                progress(std::strtod(line.c_str() + 9, nullptr));
+            if (line.rfind("progress ", 0) == 0 && progress) {
+                char* rest = nullptr;
+                const long status = std::strtol(line.c_str() + 9, &rest, 10);
+                progress(int(status), std::strtod(rest, nullptr));
+            }
             else if (line.rfind("outcome ", 0) == 0)
                 outcomeText = line.substr(8);
         }

@@ -1,8 +1,13 @@
 #include "platform/engine/SourceScanner.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
+
+#include "platform/engine/lists/CueSheetReader.h"
+#include "platform/engine/lists/SourcePlaylistReader.h"
 
 namespace sonvale::engine {
 namespace {
@@ -24,6 +29,43 @@ const std::set<std::string> kMediaExtensions{
     "mpg", "oga", "ogg", "opus", "ra", "snd", "spx", "ts", "tta", "voc", "w64", "wav", "webm", "wma", "wmv", "wv"};
 const std::set<std::string> kImageAndTextExtensions{"bmp", "gif", "jpeg", "jpg", "log", "nfo", "pdf", "png",
                                                     "rtf", "tif", "tiff", "txt", "webp"};
+
+using Kind = TQKitConversionListItem::Kind;
+
+std::string normal(const fs::path& path)
+{
+    return path.lexically_normal().string();
+}
+
+// "03 - Title.flac": names the track's item and, unless a pattern renames it, its result.
+std::string trackFileName(const lists::CueTrack& track)
+{
+    char number[16];
+    std::snprintf(number, sizeof number, "%02d", track.number);
+    const std::string title = track.title.empty() ? "Track " + std::string(number) : track.title;
+    return std::string(number) + " - " + title + track.imageFile.extension().string();
+}
+
+TagSet trackTags(const lists::CueAlbum& album, const lists::CueTrack& track)
+{
+    TagSet tags;
+    const std::pair<const char*, std::string> fields[] = {
+        {"TITLE", track.title},        {"ARTIST", track.performer},   {"TRACKNUMBER", std::to_string(track.number)},
+        {"ALBUM", album.title},        {"ALBUMARTIST", album.performer}, {"COMPOSER", track.songwriter},
+        {"DATE", album.date},          {"GENRE", album.genre},        {"ISRC", track.isrc}};
+    for (const auto& [name, value] : fields)
+        if (!value.empty())
+            tags.fields.emplace_back(name, value);
+    return tags;
+}
+
+SourceEntry unusable(std::string path, std::string problem, std::string playlist = {})
+{
+    SourceEntry entry{std::move(path), {}, 0, Kind::Convert, {}};
+    entry.origin.problem = std::move(problem);
+    entry.origin.playlist = std::move(playlist);
+    return entry;
+}
 
 } // namespace
 
@@ -85,18 +127,99 @@ void SourceScanner::addFolder(const std::string& folder, std::vector<SourceEntry
         }
     }
     std::sort(files.begin(), files.end());
-    const std::string root = fs::path(folder).lexically_normal().string();
+    const std::string root = normal(folder);
+    // Sheets first: the images they split are not converted whole as well.
+    std::map<std::string, lists::CueSheet> sheets;
+    std::set<std::string> splitImages;
+    for (const std::string& file : files) {
+        lists::CueSheet sheet;
+        if (!settings_.cueSheets || lowerExtension(file) != "cue" || !lists::CueSheetReader().readFile(file, sheet))
+            continue;
+        for (const fs::path& image : sheet.imageFiles())
+            splitImages.insert(normal(image));
+        sheets.emplace(file, std::move(sheet));
+    }
     for (const std::string& file : files) {
         if (stopped_ && stopped_())
             return;
-        entriesForFile(file, root, TQKitConversionListItem::kFromFolder, out);
+        if (const auto sheet = sheets.find(file); sheet != sheets.end())
+            addTracks(file, sheet->second, root, TQKitConversionListItem::kFromFolder, out);
+        else if (!splitImages.count(normal(file)))
+            entriesForFile(file, root, TQKitConversionListItem::kFromFolder, out);
+    }
+}
+
+void SourceScanner::addTracks(const std::string& sheetPath, const lists::CueSheet& sheet, const std::string& root,
+                              uint32_t flags, std::vector<SourceEntry>& out) const
+{
+    if (accept_ && !accept_(sheetPath))
+        return;
+    for (const lists::CueTrack& track : sheet.tracks) {
+        SourceEntry entry{normal(track.imageFile), root, flags, Kind::Convert, {}};
+        entry.origin.fileName = trackFileName(track);
+        entry.origin.span = SourceSpan{track.startFrame, track.endFrame};
+        entry.origin.trackTags = trackTags(sheet.album, track);
+        entry.origin.sheets = {sheetPath};
+        out.push_back(std::move(entry));
+    }
+}
+
+bool SourceScanner::isAcceptedList(const std::string& path) const
+{
+    const auto kind = lists::playlistKindForPath(path);
+    return !insideList_ && kind && (lists::isLinkFile(*kind) ? settings_.acceptShortcuts : settings_.acceptPlaylists);
+}
+
+// The entries of a source playlist in its order. Lists inside lists are not followed, so a list
+// that names itself (or its own folder) cannot loop.
+void SourceScanner::addPlaylist(const std::string& path, uint32_t flags, std::vector<SourceEntry>& out) const
+{
+    struct InsideList {
+        bool& flag;
+        explicit InsideList(bool& f) : flag(f) { flag = true; }
+        ~InsideList() { flag = false; }
+    } inside(insideList_);
+    lists::SourcePlaylist list;
+    if (Status s = lists::SourcePlaylistReader().readFile(path, list); !s) {
+        out.push_back(unusable(path, s.message()));
+        return;
+    }
+    using State = lists::PlaylistEntry::State;
+    for (const lists::PlaylistEntry& entry : list.entries) {
+        if (stopped_ && stopped_())
+            return;
+        const size_t first = out.size();
+        std::error_code ec;
+        if (entry.state == State::Remote)
+            out.push_back({entry.url, {}, TQKitConversionListItem::kRemote, Kind::Convert, {}});
+        else if (entry.state != State::Found)
+            out.push_back(unusable(entry.path.empty() ? entry.location : entry.path.string(), entry.problem));
+        else if (lists::playlistKindForPath(entry.path))
+            out.push_back(unusable(entry.path.string(), "a playlist inside a playlist is not followed"));
+        else if (fs::is_directory(entry.path, ec))
+            addFolder(entry.path.string(), out);
+        else
+            entriesForFile(normal(entry.path), {}, flags & ~TQKitConversionListItem::kFromFolder, out);
+        for (size_t i = first; i < out.size(); ++i)
+            out[i].origin.playlist = path;
     }
 }
 
 void SourceScanner::entriesForFile(const std::string& path, const std::string& root, uint32_t flags,
                                    std::vector<SourceEntry>& out) const
 {
-    using Kind = TQKitConversionListItem::Kind;
+    if (settings_.cueSheets && lowerExtension(path) == "cue") {
+        lists::CueSheet sheet;
+        if (Status s = lists::CueSheetReader().readFile(path, sheet); !s)
+            out.push_back(unusable(path, s.message()));
+        else
+            addTracks(path, sheet, root, flags, out);
+        return;
+    }
+    if (isAcceptedList(path)) {
+        addPlaylist(path, flags, out);
+        return;
+    }
     // Copies go beside converted results, so they make no sense when results stay in the sources'
     // own folders.
     const bool copies = !settings_.asSourceFolder;

@@ -5,7 +5,12 @@
 #include <vector>
 
 #include "platform/engine/BatchSettings.h"
+#include "platform/engine/ItemOrigin.h"
 #include "platform/engine/TQKitConversionListItem.h"
+
+namespace sonvale::lists {
+struct CueSheet;
+}
 
 namespace sonvale::engine {
 
@@ -15,13 +20,19 @@ struct SourceEntry {
     std::string root; // the folder it was found in, as the user gave it; empty for a single file
     uint32_t flags = 0;
     TQKitConversionListItem::Kind kind = TQKitConversionListItem::Kind::Convert;
+    ItemOrigin origin;
+
+    // Tells entries apart: the tracks of one image share its path.
+    std::string key() const { return path + '\n' + origin.fileName; }
 };
 
 // Turns the sources a user gave (files, folders, http and https addresses) into items, following
 // the accept and copy rules of the batch. Folders are walked recursively in name order; hidden
 // files and symbolic links to folders are left out. Runs on the caller's thread.
 //
-// A source that stands for several items (a CUE sheet, a playlist) expands in entriesForFile().
+// A source that stands for several items expands: a CUE sheet into the tracks of its images (which
+// are then not converted whole), a source playlist or link file into its entries, resolved against
+// its folder; an entry that cannot be used becomes an item that fails with the reason.
 class SourceScanner final {
 public:
     // Asked for every file that would be converted; false leaves it out.
@@ -41,11 +52,18 @@ private:
     void addFolder(const std::string& folder, std::vector<SourceEntry>& out) const;
     void entriesForFile(const std::string& path, const std::string& root, uint32_t flags,
                         std::vector<SourceEntry>& out) const;
+    void addTracks(const std::string& sheetPath, const lists::CueSheet& sheet, const std::string& root,
+                   uint32_t flags, std::vector<SourceEntry>& out) const;
+    void addPlaylist(const std::string& path, uint32_t flags, std::vector<SourceEntry>& out) const;
+    bool isAcceptedList(const std::string& path) const;
 
     const BatchSettings& settings_;
     AcceptFile accept_;
     std::function<bool()> stopped_;
     std::function<void()> found_;
+    // Set while a list's entries are added: lists met then (named by it, or in a folder it names)
+    // are not followed, so no list can lead back to itself.
+    mutable bool insideList_ = false;
 };
 
 } // namespace sonvale::engine

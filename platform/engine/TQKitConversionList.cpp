@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "platform/engine/BatchFinisher.h"
 #include "platform/engine/SourceScanner.h"
 #include "platform/engine/TaskInfoMapping.h"
 
@@ -118,11 +119,11 @@ void TQKitConversionList::addSources(const std::vector<std::string>& sources)
     std::lock_guard lock(mutex_);
     std::set<std::string> present;
     for (const auto& item : items_)
-        present.insert(item->sourcePath());
+        present.insert(sonvale::engine::SourceEntry{item->sourcePath(), {}, 0, item->kind(), item->origin()}.key());
     for (const auto& entry : entries)
-        if (present.insert(entry.path).second)
+        if (present.insert(entry.key()).second)
             items_.push_back(std::make_unique<TQKitConversionListItem>(nextItemId_++, entry.path, entry.root,
-                                                                       entry.flags, entry.kind));
+                                                                       entry.flags, entry.kind, entry.origin));
 }
 
 bool TQKitConversionList::hasItemFor(const std::string& path) const
@@ -215,10 +216,40 @@ void TQKitConversionList::setState(State state)
     notify(2, &value);
 }
 
+// The batch's playlists and the Bin come before the finished state, so whoever sees the state
+// finds them done.
 void TQKitConversionList::finishOnce()
 {
-    if (!finished_.exchange(true))
-        setState(Finished);
+    if (finished_.exchange(true))
+        return;
+    if (std::unique_lock lock(mutex_); started_) {
+        lock.unlock();
+        auto problems = sonvale::engine::BatchFinisher(running_, items(), defaultPlaylistName()).finish();
+        lock.lock();
+        finishingProblems_ = std::move(problems);
+    }
+    setState(Finished);
+}
+
+// A batch of one folder, playlist or file is named after it; any other after its destination.
+std::string TQKitConversionList::defaultPlaylistName() const
+{
+    std::lock_guard lock(mutex_);
+    if (knownSources_.size() == 1 && !SourceScanner::isRemote(*knownSources_.begin())) {
+        const fs::path source = fs::path(*knownSources_.begin()).lexically_normal();
+        const std::string name = (source.has_filename() ? source : source.parent_path()).stem().string();
+        if (!name.empty())
+            return name;
+    }
+    const fs::path destination = fs::path(running_.destinationFolder).lexically_normal();
+    const std::string name = (destination.has_filename() ? destination : destination.parent_path()).filename().string();
+    return name.empty() ? "Playlist" : name;
+}
+
+std::vector<std::string> TQKitConversionList::finishingProblems() const
+{
+    std::lock_guard lock(mutex_);
+    return finishingProblems_;
 }
 
 void TQKitConversionList::stop()
@@ -508,7 +539,8 @@ size_t TQKitConversionListPendingCount(const TQKitConversionList* list)
     return list ? list->pendingCount() : 0;
 }
 
-// Items a source expands into beyond its own (tracks of a CUE sheet) once those exist.
+// Files the pending items write beyond one each. Every track of a CUE sheet and every entry of a
+// source playlist is an item of its own, counted by the pending count already, so none.
 size_t TQKitConversionListExtraCount(const TQKitConversionList*)
 {
     return 0;

@@ -113,6 +113,8 @@ public:
     std::unique_lock<std::mutex> lockResultPlacement();
     bool wroteResult(const std::string& path) const;
     void addWrittenResult(const std::string& path);
+    // What the end of the batch could not do (write a playlist, move a source to the Bin).
+    std::vector<std::string> finishingProblems() const;
 
 private:
     ~TQKitConversionList() = default;
@@ -120,6 +122,7 @@ private:
     std::vector<std::string> claimNewSources(const std::vector<std::string>& sources, bool asSourceFolder);
     bool hasItemFor(const std::string& path) const;
     void finishOnce();
+    std::string defaultPlaylistName() const;
     void announceTitle();
     void setState(State state);
 
@@ -143,6 +146,7 @@ private:
     std::atomic<State> state_{NotStarted};
     std::atomic<bool> stopFlag_{false};
     std::atomic<bool> finished_{false};
+    std::vector<std::string> finishingProblems_; // guarded by mutex_
 };
 
 void TQKitConversionListCreate(TQKitConversionList** out);

@@ -17,9 +17,10 @@ std::string displayName(const std::string& sourcePath, uint32_t flags)
 } // namespace
 
 TQKitConversionListItem::TQKitConversionListItem(uint32_t id, std::string sourcePath, std::string sourceRoot,
-                                                 uint32_t flags, Kind kind)
+                                                 uint32_t flags, Kind kind, sonvale::engine::ItemOrigin origin)
     : id_(id), sourcePath_(std::move(sourcePath)), sourceRoot_(std::move(sourceRoot)),
-      name_(displayName(sourcePath_, flags)), flags_(flags), kind_(kind), localSourcePath_(sourcePath_)
+      name_(origin.fileName.empty() ? displayName(sourcePath_, flags) : origin.fileName), flags_(flags), kind_(kind),
+      origin_(std::move(origin)), localSourcePath_(sourcePath_)
 {
 }
 
@@ -96,6 +97,18 @@ void TQKitConversionListItem::setLocalSourcePath(std::string path)
 {
     std::lock_guard lock(mutex_);
     localSourcePath_ = std::move(path);
+}
+
+sonvale::lists::ResultPlaylistEntry TQKitConversionListItem::playlistEntry() const
+{
+    std::lock_guard lock(mutex_);
+    return playlistEntry_;
+}
+
+void TQKitConversionListItem::setPlaylistEntry(sonvale::lists::ResultPlaylistEntry entry)
+{
+    std::lock_guard lock(mutex_);
+    playlistEntry_ = std::move(entry);
 }
 
 void TQKitConversionListItem::setCallback(TQKitItemCallback callback, void* context)

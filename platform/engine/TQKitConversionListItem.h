@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/engine/CallbackGate.h"
+#include "platform/engine/ItemOrigin.h"
+#include "platform/engine/lists/ResultPlaylistEntry.h"
 
 class TQKitConversionList;
 
@@ -46,7 +48,8 @@ public:
     // What the converter does with the item.
     enum class Kind { Convert, Copy };
 
-    TQKitConversionListItem(uint32_t id, std::string sourcePath, std::string sourceRoot, uint32_t flags, Kind kind);
+    TQKitConversionListItem(uint32_t id, std::string sourcePath, std::string sourceRoot, uint32_t flags, Kind kind,
+                            sonvale::engine::ItemOrigin origin = {});
     TQKitConversionListItem(const TQKitConversionListItem&) = delete;
     TQKitConversionListItem& operator=(const TQKitConversionListItem&) = delete;
 
@@ -57,6 +60,7 @@ public:
     const std::string& name() const { return name_; }
     uint32_t flags() const { return flags_; }
     Kind kind() const { return kind_; }
+    const sonvale::engine::ItemOrigin& origin() const { return origin_; }
 
     int status() const { return status_.load(); }
     double progress() const { return progress_.load(); }
@@ -73,6 +77,9 @@ public:
     // The local file the item converts from (a downloaded copy for a remote source).
     std::string localSourcePath() const;
     void setLocalSourcePath(std::string path);
+    // How the item's result appears in the batch's result playlist; set with its success.
+    sonvale::lists::ResultPlaylistEntry playlistEntry() const;
+    void setPlaylistEntry(sonvale::lists::ResultPlaylistEntry entry);
 
     void setCallback(TQKitItemCallback callback, void* context);
 
@@ -85,6 +92,7 @@ private:
     const std::string name_;
     const uint32_t flags_;
     const Kind kind_;
+    const sonvale::engine::ItemOrigin origin_;
     std::atomic<int> status_{NotStarted};
     std::atomic<double> progress_{0};
     mutable std::mutex mutex_;
@@ -94,6 +102,7 @@ private:
     std::vector<TQKitResultEntry> results_;
     std::set<std::string> relatedPaths_;
     std::string localSourcePath_;
+    sonvale::lists::ResultPlaylistEntry playlistEntry_;
     sonvale::engine::CallbackGate callback_;
 };
 

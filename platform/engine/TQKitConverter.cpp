@@ -23,6 +23,8 @@ TQKitConverter::TQKitConverter(TQKitConverterOptions options) : options_(std::mo
     if (!options_.runner)
         options_.runner = std::make_shared<sonvale::engine::ServiceItemRunner>(
             sonvale::engine::ServiceItemRunner::defaultServicePath());
+    if (!options_.tagLookup)
+        options_.tagLookup = std::make_shared<sonvale::engine::NoTagLookup>();
     if (!options_.renderer)
         options_.renderer = [](const std::string& pattern, const sonvale::engine::TagSet& tags, bool folders) {
             TQKitPatternRenderOptions render;
@@ -116,7 +118,7 @@ void TQKitConverter::work()
             ++running_;
         }
         list->announceItemStarted(first);
-        ItemTask(*list, *item, *options_.runner, options_.renderer).run();
+        ItemTask(*list, *item, *options_.runner, *options_.tagLookup, options_.renderer).run();
         --running_;
         list->itemFinished(item);
         list->release();

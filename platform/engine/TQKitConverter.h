@@ -10,6 +10,7 @@
 
 #include "platform/engine/DestinationPlanner.h"
 #include "platform/engine/ItemRunner.h"
+#include "platform/engine/TagLookup.h"
 
 class TQKitConversionList;
 class TQKitConversionListItem;
@@ -22,6 +23,8 @@ struct TQKitConverterOptions {
     unsigned workers = 0;
     // Renders the folder and file-name patterns; null: the pattern renderer of the settings.
     sonvale::engine::DestinationPlanner::PatternRenderer renderer;
+    // Finds missing tags when a batch loads them from the network; null: nothing is found.
+    std::shared_ptr<sonvale::engine::TagLookup> tagLookup;
 };
 
 // Runs the items of started lists on a pool of worker threads, oldest list first, one item per

@@ -28,6 +28,27 @@ OutputSettings outputOf(const TQTaskInfoRecord& r)
     }
 }
 
+// The record carries normalization off as method 0 with both targets 0, and automatic volume
+// control only together with normalization.
+effects::EffectsSettings effectsOf(const TQTaskInfoRecord& r)
+{
+    effects::EffectsSettings e;
+    e.normalization = effects::EffectsSettings::methodFromRecord(r.normalizationMethod, r.peakTargetLevel,
+                                                                 r.r128TargetLevel);
+    if (e.normalization != effects::NormalizationMethod::Off) {
+        e.peakTargetPercent = r.peakTargetLevel;
+        e.loudnessTargetLufs = r.r128TargetLevel;
+        e.automaticVolumeControl = r.automaticVolumeControl;
+    }
+    e.durationLimitMs = std::max(0, r.limitDurationMs);
+    e.fadeInMs = std::max(0, r.fadeInMs);
+    e.fadeOutMs = std::max(0, r.fadeOutMs);
+    e.trimSilence = r.trimSilence;
+    if (r.trimSilence)
+        e.silenceThresholdDbfs = r.trimSilenceThreshold;
+    return e;
+}
+
 } // namespace
 
 BatchSettings TaskInfoMapping::fromRecord(const TQTaskInfoRecord& r)
@@ -47,13 +68,22 @@ BatchSettings TaskInfoMapping::fromRecord(const TQTaskInfoRecord& r)
     s.renameFiles = r.renameDestinationFiles;
     s.fileNamePattern = r.fileNamePattern;
     s.subfolderName = r.subfolderName;
+    s.cueSheets = r.supportCUESheets;
+    s.acceptPlaylists = r.acceptPlaylists;
+    s.acceptedPlaylistType = r.acceptedPlaylistType;
+    s.acceptShortcuts = r.acceptShortcuts;
+    s.effects = effectsOf(r);
     s.transferTags = r.transferTags;
     s.stripTags = r.stripTags;
     s.tagsFromPaths = r.loadTagsFromPaths;
-    s.artworkFormat = r.artworkConversion == kTQTaskInfoArtworkToJPEG  ? 1
-                      : r.artworkConversion == kTQTaskInfoArtworkToPNG ? 2
-                                                                       : 0;
-    s.maxArtworkSide = std::max(0, r.maxArtworkSize);
+    s.tagsFromNetwork = r.loadTagsFromNetwork;
+    s.artwork = artwork::ArtworkOptions::fromRecord(r.artworkConversion, r.maxArtworkSize);
+    s.moveSourcesToBin = r.moveToTrashSourceFiles;
+    s.createPlaylist = r.playlist.createPlaylist;
+    s.mergePlaylist = r.playlist.mergeWithExisting;
+    s.playlistType = r.playlist.playlistType;
+    s.playlistSortOrder = r.playlist.sortOrder;
+    s.playlistName = r.playlistName.empty() ? std::string(r.secondName) : std::string(r.playlistName);
     return s;
 }
 

@@ -1,14 +1,26 @@
 #include "platform/engine/Transcoder.h"
 
+#include <memory>
 #include <vector>
 
-#include "platform/engine/AudioDecoder.h"
 #include "platform/engine/AudioEncoder.h"
-#include "platform/engine/AudioResampler.h"
+#include "platform/engine/DecodedStream.h"
 #include "platform/engine/EncoderPlanner.h"
-#include "platform/engine/SampleProcessor.h"
+#include "platform/engine/TQKitConversionListItem.h"
+#include "platform/engine/effects/EffectsProcessor.h"
 
 namespace sonvale::engine {
+namespace {
+
+using Item = TQKitConversionListItem;
+
+bool changesAudio(const effects::EffectsSettings& s)
+{
+    return s.normalization != effects::NormalizationMethod::Off || s.fadeInMs > 0 || s.fadeOutMs > 0
+           || s.durationLimitMs > 0 || s.trimSilence;
+}
+
+} // namespace
 
 Transcoder::Transcoder(const std::atomic<bool>* stopFlag, Progress progress)
     : stopFlag_(stopFlag), progress_(std::move(progress))
@@ -16,91 +28,109 @@ Transcoder::Transcoder(const std::atomic<bool>* stopFlag, Progress progress)
 }
 
 Status Transcoder::run(const std::string& sourcePath, const std::string& outputPath,
-                       const OutputSettings& settings, SampleProcessor* processor)
+                       const OutputSettings& settings, const TranscodeOptions& options)
 {
-    AudioDecoder decoder(stopFlag_);
-    if (Status s = decoder.open(sourcePath); !s)
+    DecodedStream stream(stopFlag_);
+    if (Status s = stream.open(sourcePath, options.span); !s)
         return s;
-    source_ = decoder.info();
+    source_ = stream.info();
     if (Status s = EncoderPlanner::plan(settings, source_, plan_); !s)
         return s;
-    AudioResampler resampler;
-    if (Status s = resampler.open(*decoder.codecContext(), plan_.sampleRate, plan_.channels); !s)
+    std::unique_ptr<effects::EffectsProcessor> effects;
+    if (changesAudio(options.effects)) {
+        Status created = Status::success();
+        effects = effects::EffectsProcessor::create(options.effects, {plan_.sampleRate, plan_.channels},
+                                                    std::nullopt, created);
+        if (!effects)
+            return created;
+        if (effects->needsAnalysis())
+            if (Status s = analyze(sourcePath, options, *effects); !s)
+                return s;
+    }
+    if (Status s = stream.startOutput(plan_.sampleRate, plan_.channels); !s)
         return s;
     std::unique_ptr<AudioEncoder> encoder = AudioEncoder::forPlan(plan_);
     if (Status s = encoder->open(outputPath); !s)
         return s;
-    if (Status s = pump(decoder, resampler, processor, *encoder); !s)
-        return s;
-    if (Status s = drain(resampler, processor, *encoder); !s)
-        return s;
-    if (Status s = checkComplete(decoder); !s)
+    if (Status s = render(stream, effects.get(), *encoder); !s)
         return s;
     return encoder->finish();
 }
 
-Status Transcoder::pump(AudioDecoder& decoder, AudioResampler& resampler, SampleProcessor* processor,
-                        AudioEncoder& encoder)
+// The first pass: the whole stream through the analyzer, at the same rate and channels the render
+// pass will see.
+Status Transcoder::analyze(const std::string& sourcePath, const TranscodeOptions& options,
+                           effects::EffectsProcessor& effects)
 {
-    FramePtr frame(av_frame_alloc());
-    if (!frame)
-        return Status::failure("out of memory");
+    // The pass is shown as trimming when that is all it is for, else as adjusting the volume.
+    const bool onlyTrimming = options.effects.trimSilence
+                              && options.effects.normalization == effects::NormalizationMethod::Off;
+    const int status = onlyTrimming ? Item::Trimming : Item::AdjustingVolume;
+    DecodedStream stream(stopFlag_);
+    if (Status s = stream.open(sourcePath, options.span); !s)
+        return s;
+    if (Status s = stream.startOutput(plan_.sampleRate, plan_.channels); !s)
+        return s;
     std::vector<float> samples;
-    while (true) {
-        bool endOfStream = false;
-        if (Status s = decoder.nextFrame(frame.get(), endOfStream); !s)
+    int64_t frames = 0;
+    for (bool end = false;;) {
+        if (Status s = stream.read(samples, end); !s)
             return s;
-        if (endOfStream)
-            return Status::success();
-        Status converted = resampler.convert(frame.get(), samples);
-        av_frame_unref(frame.get());
-        if (!converted)
-            return converted;
-        if (processor)
-            if (Status s = processor->process(samples, plan_.channels); !s)
-                return s;
-        const int frames = int(samples.size() / plan_.channels);
-        if (Status s = encoder.write(samples.data(), frames); !s)
+        if (end)
+            break;
+        const int64_t count = int64_t(samples.size()) / plan_.channels;
+        if (Status s = effects.analyze(samples.data(), count); !s)
             return s;
-        framesWritten_ += frames;
-        reportProgress(decoder);
+        frames += count;
+        report(status, stream.fraction());
     }
+    if (Status s = stream.checkComplete(frames); !s)
+        return s;
+    return effects.finishAnalysis();
 }
 
-Status Transcoder::drain(AudioResampler& resampler, SampleProcessor* processor, AudioEncoder& encoder)
+Status Transcoder::render(DecodedStream& stream, effects::EffectsProcessor* effects, AudioEncoder& encoder)
 {
-    std::vector<float> samples;
-    if (Status s = resampler.convert(nullptr, samples); !s)
-        return s;
-    if (processor) {
-        if (Status s = processor->process(samples, plan_.channels); !s)
+    std::vector<float> samples, processed;
+    int64_t decoded = 0;
+    for (bool end = false; !end;) {
+        if (Status s = stream.read(samples, end); !s)
             return s;
-        std::vector<float> rest;
-        if (Status s = processor->finish(rest, plan_.channels); !s)
+        const int64_t count = int64_t(samples.size()) / plan_.channels;
+        decoded += count;
+        const std::vector<float>* ready = &samples;
+        if (effects) {
+            if (Status s = end ? effects->flush(processed) : effects->process(samples.data(), count, processed); !s)
+                return s;
+            ready = &processed;
+        }
+        if (Status s = write(*ready, encoder); !s)
             return s;
-        samples.insert(samples.end(), rest.begin(), rest.end());
+        report(Item::Converting, stream.fraction());
+        // A duration limit reached: the rest of the source is not needed (nor checked).
+        const effects::EffectsPlan* effectsPlan = effects ? effects->plan() : nullptr;
+        if (!end && effectsPlan && effectsPlan->outputFrames && framesWritten_ >= *effectsPlan->outputFrames) {
+            if (Status s = effects->flush(processed); !s)
+                return s;
+            return write(processed, encoder);
+        }
     }
+    return stream.checkComplete(decoded);
+}
+
+Status Transcoder::write(const std::vector<float>& samples, AudioEncoder& encoder)
+{
     const int frames = int(samples.size() / plan_.channels);
+    if (frames == 0)
+        return Status::success();
     framesWritten_ += frames;
     return encoder.write(samples.data(), frames);
 }
 
-// A source that decodes to nothing, or to much less than its header promises, is damaged:
-// reporting success for it would hand the user a silently shortened file.
-Status Transcoder::checkComplete(const AudioDecoder& decoder) const
+void Transcoder::report(int itemStatus, double fraction) const
 {
-    if (framesWritten_ == 0)
-        return Status::failure("no audio could be decoded");
-    const double expected = source_.durationSeconds;
-    if (source_.durationIsExact && expected > 1.0 && decoder.positionSeconds() < expected * 0.98 - 0.1)
-        return Status::failure("the file is truncated or damaged");
-    return Status::success();
-}
-
-void Transcoder::reportProgress(const AudioDecoder& decoder)
-{
-    if (progress_ && source_.durationSeconds > 0)
-        progress_(std::min(1.0, decoder.positionSeconds() / source_.durationSeconds));
+    if (progress_)
+        progress_(itemStatus, fraction);
 }
 
 } // namespace sonvale::engine

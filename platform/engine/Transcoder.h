@@ -2,43 +2,61 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/engine/EncoderPlan.h"
 #include "platform/engine/OutputSettings.h"
 #include "platform/engine/SourceInfo.h"
+#include "platform/engine/SourceSpan.h"
+#include "platform/engine/effects/EffectsSettings.h"
 #include "platform/system/Status.h"
+
+namespace sonvale::effects {
+class EffectsProcessor;
+}
 
 namespace sonvale::engine {
 
-class AudioDecoder;
 class AudioEncoder;
-class AudioResampler;
-class SampleProcessor;
+class DecodedStream;
 
-// One source to one result file: decode, convert to float at the output rate, the optional
-// processing step, encode. Runs on the calling thread; a set stop flag ends it within one frame
-// (or one blocked read). Writes exactly the output path it is given; naming, tags and the final
-// rename belong to the callers.
+// What a transcode does besides changing the format: the span of the source it takes and the
+// effects it applies.
+struct TranscodeOptions {
+    std::optional<SourceSpan> span;
+    effects::EffectsSettings effects;
+};
+
+// One source to one result file: decode, convert to float at the output rate, the effects, encode.
+// Effects that need the whole stream (normalization, trimming, a fade-out) get an analysis pass
+// over the source first. Runs on the calling thread; a set stop flag ends it within one frame (or
+// one blocked read). Writes exactly the output path it is given; naming, tags and the final rename
+// belong to the callers.
 class Transcoder final {
 public:
-    using Progress = std::function<void(double fraction)>;
+    // `itemStatus` is the item status of the running pass (2 adjusting the volume, 3 trimming,
+    // 4 converting); `fraction` how far that pass has got.
+    using Progress = std::function<void(int itemStatus, double fraction)>;
 
     Transcoder(const std::atomic<bool>* stopFlag, Progress progress);
 
     Status run(const std::string& sourcePath, const std::string& outputPath, const OutputSettings& settings,
-               SampleProcessor* processor);
+               const TranscodeOptions& options = {});
 
     // Valid after run() got past opening the source and planning the encoder.
     const SourceInfo& source() const { return source_; }
     const EncoderPlan& plan() const { return plan_; }
+    // Length of the written result.
+    int64_t framesWritten() const { return framesWritten_; }
 
 private:
-    Status pump(AudioDecoder& decoder, AudioResampler& resampler, SampleProcessor* processor,
-                AudioEncoder& encoder);
-    Status drain(AudioResampler& resampler, SampleProcessor* processor, AudioEncoder& encoder);
-    Status checkComplete(const AudioDecoder& decoder) const;
-    void reportProgress(const AudioDecoder& decoder);
+    Status analyze(const std::string& sourcePath, const TranscodeOptions& options,
+                   effects::EffectsProcessor& effects);
+    Status render(DecodedStream& stream, effects::EffectsProcessor* effects, AudioEncoder& encoder);
+    Status write(const std::vector<float>& samples, AudioEncoder& encoder);
+    void report(int itemStatus, double fraction) const;
 
     const std::atomic<bool>* stopFlag_;
     Progress progress_;

@@ -7,6 +7,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/engine/DecodedStream.h"
+
 namespace sonvale::test {
 namespace {
 
@@ -30,10 +32,10 @@ std::vector<float> toneSamples(const ToneSpec& tone)
     return samples;
 }
 
-void writeToneWav(const std::filesystem::path& path, const ToneSpec& tone)
+void writeWav(const std::filesystem::path& path, const std::vector<float>& samples, int sampleRate, int channels,
+              int bitsPerSample)
 {
-    const std::vector<float> samples = toneSamples(tone);
-    const int bytesPerSample = tone.bitsPerSample / 8;
+    const int bytesPerSample = bitsPerSample / 8;
     const uint32_t dataBytes = uint32_t(samples.size() * bytesPerSample);
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path());
@@ -45,18 +47,42 @@ void writeToneWav(const std::filesystem::path& path, const ToneSpec& tone)
     out.write("WAVEfmt ", 8);
     putLittleEndian(out, 16, 4);
     putLittleEndian(out, 1, 2); // integer PCM
-    putLittleEndian(out, tone.channels, 2);
-    putLittleEndian(out, tone.sampleRate, 4);
-    putLittleEndian(out, uint64_t(tone.sampleRate) * tone.channels * bytesPerSample, 4);
-    putLittleEndian(out, tone.channels * bytesPerSample, 2);
-    putLittleEndian(out, tone.bitsPerSample, 2);
+    putLittleEndian(out, channels, 2);
+    putLittleEndian(out, sampleRate, 4);
+    putLittleEndian(out, uint64_t(sampleRate) * channels * bytesPerSample, 4);
+    putLittleEndian(out, channels * bytesPerSample, 2);
+    putLittleEndian(out, bitsPerSample, 2);
     out.write("data", 4);
     putLittleEndian(out, dataBytes, 4);
-    const double fullScale = std::ldexp(1.0, tone.bitsPerSample - 1) - 1;
+    const double fullScale = std::ldexp(1.0, bitsPerSample - 1) - 1;
     for (float s : samples) {
         const auto v = int64_t(std::llround(s * fullScale));
-        putLittleEndian(out, tone.bitsPerSample == 8 ? uint64_t(v + 128) : uint64_t(v), bytesPerSample);
+        putLittleEndian(out, bitsPerSample == 8 ? uint64_t(v + 128) : uint64_t(v), bytesPerSample);
     }
+}
+
+void writeToneWav(const std::filesystem::path& path, const ToneSpec& tone)
+{
+    writeWav(path, toneSamples(tone), tone.sampleRate, tone.channels, tone.bitsPerSample);
+}
+
+DecodedAudio decodeAudio(const std::filesystem::path& path)
+{
+    DecodedAudio audio;
+    engine::DecodedStream stream(nullptr);
+    if (!stream.open(path.string(), std::nullopt))
+        return audio;
+    audio.sampleRate = stream.info().sampleRate;
+    audio.channels = stream.info().channels;
+    if (!stream.startOutput(audio.sampleRate, audio.channels))
+        return audio;
+    std::vector<float> block;
+    for (bool end = false;;) {
+        if (!stream.read(block, end) || end)
+            break;
+        audio.samples.insert(audio.samples.end(), block.begin(), block.end());
+    }
+    return audio;
 }
 
 void writeRandomBytes(const std::filesystem::path& path, size_t size, unsigned seed)

@@ -11,106 +11,14 @@
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/platform/engine/AudioProbe.h"
 #include "tests/platform/engine/AudioTestFiles.h"
+#include "tests/platform/engine/ConverterFixture.h"
 #include "tests/platform/engine/ListWatcher.h"
 #include "tests/support/TempHome.h"
 
 namespace sonvale::engine {
 namespace {
 
-namespace fs = std::filesystem;
-using Item = TQKitConversionListItem;
-
-std::string contentsOf(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeText(const fs::path& path, const std::string& text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// Every file under a folder, relative to it, as a sorted list.
-std::vector<std::string> filesUnder(const fs::path& folder)
-{
-    std::vector<std::string> out;
-    for (const auto& e : fs::recursive_directory_iterator(folder))
-        if (e.is_regular_file())
-            out.push_back(fs::relative(e.path(), folder).string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-class ConverterTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        source_ = home_.path() / "music";
-        destination_ = home_.path() / "out";
-        fs::create_directories(source_);
-        fs::create_directories(destination_);
-        settings_.destinationFolder = destination_;
-        settings_.output = {OutputFormat::Mp3, Mp3Options{.cbr = true, .cbrBitRate = 128}};
-    }
-    void TearDown() override
-    {
-        watcher_.reset();
-        if (list_)
-            TQKitConversionListRelease(list_);
-        TQKitConverterDestroy(&converter_);
-    }
-
-    void startConverter(TQKitConverterOptions options = {})
-    {
-        if (!options.runner)
-            options.runner = std::make_shared<InProcessItemRunner>();
-        if (!options.workers)
-            options.workers = 3;
-        TQKitConverterCreateWithOptions(&converter_, std::move(options));
-    }
-
-    // Creates the list with the fixture's settings, adds the sources and runs it to the end.
-    void convert(const std::vector<std::string>& sources, test::ListWatcher* watcher = nullptr)
-    {
-        if (!converter_)
-            startConverter();
-        TQKitConversionListCreate(&list_);
-        TQKitConversionListSetBatchSettings(list_, settings_);
-        if (!watcher) {
-            watcher_ = std::make_unique<test::ListWatcher>(list_);
-            watcher = watcher_.get();
-        }
-        TQKitConversionListAddSources(list_, sources, 0, 0);
-        TQKitConversionStart(converter_, list_);
-        ASSERT_TRUE(watcher->waitFinished());
-    }
-
-    const Item* itemNamed(const std::string& name) const
-    {
-        std::vector<Item*> items;
-        TQKitConversionListGetItems(list_, items);
-        for (const Item* item : items)
-            if (item->name() == name)
-                return item;
-        return nullptr;
-    }
-
-    std::string completionOf(const std::string& name) const
-    {
-        std::string text;
-        TQKitConversionListItemCompletion(list_, itemNamed(name), &text);
-        return text;
-    }
-
-    test::TempHome home_;
-    fs::path source_, destination_;
-    BatchSettings settings_;
-    TQKitConverter* converter_ = nullptr;
-    TQKitConversionList* list_ = nullptr;
-    std::unique_ptr<test::ListWatcher> watcher_; // of convert() when the test brings none
-};
+using ConverterTest = ConverterFixture;
 
 TEST_F(ConverterTest, AFolderOfGoodAndBadFilesConvertsTheGoodOnesAndSaysWhyTheOthersFailed)
 {
@@ -396,9 +304,14 @@ TEST_F(ConverterTest, TheBatchRecordNamesAndFilesResultsByItsPatterns)
     test::ListWatcher watcher(list_);
     TQKitConversionListAddSources(list_, {(source_ / "x.flac").string()}, 0, 0);
     record.renameDestinationFiles = false; // the list keeps its own copy
+    std::vector<Item*> items;
+    TQKitConversionListGetItems(list_, items);
+    ASSERT_EQ(items.size(), 1u);
+    ItemRecorder recorder(list_, items[0]);
     TQKitConversionStart(converter_, list_);
     ASSERT_TRUE(watcher.waitFinished());
     EXPECT_EQ(filesUnder(destination_), (std::vector<std::string>{"AC-DC/Live/03 - Morning Tide.mp3"}));
+    EXPECT_TRUE(recorder.statuses().count(Item::Organizing)) << "placing the result in its organized folder";
     TQTaskInfoRecord back;
     TQKitTaskInfoInit(&back);
     TQKitConversionListGetTaskInfo(list_, &back);

@@ -261,7 +261,7 @@ TEST_F(ItemTagChoiceTest, ArtworkIsConvertedAndShrunkAsAsked)
     for (const Case c : {Case{2, 500, "image/png", {500, 300}}, Case{1, 0, "image/jpeg", {1000, 600}},
                          Case{0, 300, "image/jpeg", {300, 180}}}) {
         ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.m4a",
-                    .settings = {OutputFormat::M4a, M4aOptions{}}, .artworkFormat = c.format, .maxArtworkSide = c.maxSide};
+                    .settings = {OutputFormat::M4a, M4aOptions{}}, .artwork = {artwork::ArtworkFormat(c.format), c.maxSide}};
         job.replacementTags = TagSet{{{"TITLE", "t"}}, big};
         ASSERT_TRUE(ItemConverter::run(job, nullptr, nullptr).status.isOk());
         const TagSet written = TagReader::read(job.outputPath);
@@ -276,7 +276,7 @@ TEST_F(ItemTagChoiceTest, ABrokenPictureIsKeptAsItWasAndSaidSo)
 {
     test::writeToneWav(dir_.path() / "tone.wav", {.seconds = 0.5});
     ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.mp3",
-                .settings = {OutputFormat::Mp3, Mp3Options{}}, .artworkFormat = 2};
+                .settings = {OutputFormat::Mp3, Mp3Options{}}, .artwork = {artwork::ArtworkFormat::Png}};
     job.replacementTags = TagSet{{{"TITLE", "t"}}, {{'\xFF', '\xD8', 'x', 'y', 'z'}, "image/jpeg"}};
     const ItemOutcome outcome = ItemConverter::run(job, nullptr, nullptr);
     ASSERT_TRUE(outcome.status.isOk()) << outcome.status.message();
@@ -300,11 +300,24 @@ TEST_F(ItemTagChoiceTest, JobsAndOutcomesCrossTheServiceBoundaryIntact)
 {
     ItemJob job{.sourcePath = "/a/b.flac", .outputPath = "/c/.d.tmp",
                 .settings = {OutputFormat::M4a, M4aOptions{.codec = 43, .sampleSize = 3, .extension = 1}},
-                .stripTags = true};
+                .span = SourceSpan{75, 150},
+                .effects = {.normalization = effects::NormalizationMethod::Loudness, .loudnessTargetLufs = -16,
+                            .automaticVolumeControl = true, .fadeInMs = 100, .fadeOutMs = 200,
+                            .durationLimitMs = 3000, .trimSilence = true, .silenceThresholdDbfs = -45},
+                .stripTags = true,
+                .tagsFromPath = {"/a/b.flac", "/", "{{artist}}", "{{title}}"},
+                .artwork = {artwork::ArtworkFormat::Jpeg, 500},
+                .trackTags = {{{"TITLE", "Track"}}, {}},
+                .lookedUpTags = {{{"ALBUM", "Found"}}, {}}};
     job.replacementTags = fullTags();
     ItemJob back;
     ASSERT_TRUE(ItemJob::fromJson(job.toJson(), back).isOk());
     EXPECT_EQ(back.toJson(), job.toJson());
+    ASSERT_TRUE(back.span && back.span->endFrame);
+    EXPECT_EQ(*back.span->endFrame, 150);
+    ItemOutcome outcome{.durationMs = 1234}, outcomeBack;
+    ASSERT_TRUE(ItemOutcome::fromJson(outcome.toJson(), outcomeBack).isOk());
+    EXPECT_EQ(outcomeBack.durationMs, 1234);
     EXPECT_FALSE(ItemJob::fromJson("{\"source\": 3}", back).isOk());
     EXPECT_FALSE(ItemJob::fromJson("not json", back).isOk());
 }

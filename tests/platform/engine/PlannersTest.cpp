@@ -2,7 +2,6 @@
 
 #include "platform/engine/DestinationPlanner.h"
 #include "platform/engine/EncoderPlanner.h"
-#include "platform/engine/PathTags.h"
 #include "platform/engine/TaskInfoMapping.h"
 
 namespace sonvale::engine {
@@ -67,27 +66,48 @@ TEST(TaskInfoMappingTest, EveryFormatsOptionsComeFromTheirBlock)
     EXPECT_EQ(std::get<M4aOptions>(s.output.options).codec, 43);
 }
 
-TEST(PathTagsTest, MissingTagsComeFromTheFileAndFolderNames)
+
+TEST(TaskInfoMappingTest, EffectsPlaylistAndSourceFieldsReachTheBatch)
 {
-    struct Case {
-        const char* path;
-        TagSet before;
-        std::vector<std::pair<std::string, std::string>> after;
-    };
-    const Case cases[] = {
-        {"/m/Northern Lights/03 - Nora Vale - Morning Tide.flac", {},
-         {{"TRACKNUMBER", "3"}, {"ARTIST", "Nora Vale"}, {"TITLE", "Morning Tide"}, {"ALBUM", "Northern Lights"}}},
-        {"/m/Album/7. Song.mp3", {}, {{"TRACKNUMBER", "7"}, {"TITLE", "Song"}, {"ALBUM", "Album"}}},
-        {"/m/Album/1999 Remix.mp3", {}, {{"TITLE", "1999 Remix"}, {"ALBUM", "Album"}}},
-        {"/m/Album/02 Song.mp3", {{{"TITLE", "Own title"}}, {}},
-         {{"TITLE", "Own title"}, {"TRACKNUMBER", "2"}, {"ALBUM", "Album"}}},
-        {"song.wav", {}, {{"TITLE", "song"}}},
-    };
-    for (const Case& c : cases) {
-        TagSet tags = c.before;
-        PathTags::fillMissing(tags, c.path);
-        EXPECT_EQ(tags.fields, c.after) << c.path;
-    }
+    using effects::NormalizationMethod;
+    TQTaskInfoRecord record;
+    record.peakTargetLevel = 0; // normalization off: method 0 with both targets 0
+    record.r128TargetLevel = 0;
+    record.automaticVolumeControl = true;
+    BatchSettings s = TaskInfoMapping::fromRecord(record);
+    EXPECT_EQ(s.effects.normalization, NormalizationMethod::Off);
+    EXPECT_FALSE(s.effects.automaticVolumeControl) << "volume control only comes with normalization";
+
+    record.normalizationMethod = 3;
+    record.r128TargetLevel = -16;
+    record.limitDurationMs = 2000;
+    record.fadeInMs = 500;
+    record.fadeOutMs = 700;
+    record.trimSilence = true;
+    record.trimSilenceThreshold = -50;
+    record.supportCUESheets = record.acceptPlaylists = record.acceptShortcuts = true;
+    record.acceptedPlaylistType = 32;
+    record.loadTagsFromNetwork = record.moveToTrashSourceFiles = true;
+    record.artworkConversion = kTQTaskInfoArtworkToPNG;
+    record.maxArtworkSize = 600;
+    record.playlist = {true, true, 8, 0x105};
+    record.secondName = "Road Trip";
+    s = TaskInfoMapping::fromRecord(record);
+    EXPECT_EQ(s.effects.normalization, NormalizationMethod::Loudness);
+    EXPECT_EQ(s.effects.loudnessTargetLufs, -16);
+    EXPECT_TRUE(s.effects.automaticVolumeControl);
+    EXPECT_EQ(std::tie(s.effects.durationLimitMs, s.effects.fadeInMs, s.effects.fadeOutMs), std::tuple(2000, 500, 700));
+    EXPECT_TRUE(s.effects.trimSilence);
+    EXPECT_EQ(s.effects.silenceThresholdDbfs, -50);
+    EXPECT_TRUE(s.cueSheets && s.acceptPlaylists && s.acceptShortcuts && s.tagsFromNetwork && s.moveSourcesToBin);
+    EXPECT_EQ(s.acceptedPlaylistType, 32);
+    EXPECT_EQ(s.artwork.format, artwork::ArtworkFormat::Png);
+    EXPECT_EQ(s.artwork.maxSize, 600);
+    EXPECT_TRUE(s.createPlaylist && s.mergePlaylist);
+    EXPECT_EQ(std::tie(s.playlistType, s.playlistSortOrder), std::tuple(8, 0x105));
+    EXPECT_EQ(s.playlistName, "Road Trip") << "an empty playlist name takes the second name";
+    record.playlistName = "Mix";
+    EXPECT_EQ(TaskInfoMapping::fromRecord(record).playlistName, "Mix");
 }
 
 struct DestinationCase {

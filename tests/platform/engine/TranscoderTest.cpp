@@ -59,7 +59,7 @@ protected:
     static void convertFixture(const fs::path& from, Source to, const OutputSettings& settings)
     {
         Transcoder transcoder(nullptr, nullptr);
-        ASSERT_TRUE(transcoder.run(from, path(to), settings, nullptr).isOk());
+        ASSERT_TRUE(transcoder.run(from, path(to), settings).isOk());
     }
 
     static test::TempDir* dir_;
@@ -71,7 +71,7 @@ TEST_P(TranscoderTest, WritesWhatTheSettingsAskForAndKeepsTheTone)
     const auto& [source, c] = GetParam();
     const fs::path out = dir_->path() / (std::string("out-") + c.name + "-" + std::to_string(int(source)));
     Transcoder transcoder(nullptr, nullptr);
-    const Status status = transcoder.run(path(source), out, c.settings, nullptr);
+    const Status status = transcoder.run(path(source), out, c.settings);
     ASSERT_TRUE(status.isOk()) << status.message();
 
     const AudioProbe in = AudioProbe::of(path(source));
