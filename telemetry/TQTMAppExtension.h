@@ -1,9 +1,9 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMTextFieldRecord.h"
 
 // The application part of a common-schema log. Always valid.
-class TQTMAppExtension final : public TQTMSerializableObject {
+class TQTMAppExtension final : public TQTMTextFieldRecord<TQTMAppExtension> {
 public:
     static constexpr std::string_view kArchiveClassName = "TQTMAppExtension";
 
@@ -18,32 +18,20 @@ public:
     const std::optional<std::string>& userId() const { return userId_; }
     void setUserId(std::optional<std::string> value) { userId_ = std::move(value); }
 
-    // Null when no field is set.
-    TQTMJson serializeToDictionary() const override;
-    bool isEqual(const TQTMSerializableObject& other) const override;
-
-    std::string_view archiveClassName() const override { return kArchiveClassName; }
-    void encodeWithCoder(sonvale::KeyedArchiver& coder) const override;
-    void initWithCoder(sonvale::KeyedUnarchiver& coder) override;
-
 private:
-    // The text fields as (key, pointer) pairs; const for a const object.
-    template <class Self>
-    static auto stringFields(Self& self)
-    {
-        using Field = std::pair<const char*, decltype(&self.appId_)>;
-        return std::array<Field, 5>{{
-            {"id", &self.appId_},
-            {"ver", &self.ver_},
-            {"name", &self.name_},
-            {"locale", &self.locale_},
-            {"userId", &self.userId_},
-        }};
-    }
+    friend TQTMTextFieldRecord<TQTMAppExtension>;
 
     std::optional<std::string> appId_;
     std::optional<std::string> ver_;
     std::optional<std::string> name_;
     std::optional<std::string> locale_;
     std::optional<std::string> userId_;
+
+    static constexpr TextField kTextFields[] = {
+        {"id", &TQTMAppExtension::appId_},
+        {"ver", &TQTMAppExtension::ver_},
+        {"name", &TQTMAppExtension::name_},
+        {"locale", &TQTMAppExtension::locale_},
+        {"userId", &TQTMAppExtension::userId_},
+    };
 };

@@ -7,7 +7,7 @@
 TQTMJson TQTMDevice::serializeToDictionary() const
 {
     TQTMJson dictionary = TQTMWrapperSdk::serializeToDictionary();
-    const TQTMJson own = TQTMSerializeStringFields(stringFields(*this));
+    const TQTMJson own = TQTMSerializeTextFields(*this, kTextFields);
     if (own.is_object())
         dictionary.update(own);
     if (osApiLevel_)
@@ -35,7 +35,7 @@ bool TQTMDevice::isEqual(const TQTMSerializableObject& other) const
 {
     const auto* device = dynamic_cast<const TQTMDevice*>(&other);
     return device && TQTMWrapperSdk::isEqual(other) &&
-           TQTMStringFieldsEqual(stringFields(*this), stringFields(*device)) &&
+           TQTMTextFieldsEqual(*this, *device, kTextFields) &&
            osApiLevel_ == device->osApiLevel_ && timeZoneOffset_ == device->timeZoneOffset_;
 }
 
@@ -47,7 +47,7 @@ std::string TQTMDevice::description() const
 void TQTMDevice::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
     TQTMWrapperSdk::encodeWithCoder(coder);
-    TQTMEncodeStringFields(coder, stringFields(*this));
+    TQTMEncodeTextFields(coder, *this, kTextFields);
     if (osApiLevel_)
         coder.encodeInt64("osApiLevel", *osApiLevel_);
     if (timeZoneOffset_)
@@ -57,7 +57,7 @@ void TQTMDevice::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 void TQTMDevice::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
     TQTMWrapperSdk::initWithCoder(coder);
-    TQTMDecodeStringFields(coder, stringFields(*this));
+    TQTMDecodeTextFields(coder, *this, kTextFields);
     if (coder.containsValueForKey("osApiLevel"))
         osApiLevel_ = coder.decodeInt64("osApiLevel");
     if (coder.containsValueForKey("timeZoneOffset"))

@@ -54,29 +54,6 @@ public:
     void initWithCoder(sonvale::KeyedUnarchiver& coder) override;
 
 private:
-    // The text fields as (key, pointer) pairs; const for a const object.
-    template <class Self>
-    static auto stringFields(Self& self)
-    {
-        using Field = std::pair<const char*, decltype(&self.sdkName_)>;
-        return std::array<Field, 14>{{
-            {"sdkName", &self.sdkName_},
-            {"sdkVersion", &self.sdkVersion_},
-            {"model", &self.model_},
-            {"oemName", &self.oemName_},
-            {"osName", &self.osName_},
-            {"osVersion", &self.osVersion_},
-            {"osBuild", &self.osBuild_},
-            {"locale", &self.locale_},
-            {"screenSize", &self.screenSize_},
-            {"appVersion", &self.appVersion_},
-            {"carrierName", &self.carrierName_},
-            {"carrierCountry", &self.carrierCountry_},
-            {"appBuild", &self.appBuild_},
-            {"appNamespace", &self.appNamespace_},
-        }};
-    }
-
     std::optional<std::string> sdkName_;
     std::optional<std::string> sdkVersion_;
     std::optional<std::string> model_;
@@ -93,4 +70,22 @@ private:
     std::optional<std::string> carrierCountry_;
     std::optional<std::string> appBuild_;
     std::optional<std::string> appNamespace_;
+
+    // The text fields; osApiLevel and timeZoneOffset are numbers and written after them.
+    static constexpr TQTMTextField<TQTMDevice> kTextFields[] = {
+        {"sdkName", &TQTMDevice::sdkName_},
+        {"sdkVersion", &TQTMDevice::sdkVersion_},
+        {"model", &TQTMDevice::model_},
+        {"oemName", &TQTMDevice::oemName_},
+        {"osName", &TQTMDevice::osName_},
+        {"osVersion", &TQTMDevice::osVersion_},
+        {"osBuild", &TQTMDevice::osBuild_},
+        {"locale", &TQTMDevice::locale_},
+        {"screenSize", &TQTMDevice::screenSize_},
+        {"appVersion", &TQTMDevice::appVersion_},
+        {"carrierName", &TQTMDevice::carrierName_},
+        {"carrierCountry", &TQTMDevice::carrierCountry_},
+        {"appBuild", &TQTMDevice::appBuild_},
+        {"appNamespace", &TQTMDevice::appNamespace_},
+    };
 };

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "platform/system/Uuid.h"
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMTextFieldRecord.h"
 
 #include <cstdint>
 
 // The client part of a common-schema log: library version, epoch, sequence number and the
 // installation id. Always valid.
-class TQTMSDKExtension final : public TQTMSerializableObject {
+class TQTMSDKExtension final : public TQTMTextFieldRecord<TQTMSDKExtension> {
 public:
     static constexpr std::string_view kArchiveClassName = "TQTMSDKExtension";
 
@@ -24,13 +24,19 @@ public:
     TQTMJson serializeToDictionary() const override;
     bool isEqual(const TQTMSerializableObject& other) const override;
 
-    std::string_view archiveClassName() const override { return kArchiveClassName; }
     void encodeWithCoder(sonvale::KeyedArchiver& coder) const override;
     void initWithCoder(sonvale::KeyedUnarchiver& coder) override;
 
 private:
+    friend TQTMTextFieldRecord<TQTMSDKExtension>;
+
     std::optional<std::string> libVer_;
     std::optional<std::string> epoch_;
     int64_t seq_ = 0;
     std::optional<sonvale::Uuid> installId_;
+
+    static constexpr TextField kTextFields[] = {
+        {"libVer", &TQTMSDKExtension::libVer_},
+        {"epoch", &TQTMSDKExtension::epoch_},
+    };
 };

@@ -4,7 +4,6 @@
 #include "platform/system/KeyedArchiver.h"
 #include "platform/system/KeyedUnarchiver.h"
 
-#include <array>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -39,38 +38,3 @@ bool TQTMObjectsEqual(const std::shared_ptr<T>& a, const std::shared_ptr<T>& b)
 // Logs, at VERBOSE, that the named field of a record of the named class is missing, and answers
 // false, for the isValid() of every model class.
 bool TQTMReportInvalidField(std::string_view className, std::string_view field);
-
-// Helpers for records made of optional text fields. `fields` is a range of (key, pointer to the
-// field) pairs, as a class's stringFields(self) gives them.
-template <class Fields>
-TQTMJson TQTMSerializeStringFields(const Fields& fields) // null when no field is set
-{
-    TQTMJson dictionary;
-    for (const auto& [key, value] : fields)
-        if (*value)
-            dictionary[key] = **value;
-    return dictionary;
-}
-
-template <class Fields>
-void TQTMEncodeStringFields(sonvale::KeyedArchiver& coder, const Fields& fields)
-{
-    for (const auto& [key, value] : fields)
-        coder.encodeString(key, *value);
-}
-
-template <class Fields>
-void TQTMDecodeStringFields(sonvale::KeyedUnarchiver& coder, const Fields& fields)
-{
-    for (const auto& [key, value] : fields)
-        *value = coder.decodeString(key);
-}
-
-template <class Fields>
-bool TQTMStringFieldsEqual(const Fields& a, const Fields& b)
-{
-    for (size_t i = 0; i < a.size(); ++i)
-        if (*a[i].second != *b[i].second)
-            return false;
-    return true;
-}

@@ -1,8 +1,5 @@
 #include "telemetry/TQTMWrapperSdk.h"
 
-#include "platform/system/KeyedArchiver.h"
-#include "platform/system/KeyedUnarchiver.h"
-
 TQTMWrapperSdk::TQTMWrapperSdk(std::optional<std::string> wrapperSdkVersion,
                                std::optional<std::string> wrapperSdkName,
                                std::optional<std::string> wrapperRuntimeVersion,
@@ -18,22 +15,6 @@ TQTMWrapperSdk::TQTMWrapperSdk(std::optional<std::string> wrapperSdkVersion,
 
 TQTMJson TQTMWrapperSdk::serializeToDictionary() const
 {
-    TQTMJson dictionary = TQTMSerializeStringFields(stringFields(*this));
+    TQTMJson dictionary = TQTMTextFieldRecord::serializeToDictionary();
     return dictionary.is_null() ? TQTMJson::object() : dictionary;
-}
-
-bool TQTMWrapperSdk::isEqual(const TQTMSerializableObject& other) const
-{
-    const auto* wrapper = dynamic_cast<const TQTMWrapperSdk*>(&other);
-    return wrapper && TQTMStringFieldsEqual(stringFields(*this), stringFields(*wrapper));
-}
-
-void TQTMWrapperSdk::encodeWithCoder(sonvale::KeyedArchiver& coder) const
-{
-    TQTMEncodeStringFields(coder, stringFields(*this));
-}
-
-void TQTMWrapperSdk::initWithCoder(sonvale::KeyedUnarchiver& coder)
-{
-    TQTMDecodeStringFields(coder, stringFields(*this));
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMTextFieldRecord.h"
 
 // An optional wrapper framework that embeds the telemetry client; the base of the device record.
-class TQTMWrapperSdk : public TQTMSerializableObject {
+class TQTMWrapperSdk : public TQTMTextFieldRecord<TQTMWrapperSdk> {
 public:
     static constexpr std::string_view kArchiveClassName = "TQTMWrapperSdk";
 
@@ -57,27 +57,9 @@ public:
 
     // Always an object (possibly empty): the device adds its members to it.
     TQTMJson serializeToDictionary() const override;
-    bool isEqual(const TQTMSerializableObject& other) const override;
-
-    std::string_view archiveClassName() const override { return kArchiveClassName; }
-    void encodeWithCoder(sonvale::KeyedArchiver& coder) const override;
-    void initWithCoder(sonvale::KeyedUnarchiver& coder) override;
 
 private:
-    // The text fields as (key, pointer) pairs; const for a const object.
-    template <class Self>
-    static auto stringFields(Self& self)
-    {
-        using Field = std::pair<const char*, decltype(&self.wrapperSdkVersion_)>;
-        return std::array<Field, 6>{{
-            {"wrapperSdkVersion", &self.wrapperSdkVersion_},
-            {"wrapperSdkName", &self.wrapperSdkName_},
-            {"wrapperRuntimeVersion", &self.wrapperRuntimeVersion_},
-            {"liveUpdateReleaseLabel", &self.liveUpdateReleaseLabel_},
-            {"liveUpdateDeploymentKey", &self.liveUpdateDeploymentKey_},
-            {"liveUpdatePackageHash", &self.liveUpdatePackageHash_},
-        }};
-    }
+    friend TQTMTextFieldRecord<TQTMWrapperSdk>;
 
     std::optional<std::string> wrapperSdkVersion_;
     std::optional<std::string> wrapperSdkName_;
@@ -85,4 +67,13 @@ private:
     std::optional<std::string> liveUpdateReleaseLabel_;
     std::optional<std::string> liveUpdateDeploymentKey_;
     std::optional<std::string> liveUpdatePackageHash_;
+
+    static constexpr TextField kTextFields[] = {
+        {"wrapperSdkVersion", &TQTMWrapperSdk::wrapperSdkVersion_},
+        {"wrapperSdkName", &TQTMWrapperSdk::wrapperSdkName_},
+        {"wrapperRuntimeVersion", &TQTMWrapperSdk::wrapperRuntimeVersion_},
+        {"liveUpdateReleaseLabel", &TQTMWrapperSdk::liveUpdateReleaseLabel_},
+        {"liveUpdateDeploymentKey", &TQTMWrapperSdk::liveUpdateDeploymentKey_},
+        {"liveUpdatePackageHash", &TQTMWrapperSdk::liveUpdatePackageHash_},
+    };
 };
