@@ -23,80 +23,70 @@ void addPart(TQTMJson& dictionary, const char* key, const TQTMSerializableObject
         dictionary[key] = std::move(serialized);
 }
 
+template <class Part>
+void decodePart(sonvale::KeyedUnarchiver& coder, const char* key, std::shared_ptr<Part>& part)
+{
+    part = coder.decodeObjectOfClass<Part>(key);
+}
+
 } // namespace
+
+template <class Visit>
+void TQTMCSExtensions::forEachPart(Visit&& visit)
+{
+    visit("metadata", "metadataExt", &TQTMCSExtensions::metadataExt_);
+    visit("protocol", "protocolExt", &TQTMCSExtensions::protocolExt_);
+    visit("user", "userExt", &TQTMCSExtensions::userExt_);
+    visit("device", "deviceExt", &TQTMCSExtensions::deviceExt_);
+    visit("os", "osExt", &TQTMCSExtensions::osExt_);
+    visit("app", "appExt", &TQTMCSExtensions::appExt_);
+    visit("net", "netExt", &TQTMCSExtensions::netExt_);
+    visit("sdk", "sdkExt", &TQTMCSExtensions::sdkExt_);
+    visit("loc", "locExt", &TQTMCSExtensions::locExt_);
+}
 
 TQTMJson TQTMCSExtensions::serializeToDictionary() const
 {
     TQTMJson dictionary = TQTMJson::object();
-    addPart(dictionary, "metadata", metadataExt_.get());
-    addPart(dictionary, "protocol", protocolExt_.get());
-    addPart(dictionary, "user", userExt_.get());
-    addPart(dictionary, "device", deviceExt_.get());
-    addPart(dictionary, "os", osExt_.get());
-    addPart(dictionary, "app", appExt_.get());
-    addPart(dictionary, "net", netExt_.get());
-    addPart(dictionary, "sdk", sdkExt_.get());
-    addPart(dictionary, "loc", locExt_.get());
+    forEachPart([&](const char* key, const char*, auto member) {
+        addPart(dictionary, key, (this->*member).get());
+    });
     return dictionary;
 }
 
 bool TQTMCSExtensions::isValid() const
 {
-    if (metadataExt_ && !metadataExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "metadataExt");
-    if (protocolExt_ && !protocolExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "protocolExt");
-    if (userExt_ && !userExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "userExt");
-    if (deviceExt_ && !deviceExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "deviceExt");
-    if (osExt_ && !osExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "osExt");
-    if (appExt_ && !appExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "appExt");
-    if (netExt_ && !netExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "netExt");
-    if (sdkExt_ && !sdkExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "sdkExt");
-    if (locExt_ && !locExt_->isValid())
-        return TQTMReportInvalidField(kArchiveClassName, "locExt");
-    return true;
+    bool valid = true;
+    forEachPart([&](const char*, const char* name, auto member) {
+        const auto& part = this->*member;
+        if (valid && part && !part->isValid())
+            valid = TQTMReportInvalidField(kArchiveClassName, name);
+    });
+    return valid;
 }
 
 bool TQTMCSExtensions::isEqual(const TQTMSerializableObject& other) const
 {
-    const auto* part = dynamic_cast<const TQTMCSExtensions*>(&other);
-    return part && TQTMObjectsEqual(metadataExt_, part->metadataExt_) &&
-           TQTMObjectsEqual(protocolExt_, part->protocolExt_) &&
-           TQTMObjectsEqual(userExt_, part->userExt_) &&
-           TQTMObjectsEqual(deviceExt_, part->deviceExt_) &&
-           TQTMObjectsEqual(osExt_, part->osExt_) && TQTMObjectsEqual(appExt_, part->appExt_) &&
-           TQTMObjectsEqual(netExt_, part->netExt_) && TQTMObjectsEqual(sdkExt_, part->sdkExt_) &&
-           TQTMObjectsEqual(locExt_, part->locExt_);
+    const auto* extensions = dynamic_cast<const TQTMCSExtensions*>(&other);
+    if (!extensions)
+        return false;
+    bool equal = true;
+    forEachPart([&](const char*, const char*, auto member) {
+        equal = equal && TQTMObjectsEqual(this->*member, extensions->*member);
+    });
+    return equal;
 }
 
 void TQTMCSExtensions::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
-    coder.encodeObject("metadata", metadataExt_.get());
-    coder.encodeObject("protocol", protocolExt_.get());
-    coder.encodeObject("user", userExt_.get());
-    coder.encodeObject("device", deviceExt_.get());
-    coder.encodeObject("os", osExt_.get());
-    coder.encodeObject("app", appExt_.get());
-    coder.encodeObject("net", netExt_.get());
-    coder.encodeObject("sdk", sdkExt_.get());
-    coder.encodeObject("loc", locExt_.get());
+    forEachPart([&](const char* key, const char*, auto member) {
+        coder.encodeObject(key, (this->*member).get());
+    });
 }
 
 void TQTMCSExtensions::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
-    metadataExt_ = coder.decodeObjectOfClass<TQTMMetadataExtension>("metadata");
-    protocolExt_ = coder.decodeObjectOfClass<TQTMProtocolExtension>("protocol");
-    userExt_ = coder.decodeObjectOfClass<TQTMUserExtension>("user");
-    deviceExt_ = coder.decodeObjectOfClass<TQTMDeviceExtension>("device");
-    osExt_ = coder.decodeObjectOfClass<TQTMOSExtension>("os");
-    appExt_ = coder.decodeObjectOfClass<TQTMAppExtension>("app");
-    netExt_ = coder.decodeObjectOfClass<TQTMNetExtension>("net");
-    sdkExt_ = coder.decodeObjectOfClass<TQTMSDKExtension>("sdk");
-    locExt_ = coder.decodeObjectOfClass<TQTMLocExtension>("loc");
+    forEachPart([&](const char* key, const char*, auto member) {
+        decodePart(coder, key, this->*member);
+    });
 }

@@ -53,6 +53,11 @@ public:
     void initWithCoder(sonvale::KeyedUnarchiver& coder) override;
 
 private:
+    // Calls visit(key, name, member) for each part, in the order the parts are written: the key
+    // names it in the JSON and in the archive, the name in the log of an invalid part.
+    template <class Visit>
+    static void forEachPart(Visit&& visit);
+
     std::shared_ptr<TQTMMetadataExtension> metadataExt_;
     std::shared_ptr<TQTMProtocolExtension> protocolExt_;
     std::shared_ptr<TQTMUserExtension> userExt_;
