@@ -1,7 +1,5 @@
 #include "telemetry/TQTMCSData.h"
 
-#include "platform/system/KeyedArchiver.h"
-#include "platform/system/KeyedUnarchiver.h"
 #include "telemetry/TQTMOrderedDictionary.h"
 
 TQTMJson TQTMCSData::serializeToDictionary() const
@@ -25,19 +23,10 @@ bool TQTMCSData::isEqual(const TQTMSerializableObject& other) const
 
 void TQTMCSData::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
-    // Kept as JSON text, which preserves the members' order.
-    if (properties_)
-        coder.encodeString(sonvale::KeyedArchiver::kRootKey,
-                           properties_->dump(-1, ' ', false, TQTMJson::error_handler_t::replace));
+    TQTMEncodeJsonText(coder, properties_);
 }
 
 void TQTMCSData::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
-    properties_.reset();
-    if (const std::optional<std::string> text =
-            coder.decodeString(sonvale::KeyedArchiver::kRootKey)) {
-        TQTMJson parsed = TQTMJson::parse(*text, nullptr, false);
-        if (!parsed.is_discarded())
-            properties_ = std::move(parsed);
-    }
+    properties_ = TQTMDecodeJsonText(coder);
 }

@@ -38,3 +38,8 @@ bool TQTMObjectsEqual(const std::shared_ptr<T>& a, const std::shared_ptr<T>& b)
 // Logs, at VERBOSE, that the named field of a record of the named class is missing, and answers
 // false, for the isValid() of every model class.
 bool TQTMReportInvalidField(std::string_view className, std::string_view field);
+
+// A dictionary archived as the object's one unkeyed value: kept as JSON text, which preserves the
+// members' order. Nothing is written for no dictionary; text that is not JSON reads as nothing.
+void TQTMEncodeJsonText(sonvale::KeyedArchiver& coder, const std::optional<TQTMJson>& value);
+std::optional<TQTMJson> TQTMDecodeJsonText(sonvale::KeyedUnarchiver& coder);
