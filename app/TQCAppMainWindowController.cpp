@@ -279,6 +279,12 @@ void TQCAppMainWindowController::startConversionImpl(const QStringList& files, c
 
     auto* controller =
         new TQCAppProgressWindowController(converter_, list, files, pasteboardDict, trackSearchDict, this);
+    controller->setPreferencesPageOpener([](const QString& page, const QString& subPage) {
+        if (page.isEmpty())
+            TQPreferencesDialogShowOnMainThread();
+        else
+            TQPreferencesDialogShowPageWithLabelOnMainThread(page, subPage);
+    });
     if (QAction* destination = TQKitMenuItemWithTag(controller->ctxmenu(), kTQMenuTagDestinationFolder))
         TQKitMenuSetWillOpenHandler(destination->menu(), this, [this](QMenu* menu) { menuWillOpenDestination(menu); });
     progressWindowControllerRegister(controller);
