@@ -364,6 +364,11 @@ TEST_F(ProgressWindowControllerTest, FilesDroppedOrPastedOnTheWindowGoToTheDeleg
     clip->setUrls({QUrl::fromLocalFile(pasted)});
     QApplication::clipboard()->setMimeData(clip);
     EXPECT_TRUE(controller->validateMenuItem(paste));
+    controller->ctxmenu()->popup(controller->window()->mapToGlobal(QPoint(13, 50)));
+    pumpEvents();
+    EXPECT_TRUE(paste->isEnabled());
+    EXPECT_FALSE(saveScreenshot(controller->ctxmenu(), u"progress-window-menu"_s).empty());
+    controller->ctxmenu()->hide();
     auto* sheet = new QDialog(controller->window());
     ASSERT_TRUE(TQKitWindowSheet::of(controller->window())->attach(sheet));
     EXPECT_FALSE(controller->validateMenuItem(paste));
