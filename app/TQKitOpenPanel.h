@@ -24,7 +24,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Absolute paths of the entries selected in the view on show.
+    // Absolute paths of the entries selected in the dialog's file list.
     QStringList selectedEntries() const;
     void keepAcceptButtonEnabled();
 
