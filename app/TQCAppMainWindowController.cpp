@@ -13,6 +13,7 @@
 #include "app/TQControlPathPicker.h"
 #include "app/TQKitMenuItems.h"
 #include "app/TQKitMusicApp.h"
+#include "app/TQKitOpenPanel.h"
 #include "app/TQKitPasteboard.h"
 #include "app/TQKitPaths.h"
 #include "app/TQKitWorkspace.h"
@@ -278,6 +279,12 @@ void TQCAppMainWindowController::startConversionImpl(const QStringList& files, c
 
     auto* controller =
         new TQCAppProgressWindowController(converter_, list, files, pasteboardDict, trackSearchDict, this);
+    controller->setPreferencesPageOpener([](const QString& page, const QString& subPage) {
+        if (page.isEmpty())
+            TQPreferencesDialogShowOnMainThread();
+        else
+            TQPreferencesDialogShowPageWithLabelOnMainThread(page, subPage);
+    });
     if (QAction* destination = TQKitMenuItemWithTag(controller->ctxmenu(), kTQMenuTagDestinationFolder))
         TQKitMenuSetWillOpenHandler(destination->menu(), this, [this](QMenu* menu) { menuWillOpenDestination(menu); });
     progressWindowControllerRegister(controller);
@@ -504,12 +511,10 @@ void TQCAppMainWindowController::browseFilesAndStartConversionWithWindow(QWidget
     TQAnalyticsPostEvent("ae_cnv_main_wnd_browse_btn");
     if (appQuitInProgress_ || !window)
         return;
-    auto* panel = new QFileDialog(window, u"Select source files or folders for further conversion."_s);
+    auto* panel =
+        new TQKitOpenPanel(window, u"Select source files or folders for further conversion."_s, u"Convert"_s);
     panel->setObjectName(u"browseSourcesPanel"_s);
     panel->setAttribute(Qt::WA_DeleteOnClose);
-    panel->setOption(QFileDialog::DontUseNativeDialog);
-    panel->setFileMode(QFileDialog::ExistingFiles);
-    panel->setLabelText(QFileDialog::Accept, u"Convert"_s);
     if (TQControlPathPicker* picker = destinationFolder(); picker && !picker->defaultPath().isEmpty())
         panel->setDirectory(picker->defaultPath());
     if (!TQKitWindowSheet::of(window)->attach(panel)) {
@@ -518,7 +523,7 @@ void TQCAppMainWindowController::browseFilesAndStartConversionWithWindow(QWidget
     }
     connect(panel, &QFileDialog::finished, this, [this, panel](int result) {
         if (result == QDialog::Accepted)
-            startConversionWithFiles(panel->selectedFiles());
+            startConversionWithFiles(panel->chosenPaths());
     });
     panel->open();
 }

@@ -33,7 +33,6 @@ struct TQTaskInfoRecord;
 // Close All and quit sequences. Main thread only. The calls the application delegate makes are
 // virtual so that a test can stand in for the controller.
 class TQCAppMainWindowController : public QObject,
-                                   public TQNSViewDropPanelDelegate,
                                    public TQCAppProgressWindowDelegate,
                                    public TQPreferencesDialogDelegate {
     Q_OBJECT

@@ -4,7 +4,7 @@
 #include <QEvent>
 #include <QProgressBar>
 
-TQCAppProgressWindowBackground::TQCAppProgressWindowBackground(QWidget* parent) : QWidget(parent)
+TQCAppProgressWindowBackground::TQCAppProgressWindowBackground(QWidget* parent) : TQNSViewDropPanel(parent)
 {
     setAutoFillBackground(true);
     updateThemeColors();
@@ -83,18 +83,20 @@ void TQCAppProgressWindowBackground::updateThemeColors()
     if (!isDarkAppearance(this))
         p.setColor(QPalette::Window, Qt::white);
     setPalette(p);
+    // The drop panel paints this colour while it takes drops, the palette while it does not.
+    setBackgroundColor(p.color(QPalette::Window));
     applyingTheme_ = false;
 }
 
 void TQCAppProgressWindowBackground::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
+    TQNSViewDropPanel::resizeEvent(event);
     updateLayout();
 }
 
 void TQCAppProgressWindowBackground::changeEvent(QEvent* event)
 {
-    QWidget::changeEvent(event);
+    TQNSViewDropPanel::changeEvent(event);
     if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) && !applyingTheme_)
         updateThemeColors();
 }

@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QWidget>
+#include "app/TQNSViewDropPanel.h"
 
-// The content view of a progress window: lays out its parts with fixed margins whenever its size
-// changes, and paints white in the light palette and the window colour in the dark one. The parts
+// The content view of a progress window. As a drop panel it takes files, folders and URLs dropped
+// on the window and hands them to its delegate (the main window controller, which starts a new
+// batch with them). It lays out its parts with fixed margins whenever its size changes, and paints
+// white in the light palette and the window colour in the dark one. The parts
 // are its direct children, found by their "tag" property (10 menu button, 20 top status line,
 // 30 Stop button, 50 send-to-Music link, 60 bottom status line), the first progress bar and the
 // first scroll area (the table). Main thread only.
-class TQCAppProgressWindowBackground final : public QWidget {
+class TQCAppProgressWindowBackground final : public TQNSViewDropPanel {
     Q_OBJECT
 
 public:

@@ -5,6 +5,7 @@
 #include "app/TQCAppProgressWindowConvertWorker.h"
 #include "app/TQCAppProgressWindowDelegate.h"
 #include "app/TQCAppProgressWindowPrompts.h"
+#include "app/TQCAppProgressWindowTableScrollView.h"
 #include "app/TQCAppProgressWindowTableView.h"
 #include "app/TQCAppProgressWindowTexts.h"
 #include "app/TQNSTextFieldLink.h"
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -134,6 +136,9 @@ void TQCAppProgressWindowController::windowDidLoad()
     auto showInFinder = TQKitMakeMenuItem(u"Show in Finder"_s, "delegateAction:");
     showInFinder->setProperty("tag", kTQMenuTagShowInFinder);
     TQKitMenuAddItem(ctxmenu_, std::move(showInFinder));
+    TQKitMenuAddItem(ctxmenu_, TQKitMakeMenuItem(u"Paste"_s, "paste:"));
+    // The menu's items are validated only when it opens, so the shortcut calls paste() itself.
+    connect(new QShortcut(QKeySequence::Paste, window_.get()), &QShortcut::activated, this, [this] { paste(); });
     auto floating = TQKitMakeMenuItem(u"Stay in Front"_s, "stayInFront:");
     floating->setCheckable(true);
     TQKitMenuAddItem(ctxmenu_, std::move(floating));
@@ -190,7 +195,9 @@ void TQCAppProgressWindowController::windowDidLoad()
         line->setAccessibleDescription(u"Shows status of conversion"_s);
     }
 
-    tableView_ = new TQCAppProgressWindowTableView(srcFilesPanel_);
+    auto* tableFrame = new TQCAppProgressWindowTableScrollView(srcFilesPanel_);
+    tableView_ = new TQCAppProgressWindowTableView;
+    tableFrame->setWidget(tableView_);
     setStayInFront(getStayInFrontSetting());
 
     statusTop_->setText(QString());
@@ -200,9 +207,15 @@ void TQCAppProgressWindowController::windowDidLoad()
 
 // ---- End of life
 
+void TQCAppProgressWindowController::setDelegate(TQCAppProgressWindowDelegate* delegate)
+{
+    delegate_ = delegate;
+    srcFilesPanel_->setDelegate(delegate);
+}
+
 void TQCAppProgressWindowController::invalidateConversionList()
 {
-    delegate_ = nullptr;
+    setDelegate(nullptr);
     TQKitConversionList* list = list_.exchange(nullptr);
     TQKitConverter* converter = converter_.exchange(nullptr);
     if (list) {
@@ -227,7 +240,7 @@ void TQCAppProgressWindowController::close()
     if (TQKitConversionList* list = list_.load())
         TQKitConversionListDetach(list);
     delayedCalls_.cancelAll();
-    delegate_ = nullptr;
+    setDelegate(nullptr);
     window_->hide();
     if (delegate)
         delegate->progressWindowDidClose(this);
@@ -305,8 +318,9 @@ bool TQCAppProgressWindowController::validateMenuItem(QAction* item) const
         return !sendToiTunesLink_->isHidden() && sendToiTunesLink_->hyperLinkEnabled();
     if (action == "exportToLyrebook:")
         return statusBottom_->hyperLinkEnabled();
-    // Pasting sources into a progress window needs the window's drop panel, which it has not yet.
-    return action != "paste:" && action != "undo:" && action != "redo:" && action != "selectAll:";
+    if (action == "paste:")
+        return TQDropPanelCanAccept(srcFilesPanel_, nullptr);
+    return action != "undo:" && action != "redo:" && action != "selectAll:";
 }
 
 void TQCAppProgressWindowController::performMenuItem(QAction* item)
@@ -315,12 +329,22 @@ void TQCAppProgressWindowController::performMenuItem(QAction* item)
     if (action == "delegateAction:") {
         if (delegate_)
             delegate_->progressWindowMenuCommandId(this, item->property("tag").toInt());
+    } else if (action == "paste:") {
+        paste();
     } else if (action == "stayInFront:") {
         stayInFront();
     } else if (action == "showPreferences:") {
         if (preferencesPageOpener_)
             preferencesPageOpener_(QString(), QString());
     }
+}
+
+void TQCAppProgressWindowController::paste()
+{
+    TQAnalyticsPostEvent("ae_cnv_prog_wnd_paste_src_files");
+    const QStringList items = TQDropPanelParsePasteboard(srcFilesPanel_, nullptr, 0);
+    if (!TQDropPanelFinishDrag(srcFilesPanel_, items, nullptr))
+        QApplication::beep();
 }
 
 void TQCAppProgressWindowController::setPreferencesPageOpener(

@@ -60,7 +60,9 @@ public:
     const QVariantMap& tunesPasteboardDict() const { return tunesPasteboardDict_; }
     const QVariantMap& tunesTrackSearchDict() const { return tunesTrackSearchDict_; }
     TQCAppProgressWindowDelegate* delegate() const { return delegate_; }
-    void setDelegate(TQCAppProgressWindowDelegate* delegate) { delegate_ = delegate; }
+    // The delegate becomes the drop panel's too, so that files dropped or pasted on the window
+    // reach it as a new batch.
+    void setDelegate(TQCAppProgressWindowDelegate* delegate);
 
     // Lets go of the list: removes the callback (waiting for running calls), releases the list
     // on the converter's side and drops the reference. The window then acts on nothing.
@@ -76,6 +78,8 @@ public:
     // apart by their action ("stayInFront:", "showPreferences:", "delegateAction:" ...).
     bool validateMenuItem(QAction* item) const;
     void performMenuItem(QAction* item);
+    // Paste: the sources on the clipboard go to the delegate as a new batch; without any, a beep.
+    void paste();
     // Stay in front: this window floats above others; the choice goes to every progress window
     // and to the stored setting that new windows take.
     bool isStayInFront() const;

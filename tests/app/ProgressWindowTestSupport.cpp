@@ -1,5 +1,10 @@
 #include "tests/app/ProgressWindowTestSupport.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QUrl>
+
 
 #include <cmath>
 #include <cstdint>
@@ -37,6 +42,18 @@ bool setImmutable(const std::filesystem::path& folder, bool on)
 }
 
 } // namespace
+
+QStringList RecordingDelegate::dropPanelParsePasteboardMaxCount(TQNSViewDropPanel*, const QMimeData* pasteboard,
+                                                                int maxCount)
+{
+    const QMimeData* data = pasteboard ? pasteboard : QApplication::clipboard()->mimeData();
+    QStringList files;
+    for (const QUrl& url : data ? data->urls() : QList<QUrl>{}) {
+        if (url.isLocalFile() && (maxCount == 0 || files.size() < maxCount))
+            files.append(url.toLocalFile());
+    }
+    return files;
+}
 
 void writeWav(const std::filesystem::path& file, double seconds)
 {

@@ -6,6 +6,7 @@
 #include "app/TQCAppProgressWindowDelegate.h"
 
 #include <QList>
+#include <QStringList>
 #include <QPalette>
 
 #include <filesystem>
@@ -15,13 +16,24 @@ namespace sonvale::test {
 // Writes a 16-bit stereo PCM WAV of `seconds` of a 440 Hz tone.
 void writeWav(const std::filesystem::path& file, double seconds = 0.5);
 
+// Its drop-panel side takes the local files of a pasteboard (null: the clipboard) and records each
+// batch of dropped or pasted sources.
 class RecordingDelegate final : public TQCAppProgressWindowDelegate {
 public:
     void progressWindowDidClose(TQCAppProgressWindowController* controller) override { closed.append(controller); }
     void progressWindowMenuCommandId(TQCAppProgressWindowController*, int tag) override { commands.append(tag); }
+    QStringList dropPanelParsePasteboardMaxCount(TQNSViewDropPanel* panel, const QMimeData* pasteboard,
+                                                 int maxCount) override;
+    void dropPanelDragFinishedWithFilesPasteboard(TQNSViewDropPanel*, const QStringList& files,
+                                                  const QMimeData*) override
+    {
+        droppedBatches.append(files);
+    }
+    void dropPanelOnEvent(TQNSViewDropPanel*, QMouseEvent*) override {}
 
     QList<TQCAppProgressWindowController*> closed;
     QList<int> commands;
+    QList<QStringList> droppedBatches;
 };
 
 // Makes `folder` unwritable for this process for the life of the object: no write permission

@@ -3,6 +3,7 @@
 #include "app/TQCAppProgressWindowController.h"
 #include "app/TQControlPathPicker.h"
 #include "app/TQKitMenuItems.h"
+#include "app/TQKitOpenPanel.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"
@@ -14,9 +15,13 @@
 #include <QDesktopServices>
 #include <QUrl>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileSystemModel>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -170,6 +175,38 @@ TEST_F(TQCAppMainWindowControllerTest, EnterURLStartsTheTypedPathAndRefusesAnEmp
     // The next sheet offers the remembered entry.
     TQCAppMainWindowEnterURLController next;
     EXPECT_EQ(next.urlTextField()->text(), folder);
+}
+
+TEST_F(TQCAppMainWindowControllerTest, BrowseConvertsTheChosenFolderAndFileTogether)
+{
+    load();
+    const QString shelf = homePath(u"Shelf"_s);
+    const QString album = shelf + u"/Album"_s;
+    QDir().mkpath(album);
+    const QString single = makeWav(u"Shelf/single.wav"_s);
+
+    menuItem("delegateAction:", kTQMenuTagBrowse)->trigger();
+    auto* panel = window_->findChild<TQKitOpenPanel*>(u"browseSourcesPanel"_s);
+    ASSERT_NE(panel, nullptr);
+    panel->setDirectory(shelf);
+    auto* view = panel->findChild<QListView*>(u"listView"_s);
+    auto* model = qobject_cast<QFileSystemModel*>(view->model());
+    ASSERT_NE(model, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return model->index(album).isValid() && model->index(single).isValid(); }));
+    auto* convert = panel->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
+
+    // A folder alone is a choice, not only a place to go into.
+    view->selectionModel()->select(model->index(album), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ASSERT_TRUE(pumpUntil([&] { return convert->isEnabled() && convert->text() == u"Convert"_s; }));
+
+    view->selectionModel()->select(model->index(single), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    pumpEvents();
+    EXPECT_FALSE(saveScreenshot(panel, u"app-browse-folder-and-file"_s).empty());
+    convert->click();
+    ASSERT_TRUE(waitForBatches(1));
+    QStringList chosen = controller_->progressWindowControllers().first()->srcPaths();
+    chosen.sort();
+    EXPECT_EQ(chosen, (QStringList{album, single}));
 }
 
 TEST_F(TQCAppMainWindowControllerTest, AFolderDroppedOnTheDestinationPanelBecomesTheDestination)

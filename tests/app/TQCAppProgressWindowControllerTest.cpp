@@ -15,11 +15,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QMenu>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QUrl>
 
 #include <cmath>
 #include <filesystem>
@@ -331,6 +334,55 @@ TEST_F(ProgressWindowControllerTest, OnlyPreferencesStaysEnabledWhileASheetIsOpe
     // A chosen command goes to the main window with the item's tag.
     controller->performMenuItem(showInFinder);
     EXPECT_EQ(delegate_.commands, QList<int>{12620});
+}
+
+TEST_F(ProgressWindowControllerTest, FilesDroppedOrPastedOnTheWindowGoToTheDelegateAsANewBatch)
+{
+    auto controller = openWindow({addSource("one.wav")});
+    ASSERT_TRUE(waitUntilStarted(*controller));
+    TQCAppProgressWindowBackground* panel = controller->srcFilesPanel();
+    EXPECT_EQ(panel->delegate(), &delegate_);
+
+    // A drop of files: taken while hovering, handed on as one batch.
+    const QString dropped = addSource("dropped.wav");
+    QMimeData drag;
+    drag.setUrls({QUrl::fromLocalFile(dropped)});
+    EXPECT_TRUE(panel->draggingEntered(&drag));
+    EXPECT_TRUE(panel->performDragOperation(&drag));
+    EXPECT_EQ(delegate_.droppedBatches, QList<QStringList>{{dropped}});
+
+    // Paste: disabled and without effect when the clipboard holds no sources.
+    QAction* paste = menuItem(*controller, "paste:");
+    ASSERT_TRUE(paste);
+    QApplication::clipboard()->setText(u"no sources here"_s);
+    EXPECT_FALSE(controller->validateMenuItem(paste));
+    controller->performMenuItem(paste);
+    EXPECT_EQ(delegate_.droppedBatches.size(), 1);
+
+    const QString pasted = addSource("pasted.wav");
+    auto* clip = new QMimeData;
+    clip->setUrls({QUrl::fromLocalFile(pasted)});
+    QApplication::clipboard()->setMimeData(clip);
+    EXPECT_TRUE(controller->validateMenuItem(paste));
+    controller->ctxmenu()->popup(controller->window()->mapToGlobal(QPoint(13, 50)));
+    pumpEvents();
+    EXPECT_TRUE(paste->isEnabled());
+    EXPECT_FALSE(saveScreenshot(controller->ctxmenu(), u"progress-window-menu"_s).empty());
+    controller->ctxmenu()->hide();
+    auto* sheet = new QDialog(controller->window());
+    ASSERT_TRUE(TQKitWindowSheet::of(controller->window())->attach(sheet));
+    EXPECT_FALSE(controller->validateMenuItem(paste));
+    TQKitWindowEndSheet(controller->window(), 0);
+    controller->performMenuItem(paste);
+    EXPECT_EQ(delegate_.droppedBatches.size(), 2);
+    EXPECT_EQ(delegate_.droppedBatches.last(), QStringList{pasted});
+
+    // A closed window takes nothing more.
+    controller->close();
+    EXPECT_EQ(panel->delegate(), nullptr);
+    EXPECT_FALSE(panel->draggingEntered(&drag));
+    EXPECT_FALSE(panel->performDragOperation(&drag));
+    EXPECT_EQ(delegate_.droppedBatches.size(), 2);
 }
 
 TEST_F(ProgressWindowControllerTest, StayInFrontReachesEveryProgressWindowAndTheSetting)

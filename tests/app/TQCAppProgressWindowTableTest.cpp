@@ -2,6 +2,7 @@
 #include "app/TQCAppProgressWindowTableCellViewFileName.h"
 #include "app/TQCAppProgressWindowTableCellViewStatus.h"
 #include "app/TQCAppProgressWindowTableDataRecord.h"
+#include "app/TQCAppProgressWindowTableScrollView.h"
 #include "app/TQCAppProgressWindowTableView.h"
 #include "app/TQControlProgressIndicatorSpin.h"
 #include "app/TQNSTextFieldLink.h"
@@ -288,6 +289,22 @@ TEST(ProgressWindowBackgroundTest, LaysOutItsPartsWithFixedMargins)
     panel.resize(560, 109); // 24 points left for the list
     panel.updateLayout();
     EXPECT_TRUE(list->isHidden());
+}
+
+TEST(ProgressWindowTableScrollViewTest, HidesTheTableWhenClosedToASliver)
+{
+    QWidget window;
+    auto* frame = new TQCAppProgressWindowTableScrollView(&window);
+    auto* table = new TQCAppProgressWindowTableView;
+    frame->setWidget(table);
+    window.resize(400, 200);
+    window.show();
+    for (const auto& [height, shown] : {std::pair{18, true}, {17, false}, {0, false}, {120, true}}) {
+        frame->setGeometry(0, 0, 400, height);
+        pumpEvents();
+        EXPECT_EQ(frame->contentShown(), shown) << height;
+        EXPECT_EQ(table->isVisible(), shown) << height;
+    }
 }
 
 TEST(ProgressWindowBackgroundTest, FollowsTheLightOrDarkPalette)

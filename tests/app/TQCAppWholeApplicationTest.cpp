@@ -5,6 +5,7 @@
 #include "app/TQCAppMainInterface.h"
 #include "app/TQCAppMainWindow.h"
 #include "app/TQCAppMainWindowController.h"
+#include "app/TQCAppProgressWindowBackground.h"
 #include "app/TQCAppProgressWindowController.h"
 #include "app/TQCAppProgressWindowTableCellViewStatus.h"
 #include "app/TQCAppProgressWindowTableDataRecord.h"
@@ -12,15 +13,20 @@
 #include "app/TQNSTextFieldLink.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConverter.h"
+#include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/app/ProgressWindowTestSupport.h"
 #include "tests/app/support/MainWindowFixture.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QUrl>
 #include <QWindow>
 
 using namespace Qt::StringLiterals;
@@ -92,6 +98,56 @@ TEST_F(TQCAppWholeApplicationTest, ADroppedWavIsConvertedIntoTheDefaultFolderAnd
     appController_->setCollapsed(true, false);
     pumpEvents();
     EXPECT_FALSE(saveScreenshot(window, u"app-main-window-collapsed"_s).empty());
+}
+
+TEST_F(TQCAppWholeApplicationTest, FilesDroppedOrPastedOnAProgressWindowAreConvertedAsNewBatches)
+{
+    const auto finished = [](TQCAppProgressWindowController* batch) {
+        return batch->statusBottom()->text() == u"Finished"_s;
+    };
+    delegate_->applicationOpenFiles({makeWav(u"first.wav"_s)});
+    ASSERT_TRUE(pumpUntil([&] { return appController_->progressWindowControllers().size() == 1; }));
+    TQCAppProgressWindowController* first = appController_->progressWindowControllers().first();
+    ASSERT_TRUE(pumpUntil([&] { return finished(first); }, 2min));
+
+    // A drop anywhere on the window, here over its table, goes to the window's background.
+    QWidget* window = first->window();
+    const QString dropped = makeWav(u"dropped.wav"_s);
+    const auto drag = fileDrag({dropped});
+    const QPoint where = first->tableView()->mapTo(window, first->tableView()->rect().center());
+    QDragEnterEvent enter(where, Qt::CopyAction, drag.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->windowHandle(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    EXPECT_EQ(first->srcFilesPanel()->currentPanelColor(), first->srcFilesPanel()->backgroundHighlightColor());
+    EXPECT_FALSE(saveScreenshot(window, u"app-progress-window-drop-hover"_s).empty());
+    QDropEvent drop(where, Qt::CopyAction, drag.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->windowHandle(), &drop);
+    ASSERT_TRUE(drop.isAccepted());
+    ASSERT_TRUE(pumpUntil([&] { return appController_->progressWindowControllers().size() == 2; }));
+    TQCAppProgressWindowController* second = appController_->progressWindowControllers().last();
+    EXPECT_EQ(second->srcPaths(), QStringList{dropped});
+    ASSERT_TRUE(pumpUntil([&] { return finished(second); }, 2min));
+
+    // Paste from the first window's menu.
+    const QString pasted = makeWav(u"pasted.wav"_s);
+    auto* clip = new QMimeData;
+    clip->setUrls({QUrl::fromLocalFile(pasted)});
+    QApplication::clipboard()->setMimeData(clip);
+    QAction* paste = nullptr;
+    for (QAction* item : first->ctxmenu()->actions()) {
+        if (TQKitMenuItemAction(item) == "paste:")
+            paste = item;
+    }
+    ASSERT_NE(paste, nullptr);
+    ASSERT_TRUE(first->validateMenuItem(paste));
+    paste->trigger();
+    ASSERT_TRUE(pumpUntil([&] { return appController_->progressWindowControllers().size() == 3; }));
+    TQCAppProgressWindowController* third = appController_->progressWindowControllers().last();
+    EXPECT_EQ(third->srcPaths(), QStringList{pasted});
+    ASSERT_TRUE(pumpUntil([&] { return finished(third); }, 2min));
+
+    EXPECT_EQ(defaultFolderFiles(), (QStringList{u"dropped.m4a"_s, u"first.m4a"_s, u"pasted.m4a"_s}));
+    EXPECT_TRUE(scriptedResponder().requests().isEmpty());
 }
 
 TEST_F(TQCAppWholeApplicationTest, QuitWhileConvertingAsksThenStopsTheConversionAndEndsTheApplication)
