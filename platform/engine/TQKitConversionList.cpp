@@ -114,8 +114,21 @@ void TQKitConversionList::addSources(const std::vector<std::string>& sources)
             return notify(1, const_cast<char*>(name.c_str())) != 0;
         },
         [this] { return isStopped(); }, [this] { notify(12); });
-    // Scanning a large folder takes a while: the callback runs without the list's lock.
+    // Scanning a large folder takes a while: the callback runs without the list's lock, and the
+    // window says it is searching until the scan is done.
+    const bool searches = std::any_of(fresh.begin(), fresh.end(), [](const std::string& source) {
+        std::error_code ignored;
+        return fs::is_directory(source, ignored);
+    });
+    if (searches) {
+        notify(9, const_cast<char*>("default"));
+        notify(7);
+    }
     const std::vector<sonvale::engine::SourceEntry> entries = scanner.scan(fresh);
+    if (searches) {
+        notify(8);
+        notify(4);
+    }
     std::lock_guard lock(mutex_);
     std::set<std::string> present;
     for (const auto& item : items_)

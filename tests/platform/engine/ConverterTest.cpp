@@ -73,7 +73,10 @@ TEST_F(ConverterTest, StatesArriveInOrderAndFinishedExactlyOnce)
     TQKitConverterDestroy(&converter_); // no late reports after the end
     EXPECT_EQ(watcher.states(), (std::vector<int32_t>{1, 2, 4}));
     EXPECT_EQ(watcher.count(12), 5) << "one per file found while scanning the folder";
-    EXPECT_EQ(watcher.count(4), 5) << "the top line again as each item starts";
+    EXPECT_EQ(watcher.count(9), 1) << "the searching text while the folder is scanned";
+    EXPECT_EQ(watcher.count(7), 1);
+    EXPECT_EQ(watcher.count(8), 1);
+    EXPECT_EQ(watcher.count(4), 6) << "the top line again after the scan and as each item starts";
     EXPECT_TRUE(watcher.titles().empty()) << "a folder batch keeps the window's title";
     EXPECT_EQ(TQKitConversionListState(list_), 4);
     EXPECT_TRUE(TQKitConversionListHasResults(list_));
