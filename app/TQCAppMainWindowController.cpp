@@ -8,7 +8,6 @@
 #include "app/TQCAppMainWindowIntroTips.h"
 #include "app/TQCAppMainWindowPanelDstDir.h"
 #include "app/TQCAppMainWindowPanelSrcFiles.h"
-#include "app/TQCAppMainWindowWaitingController.h"
 #include "app/TQCAppProgressWindowController.h"
 #include "app/TQControlPathPicker.h"
 #include "app/TQKitMenuItems.h"
@@ -29,7 +28,6 @@
 #include "platform/tqkit-ui/TQKitAppMain.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
-#include "platform/tqkit/TQKitMutex.h"
 #include "platform/tqkit/TQKitNameFilter.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
 #include "platform/tqkit/TQKitSettings.h"
@@ -40,25 +38,20 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
 #include <cstring>
 #include <ctime>
-#include <mutex>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace {
 
-// Guards the collected sources between the merge and the delayed start.
-TQKitMutex accumulationMutex;
 // The last Close All confirmation had its check box ticked (for the rest of the run).
 bool closeAllSuppressedThisRun = false;
 
@@ -68,9 +61,7 @@ constexpr int64_t kCloseAllQuestionInterval = 604799; // seconds: a week
 constexpr int kOnlineFeaturesVersion = 430;
 constexpr int kQuestionStyle = 16;
 constexpr int kSuppressionBox = 1;
-constexpr auto kWaitForCloseInterval = 500ms;
 constexpr auto kQuitAfterQuestionDelay = 100ms;
-const QString kAccumulateTag = u"accumulate"_s;
 const QString kIntroToolTipsTag = u"introToolTips"_s;
 constexpr auto kIntroToolTipsDelay = 300ms;
 
@@ -103,7 +94,7 @@ TQCAppMainWindowController::TQCAppMainWindowController() = default;
 
 TQCAppMainWindowController::~TQCAppMainWindowController()
 {
-    waitForCloseTimerDestroy();
+    waitForClose_.stop();
     if (mainWindow_)
         mainWindow_->setController(nullptr);
     // The windows let their lists go while the converter still exists.
@@ -191,26 +182,12 @@ void TQCAppMainWindowController::windowDidLoad()
 
 std::chrono::milliseconds TQCAppMainWindowController::accumulationDelay(qsizetype count)
 {
-    const auto delay = std::chrono::milliseconds(count * 1000 / 200);
-    return delay > 300ms ? std::min<std::chrono::milliseconds>(delay, 3000ms) : 300ms;
+    return TQCAppMainWindowSourceAccumulator::delay(count);
 }
 
 void TQCAppMainWindowController::startConversionWithFilesAccumulate(const QStringList& files)
 {
-    if (files.isEmpty())
-        return;
-    std::unique_lock lock(accumulationMutex);
-    delayedCalls_.cancel(kAccumulateTag);
-    accumulatedFilesList_.append(files);
-    const auto delay = accumulationDelay(accumulatedFilesList_.size());
-    lock.unlock();
-    delayedCalls_.perform(delay, [this] {
-        // The copy is taken under the lock and started after its release: a start may show alerts.
-        std::unique_lock startLock(accumulationMutex);
-        const QStringList batch = std::exchange(accumulatedFilesList_, {});
-        startLock.unlock();
-        startConversionWithFiles(batch);
-    }, kAccumulateTag);
+    accumulatedSources_.add(files);
 }
 
 void TQCAppMainWindowController::startConversionWithFiles(const QStringList& files, const QVariantMap& args)
@@ -802,25 +779,14 @@ void TQCAppMainWindowController::closeAndQuitApp()
             mainWindow_->dstDirPanel()->setDraggingEnabled(false);
             mainWindow_->srcFilesPanel()->setDraggingEnabled(false);
         }
-        waitForCloseTimerInit();
+        waitForClose_.start();
         return;
     }
-    waitForCloseTimerDestroy();
+    waitForClose_.stop();
     TQKitConverterDestroy(&converter_);
     TQPreferencesDialogClose();
     if (window_)
         window_->close();
-}
-
-void TQCAppMainWindowController::waitForCloseTimerInit()
-{
-    if (waitForCloseTimer_)
-        return;
-    waitForCloseTicks_ = 0;
-    waitForCloseTimer_ = new QTimer(this);
-    waitForCloseTimer_->setInterval(kWaitForCloseInterval);
-    connect(waitForCloseTimer_, &QTimer::timeout, this, &TQCAppMainWindowController::waitForCloseTimerProc);
-    waitForCloseTimer_->start();
 }
 
 void TQCAppMainWindowController::waitForCloseTimerProc()
@@ -829,36 +795,11 @@ void TQCAppMainWindowController::waitForCloseTimerProc()
         closeAndQuitApp();
         return;
     }
-    const int processes = TQKitConverterProcessCount(converter_);
-    if (processes <= 0)
-        return;
-    if (!waitForCloseWindowController_) {
-        waitForCloseWindowController_ = std::make_unique<TQCAppMainWindowWaitingController>();
-        waitForCloseWindowController_->showModal(window_);
-    }
-    waitForCloseWindowController_->topLabel()->setText(
-        u"Waiting for completion of %1 %2..."_s.arg(processes).arg(processes > 1 ? u"processes"_s : u"process"_s));
-    // A conversion that never ends must not keep the application from quitting.
-    if (++waitForCloseTicks_ == kWaitTicksBeforeQuitNow)
-        waitForCloseWindowController_->offerQuitNow([this] { quitNow(); });
+    waitForClose_.showProcesses(window_, TQKitConverterProcessCount(converter_), [this] { quitNow(); });
 }
 
 void TQCAppMainWindowController::quitNow()
 {
     TQKitConverterDestroy(&converter_); // ends the conversion processes that still run
     closeAndQuitApp();
-}
-
-void TQCAppMainWindowController::waitForCloseTimerDestroy()
-{
-    if (waitForCloseWindowController_) {
-        waitForCloseWindowController_->close();
-        // It may be on the stack of its own button's click.
-        waitForCloseWindowController_.release()->deleteLater();
-    }
-    if (waitForCloseTimer_) {
-        waitForCloseTimer_->stop();
-        waitForCloseTimer_->deleteLater();
-        waitForCloseTimer_ = nullptr;
-    }
 }

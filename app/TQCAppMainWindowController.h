@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/TQCAppProgressWindowDelegate.h"
+#include "app/TQCAppMainWindowSourceAccumulator.h"
+#include "app/TQCAppMainWindowWaitForClose.h"
 #include "app/TQCAppProgressWindowRegistry.h"
 #include "app/TQNSViewDropPanelDelegate.h"
 #include "app/TQPreferencesDialogDelegate.h"
@@ -17,11 +19,9 @@
 
 class QAction;
 class QMenu;
-class QTimer;
 class QWidget;
 class TQCAppMainWindow;
 class TQCAppMainWindowCollapse;
-class TQCAppMainWindowWaitingController;
 class TQCAppProgressWindowController;
 class TQControlPathPicker;
 class TQKitConverter;
@@ -39,7 +39,7 @@ class TQCAppMainWindowController : public QObject,
 
 public:
     // Quitting waits this many 0.5 s ticks for conversion processes before it offers "Quit Now".
-    static constexpr int kWaitTicksBeforeQuitNow = 40;
+    static constexpr int kWaitTicksBeforeQuitNow = TQCAppMainWindowWaitForClose::kTicksBeforeQuitNow;
 
     TQCAppMainWindowController();
     ~TQCAppMainWindowController() override;
@@ -129,7 +129,7 @@ public:
     void closeAndQuitApp();
     virtual bool appQuitInProgress() const { return appQuitInProgress_; }
     void waitForCloseTimerProc();
-    TQCAppMainWindowWaitingController* waitingController() const { return waitForCloseWindowController_.get(); }
+    TQCAppMainWindowWaitingController* waitingController() const { return waitForClose_.waitingController(); }
     TQKitConverter* converter() const { return converter_; }
 
     TQCAppMainWindow* mainWindow() const;
@@ -137,8 +137,6 @@ public:
 
 private:
     void initExpandCollapseWindow();
-    void waitForCloseTimerInit();
-    void waitForCloseTimerDestroy();
     void quitNow();
     bool createConverter();
     void showIntroductoryToolTipsImpl();
@@ -146,11 +144,9 @@ private:
     QPointer<QWidget> window_;
     QPointer<TQCAppMainWindow> mainWindow_;
     TQKitConverter* converter_ = nullptr;
-    QStringList accumulatedFilesList_; // guarded by the accumulation mutex of the source file
+    TQCAppMainWindowSourceAccumulator accumulatedSources_{[this](const QStringList& files) { startConversionWithFiles(files); }};
     TQCAppProgressWindowRegistry progressWindows_;
-    QTimer* waitForCloseTimer_ = nullptr;
-    int waitForCloseTicks_ = 0;
-    std::unique_ptr<TQCAppMainWindowWaitingController> waitForCloseWindowController_;
+    TQCAppMainWindowWaitForClose waitForClose_{[this] { waitForCloseTimerProc(); }};
     bool appQuitInProgress_ = false;
     bool introductoryToolTipsEnabled_ = false;
     std::unique_ptr<TQCAppMainWindowCollapse> collapse_;
