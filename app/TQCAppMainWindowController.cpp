@@ -30,7 +30,6 @@
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitNameFilter.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
-#include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoMapping.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
@@ -45,28 +44,17 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 namespace {
 
-// The last Close All confirmation had its check box ticked (for the rest of the run).
-bool closeAllSuppressedThisRun = false;
-
-constexpr char kConfirmationSection[] = "TQCSettingConfirmation";
-constexpr char kCloseAllKey[] = "TQCMainWindowCloseAll";
-constexpr int64_t kCloseAllQuestionInterval = 604799; // seconds: a week
 constexpr int kOnlineFeaturesVersion = 430;
 constexpr int kQuestionStyle = 16;
-constexpr int kSuppressionBox = 1;
 constexpr auto kQuitAfterQuestionDelay = 100ms;
 const QString kIntroToolTipsTag = u"introToolTips"_s;
 constexpr auto kIntroToolTipsDelay = 300ms;
-
-// Text of the remembered setting; empty when unset.
-std::string readSetting(const char* section, const char* key) { return TQKitSettingReadText(section, key, ""); }
 
 // The windows a person sees (menus, tool tips and pop-overs aside).
 QList<QWidget*> visibleWindows()
@@ -702,30 +690,13 @@ void TQCAppMainWindowController::closeAllCustom(QObject* sender)
                          });
         return;
     }
-    const std::string stored = readSetting(kConfirmationSection, kCloseAllKey);
-    const int64_t confirmedAt = stored.empty() ? 0 : std::strtoll(stored.c_str(), nullptr, 10);
     const bool onlyMainWindow = windows.size() == 1 && window_ && window_->isVisible();
-    const bool ask = withSheet > 0 || (!closeAllSuppressedThisRun &&
-                                       static_cast<int64_t>(std::time(nullptr)) - confirmedAt > kCloseAllQuestionInterval &&
-                                       !onlyMainWindow);
-    if (!ask) {
+    if (!closeAllConfirmation_.isNeeded(withSheet, onlyMainWindow)) {
         closeAllCustomImpl(sender);
         return;
     }
     activateAppWindows();
-    const bool offersCheckBox = withSheet == 0;
-    TQKitAskQuestion(window_, u"Close all windows"_s, u"Are you sure you want to close all windows?"_s,
-                     offersCheckBox ? kQuestionStyle | kSuppressionBox : kQuestionStyle,
-                     [this, from, offersCheckBox](int answer, bool suppressed) {
-                         if (answer != kTQKitQuestionConfirmed)
-                             return;
-                         if (offersCheckBox) {
-                             closeAllSuppressedThisRun = suppressed;
-                             const std::string value = suppressed ? std::to_string(std::time(nullptr)) : "0";
-                             TQKitSettingWriteText(kConfirmationSection, kCloseAllKey, value.c_str());
-                         }
-                         closeAllCustomImpl(from);
-                     });
+    closeAllConfirmation_.ask(window_, withSheet == 0, [this, from] { closeAllCustomImpl(from); });
 }
 
 void TQCAppMainWindowController::closeAllCustomImpl(QObject*)

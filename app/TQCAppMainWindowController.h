@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TQCAppProgressWindowDelegate.h"
+#include "app/TQCAppMainWindowCloseAllConfirmation.h"
 #include "app/TQCAppMainWindowSourceAccumulator.h"
 #include "app/TQCAppMainWindowWaitForClose.h"
 #include "app/TQCAppProgressWindowRegistry.h"
@@ -147,6 +148,7 @@ private:
     TQCAppMainWindowSourceAccumulator accumulatedSources_{[this](const QStringList& files) { startConversionWithFiles(files); }};
     TQCAppProgressWindowRegistry progressWindows_;
     TQCAppMainWindowWaitForClose waitForClose_{[this] { waitForCloseTimerProc(); }};
+    TQCAppMainWindowCloseAllConfirmation closeAllConfirmation_;
     bool appQuitInProgress_ = false;
     bool introductoryToolTipsEnabled_ = false;
     std::unique_ptr<TQCAppMainWindowCollapse> collapse_;
