@@ -145,7 +145,8 @@ private:
     QPointer<QWidget> window_;
     QPointer<TQCAppMainWindow> mainWindow_;
     TQKitConverter* converter_ = nullptr;
-    TQCAppMainWindowSourceAccumulator accumulatedSources_{[this](const QStringList& files) { startConversionWithFiles(files); }};
+    TQCAppMainWindowSourceAccumulator accumulatedSources_{
+        [this](const QStringList& files) { startConversionWithFiles(files); }};
     TQCAppProgressWindowRegistry progressWindows_;
     TQCAppMainWindowWaitForClose waitForClose_{[this] { waitForCloseTimerProc(); }};
     TQCAppMainWindowCloseAllConfirmation closeAllConfirmation_;
