@@ -1,5 +1,7 @@
 #include "platform/system/TrashBin.h"
 
+#include "platform/system/PercentEncoding.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -124,24 +126,6 @@ std::optional<TrashDir> topDirTrash(const fs::path& topDir, std::string* why)
     return std::nullopt;
 }
 
-// Bytes other than unreserved characters and "/" are written as %XX, as in a URL.
-std::string percentEncode(std::string_view bytes)
-{
-    static constexpr std::string_view kUnreserved = "-_.!~*'()/";
-    std::string encoded;
-    for (const unsigned char c : bytes) {
-        const bool alphanumeric = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (alphanumeric || kUnreserved.find(static_cast<char>(c)) != std::string_view::npos) {
-            encoded += static_cast<char>(c);
-        } else {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-            encoded += escaped;
-        }
-    }
-    return encoded;
-}
-
 std::string deletionDateNow()
 {
     const std::time_t now = std::time(nullptr);
@@ -214,7 +198,7 @@ Status moveInto(const TrashDir& trash, const fs::path& item, fs::path* trashedPa
 {
     const std::string originalPath =
         trash.topDir.empty() ? item.string() : item.lexically_relative(trash.topDir).string();
-    const std::string info = "[Trash Info]\nPath=" + percentEncode(originalPath) +
+    const std::string info = "[Trash Info]\nPath=" + percentEncodePath(originalPath) +
                              "\nDeletionDate=" + deletionDateNow() + "\n";
     const std::string name = item.filename().string();
     for (int attempt = 1; attempt <= kMaxNameAttempts; ++attempt) {

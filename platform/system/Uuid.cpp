@@ -1,5 +1,7 @@
 #include "platform/system/Uuid.h"
 
+#include "platform/system/PercentEncoding.h"
+
 #include <sys/random.h>
 
 namespace sonvale {
@@ -10,17 +12,6 @@ constexpr size_t kTextLength = 36;
 bool isDashPosition(size_t i)
 {
     return i == 8 || i == 13 || i == 18 || i == 23;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -51,7 +42,7 @@ std::optional<Uuid> Uuid::fromString(std::string_view text)
                 return std::nullopt;
             continue;
         }
-        const int value = hexValue(text[i]);
+        const int value = hexDigitValue(text[i]);
         if (value < 0)
             return std::nullopt;
         bytes[nibble / 2] =

@@ -1,5 +1,7 @@
 #include "platform/engine/lists/PlaylistLocation.h"
 
+#include "platform/system/PercentEncoding.h"
+
 #include "platform/engine/lists/ListText.h"
 
 #include <algorithm>
@@ -33,17 +35,6 @@ bool isDriveLetterPath(std::string_view text)
 {
     return text.size() >= 3 && isAsciiAlpha(text[0]) &&
            text[1] == ':' && (text[2] == '\\' || text[2] == '/');
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 PlaylistEntry unsupported(PlaylistEntry entry, std::string problem)
@@ -84,7 +75,7 @@ PlaylistEntry PlaylistLocation::resolve(const RawPlaylistEntry& raw) const
         return unsupported(std::move(entry), "Addresses of the kind \"" + scheme +
                                                  ":\" are not supported");
     return resolvePath(std::move(entry),
-                       raw.isUri ? percentDecode(location) : std::string(location));
+                       raw.isUri ? sonvale::percentDecode(location) : std::string(location));
 }
 
 PlaylistEntry PlaylistLocation::resolveFileUrl(PlaylistEntry entry, std::string_view url) const
@@ -100,7 +91,7 @@ PlaylistEntry PlaylistLocation::resolveFileUrl(PlaylistEntry entry, std::string_
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
     }
     rest = rest.substr(0, rest.find_first_of("?#"));
-    const std::string path = percentDecode(rest);
+    const std::string path = sonvale::percentDecode(rest);
     if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos)
         return unsupported(std::move(entry), "The file address has no absolute path");
     return resolvePath(std::move(entry), path);
@@ -142,43 +133,9 @@ std::string PlaylistLocation::relativeWhenInside(const std::filesystem::path& fi
     return relative.string();
 }
 
-std::string PlaylistLocation::percentDecode(std::string_view text)
-{
-    std::string decoded;
-    decoded.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            decoded.push_back(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
-            i += 2;
-        } else {
-            decoded.push_back(text[i]);
-        }
-    }
-    return decoded;
-}
-
-std::string PlaylistLocation::percentEncode(std::string_view text)
-{
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string encoded;
-    encoded.reserve(text.size());
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (isAsciiAlnum(c) || c == '-' || c == '_' || c == '.' || c == '~' || c == '/') {
-            encoded.push_back(c);
-        } else {
-            encoded.push_back('%');
-            encoded.push_back(kHex[u >> 4]);
-            encoded.push_back(kHex[u & 0x0F]);
-        }
-    }
-    return encoded;
-}
-
 std::string PlaylistLocation::fileUrl(const std::filesystem::path& absolutePath)
 {
-    return "file://" + percentEncode(absolutePath.string());
+    return "file://" + sonvale::percentEncodePath(absolutePath.string());
 }
 
 } // namespace sonvale::lists

@@ -21,9 +21,6 @@ public:
     // `file` relative to the folder when it lies inside it, else the absolute path.
     std::string relativeWhenInside(const std::filesystem::path& file) const;
 
-    static std::string percentDecode(std::string_view text);
-    // Escapes everything but unreserved characters and '/'.
-    static std::string percentEncode(std::string_view text);
     static std::string fileUrl(const std::filesystem::path& absolutePath);
 
 private:

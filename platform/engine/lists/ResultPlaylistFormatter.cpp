@@ -1,6 +1,7 @@
 #include "platform/engine/lists/ResultPlaylistFormatter.h"
 
 #include "platform/engine/lists/TextDecoder.h"
+#include "platform/system/PercentEncoding.h"
 
 #include <algorithm>
 
@@ -111,7 +112,7 @@ std::string ResultPlaylistFormatter::uriLocation(const ResultPlaylistEntry& entr
         return entry.uri;
     const std::filesystem::path relative(location_.relativeWhenInside(entry.file));
     return relative.is_absolute() ? PlaylistLocation::fileUrl(relative)
-                                  : PlaylistLocation::percentEncode(relative.string());
+                                  : sonvale::percentEncodePath(relative.string());
 }
 
 std::string ResultPlaylistFormatter::formatM3u(const std::vector<ResultPlaylistEntry>& entries) const
