@@ -1,5 +1,7 @@
 #include "platform/engine/ServiceItemRunner.h"
 
+#include "platform/system/AtomicFile.h"
+
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -44,24 +46,13 @@ struct Pipe {
 
 // Writes the whole text; a service that died early makes this fail (EPIPE) instead of raising
 // SIGPIPE in the application.
-bool writeAll(int fd, const std::string& text)
+bool writeWithoutSigpipe(int fd, const std::string& text)
 {
     sigset_t pipeSignal, previous;
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-    size_t done = 0;
-    bool ok = true;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        done += size_t(n);
-    }
+    const bool ok = sonvale::writeAllBytes(fd, text);
     if (!ok) {
         const timespec zero{};
         sigtimedwait(&pipeSignal, nullptr, &zero); // drop the pending SIGPIPE
@@ -146,7 +137,7 @@ ItemOutcome ServiceItemRunner::run(const ItemJob& job, const std::atomic<bool>& 
     }
 
     std::optional<ActiveConversion> process(std::in_place, *this); // until the process is reaped
-    writeAll(input.write, job.toJson());
+    writeWithoutSigpipe(input.write, job.toJson());
     input.close();
 
     std::string pending, outcomeText;

@@ -14,21 +14,20 @@ std::string describeErrno(const std::string& what, const std::filesystem::path& 
     return what + " \"" + path.string() + "\": " + std::strerror(errno);
 }
 
-bool writeAll(int fd, std::string_view bytes)
+} // namespace
+
+bool writeAllBytes(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
             return false;
-        }
         bytes.remove_prefix(static_cast<size_t>(written));
     }
     return true;
 }
-
-} // namespace
 
 Status writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode)
 {
@@ -37,7 +36,7 @@ Status writeFileAtomically(const std::filesystem::path& path, std::string_view b
     if (fd < 0)
         return Status::failure(describeErrno("Cannot create a temporary file beside", path));
 
-    const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written = ::fchmod(fd, mode) == 0 && writeAllBytes(fd, bytes) && ::fsync(fd) == 0;
     const int savedErrno = errno;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {

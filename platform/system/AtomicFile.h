@@ -21,4 +21,8 @@ Status writeFileAtomically(const std::filesystem::path& path, std::string_view b
 std::optional<std::string> readWholeFile(const std::filesystem::path& path,
                                          std::string* error = nullptr);
 
+// Writes all of `bytes` to `fd`, retrying short writes and interruptions; false on an error (errno
+// tells which).
+bool writeAllBytes(int fd, std::string_view bytes);
+
 } // namespace sonvale

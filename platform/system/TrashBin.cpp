@@ -1,5 +1,6 @@
 #include "platform/system/TrashBin.h"
 
+#include "platform/system/AtomicFile.h"
 #include "platform/system/PercentEncoding.h"
 
 #include <cerrno>
@@ -164,19 +165,6 @@ std::string candidateName(const std::string& name, int attempt)
     return candidate.empty() ? "item" + number : candidate;
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
-
 // Moves `from` to `to` unless `to` exists; false with errno EEXIST when it does.
 bool renameNoReplace(const fs::path& from, const fs::path& to)
 {
@@ -212,7 +200,7 @@ Status moveInto(const TrashDir& trash, const fs::path& item, fs::path* trashedPa
             continue;
         if (fd < 0)
             return failure(item, "cannot write \"" + infoPath.string() + "\" (" + errnoText(errno) + ")");
-        const bool written = writeAll(fd, info) && ::fsync(fd) == 0;
+        const bool written = writeAllBytes(fd, info) && ::fsync(fd) == 0;
         const int writeError = errno;
         ::close(fd);
         if (!written) {
