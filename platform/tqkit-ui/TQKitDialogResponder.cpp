@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHash>
 #include <QMessageBox>
@@ -29,6 +30,26 @@ QMessageBox::Icon iconOf(TQKitAlertRequest::Kind kind)
     return QMessageBox::Information;
 }
 
+// The accessory view stands under the texts, above the buttons, as on an alert.
+void addAccessoryView(QMessageBox* box, QWidget* accessoryView)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box->layout());
+    if (!grid)
+        return;
+    auto* buttons = box->findChild<QDialogButtonBox*>();
+    const int buttonsIndex = buttons ? grid->indexOf(buttons) : -1;
+    if (buttonsIndex < 0) {
+        grid->addWidget(accessoryView, grid->rowCount(), 0, 1, grid->columnCount());
+        return;
+    }
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(buttonsIndex, &row, &column, &rowSpan, &columnSpan);
+    grid->removeWidget(buttons);
+    // Aligned with the texts, right of the icon.
+    grid->addWidget(accessoryView, row, 1, 1, grid->columnCount() - 1);
+    grid->addWidget(buttons, row + 1, column, rowSpan, columnSpan);
+}
+
 QMessageBox* makeBox(const TQKitAlertRequest& request, QWidget* window,
                      QHash<QAbstractButton*, int>& codes)
 {
@@ -50,11 +71,8 @@ QMessageBox* makeBox(const TQKitAlertRequest& request, QWidget* window,
     }
     if (request.showsSuppressionBox)
         box->setCheckBox(new QCheckBox(u"Do not show this message again"_s, box));
-    if (request.accessoryView) {
-        auto* grid = qobject_cast<QGridLayout*>(box->layout());
-        if (grid)
-            grid->addWidget(request.accessoryView, grid->rowCount(), 0, 1, grid->columnCount());
-    }
+    if (request.accessoryView)
+        addAccessoryView(box, request.accessoryView);
     return box;
 }
 

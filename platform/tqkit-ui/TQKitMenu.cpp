@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
+#include <QWidget>
 
 namespace {
 
@@ -51,4 +52,10 @@ void TQKitMenuSetResponder(QMenu* menu, std::function<bool(QAction*)> validate,
         }
     });
     QObject::connect(menu, &QMenu::triggered, menu, std::move(perform));
+}
+
+void TQKitPopUpMenu(QMenu* menu, QWidget* anchor, const QPoint& offset)
+{
+    if (menu && anchor)
+        menu->popup(anchor->mapToGlobal(QPoint(0, anchor->height()) + offset));
 }

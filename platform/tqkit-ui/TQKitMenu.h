@@ -12,6 +12,8 @@
 
 class QAction;
 class QMenu;
+class QPoint;
+class QWidget;
 
 // A new item with `title`, sending `action`; `keyEquivalent` is a shortcut such as "Ctrl+V" (empty:
 // none). The item is the caller's until it is added to a menu.
@@ -28,3 +30,6 @@ QByteArray TQKitMenuItemAction(const QAction* item);
 // handed to `perform`. The menu keeps both for its life.
 void TQKitMenuSetResponder(QMenu* menu, std::function<bool(QAction*)> validate,
                            std::function<void(QAction*)> perform);
+
+// Opens `menu` below `anchor`'s bottom-left corner, moved by `offset`.
+void TQKitPopUpMenu(QMenu* menu, QWidget* anchor, const QPoint& offset);

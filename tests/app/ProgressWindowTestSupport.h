@@ -52,7 +52,4 @@ private:
     bool immutable_ = false;
 };
 
-// A dark palette for the whole application (the desktop's dark appearance).
-QPalette darkPalette();
-
 } // namespace sonvale::test
