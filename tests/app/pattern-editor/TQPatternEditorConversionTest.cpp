@@ -36,7 +36,7 @@ TEST_F(PatternEditorConversionTest, APatternMadeInTheEditorNamesAConvertedFileAs
     TQTagLibTextComposeViewTokenField* field = view.tokenField();
     const auto choose = [field](const QString& title) {
         for (QAction* item : field->plusButtonMenu()->actions())
-            if (item->text() == title)
+            if (item->text().trimmed() == title)
                 item->trigger();
     };
     choose(u"Track Number"_s);
