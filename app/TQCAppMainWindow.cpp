@@ -4,7 +4,7 @@
 #include "app/TQCAppMainWindowPanelDstDir.h"
 #include "app/TQCAppMainWindowPanelSrcFiles.h"
 #include "app/TQControlPathPicker.h"
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 
 #include <QAction>

@@ -10,7 +10,7 @@
 #include "app/TQCAppMainWindowPanelSrcFiles.h"
 #include "app/TQCAppProgressWindowController.h"
 #include "app/TQControlPathPicker.h"
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "app/TQKitMusicApp.h"
 #include "app/TQKitOpenPanel.h"
 #include "app/TQKitPasteboard.h"

@@ -1,7 +1,7 @@
 #include "app/TQCAppMenuObject.h"
 
 #include "app/TQAppInfoMenu.h"
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "app/TQKitMusicApp.h"
 #include "platform/tqkit/TQKitMutex.h"
 #include "platform/tqkit/TQKitRemoteParams.h"

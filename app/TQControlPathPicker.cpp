@@ -1,6 +1,6 @@
 #include "app/TQControlPathPicker.h"
 
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "app/TQKitPaths.h"
 #include "app/TQKitWorkspace.h"
 #include "lifecycle/TQAnalytics.h"

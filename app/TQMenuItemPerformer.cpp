@@ -1,7 +1,7 @@
 #include "app/TQMenuItemPerformer.h"
 
 #include "app/TQKitHelpCommands.h"
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "lifecycle/TQAnalytics.h"
 #include "platform/tqkit/TQKitMutex.h"
 

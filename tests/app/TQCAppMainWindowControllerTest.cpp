@@ -2,7 +2,7 @@
 #include "app/TQCAppMainWindowPanelDstDir.h"
 #include "app/TQCAppProgressWindowController.h"
 #include "app/TQControlPathPicker.h"
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "app/TQKitOpenPanel.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"

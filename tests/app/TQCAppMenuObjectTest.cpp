@@ -1,6 +1,6 @@
 #include "app/TQAppInfoMenu.h"
 #include "app/TQCAppMenuObject.h"
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "app/TQLyrebook.h"
 #include "app/TQMenuItemPerformer.h"
 #include "lifecycle/TQAnalytics.h"

@@ -1,5 +1,5 @@
 #include "app/TQControlPathPicker.h"
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "tests/support/QtTestSupport.h"

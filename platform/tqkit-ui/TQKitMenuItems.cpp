@@ -1,4 +1,4 @@
-#include "app/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 
 #include "platform/tqkit-ui/TQKitMenu.h"
 
