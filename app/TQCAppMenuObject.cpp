@@ -3,6 +3,7 @@
 #include "app/TQAppInfoMenu.h"
 #include "app/TQKitMenuItems.h"
 #include "app/TQKitMusicApp.h"
+#include "app/preferences/TQPreferencesDialogController.h"
 #include "platform/tqkit/TQKitMutex.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
 
@@ -63,9 +64,16 @@ void TQCAppMenuObject::menuWillOpenHelpMain(QMenu* menu)
 
 void TQCAppMenuObject::menuWillOpenAppMain(QMenu* menu)
 {
-    // The preferences dialog is not built yet, so no page offers its reset command.
-    if (QAction* reset = TQKitMenuItemWithTag(menu, kTQMenuTagResetPreferences))
-        reset->setVisible(false);
+    QAction* reset = TQKitMenuItemWithTag(menu, kTQMenuTagResetPreferences);
+    if (!reset)
+        return;
+    // The item resets the page of the preferences dialog in front, when that page can reset.
+    disconnect(resetConnection_);
+    TQPreferencesDialogController* dialog = TQPreferencesDialogController::keyViewController();
+    const bool offered = dialog && dialog->window()->isVisible() && dialog->respondsToResetPreferences();
+    reset->setVisible(offered);
+    if (offered)
+        resetConnection_ = connect(reset, &QAction::triggered, dialog, [dialog] { dialog->resetPreferences(); });
 }
 
 void TQAppMenuSetMusicTitles(QWidget* menu)

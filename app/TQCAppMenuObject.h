@@ -31,6 +31,7 @@ private:
     TQCAppMenuObject() = default;
 
     QPointer<QMenu> mainMenu_;
+    QMetaObject::Connection resetConnection_;
 };
 
 // Music titles in place, then the Help and application submenus' handlers; for the main menu.

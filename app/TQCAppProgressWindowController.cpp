@@ -254,6 +254,10 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
         close();
     };
     TQKitConversionList* list = list_.load();
+    if (list && TQKitConversionListState(list) == TQKitConversionList::NotStarted && finishedStateShown_) {
+        closingStep();
+        return;
+    }
     if (list && TQKitConversionListState(list) == TQKitConversionList::Finished) {
         if (TQKitConversionListSucceededCount(list) != 0 && TQRatingPromptSignificantEvent(window_.get()))
             return;
@@ -280,6 +284,8 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
                              closingStep();
                      });
 }
+
+void TQCAppProgressWindowController::showStoppedBeforeStart() { showFinishedState(); }
 
 void TQCAppProgressWindowController::stopButton()
 {
