@@ -1,10 +1,9 @@
 #pragma once
 
 #include "app/controls/TQControlButtonWithViewInPopover.h"
+#include "platform/tqkit-ui/TQKitViewController.h"
 
 #include <QPointer>
-
-class TQKitViewController;
 
 // A view controller shown by a TQControlButtonWithViewControllerInPopover that wants to know its
 // button (to title it after the choice made in the popover).

@@ -307,7 +307,7 @@ void TQCAppPreferencesPanelEffects::setUpAccessibility()
 
 void TQCAppPreferencesPanelEffects::loadSettings()
 {
-    if (!isViewLoaded())
+    if (!improveVolume_) // the view is not built yet
         return;
     TQEffectsSettingsRecord record;
     TQKitEffectsSettingsLoad(&record, kDefaultPeakTargetLevel, kDefaultR128TargetLevel);
@@ -336,7 +336,7 @@ void TQCAppPreferencesPanelEffects::loadSettings()
 bool TQCAppPreferencesPanelEffects::commitEditing()
 {
     delayedCalls_.cancel(kCommitTag);
-    if (!isViewLoaded())
+    if (!improveVolume_) // the view is not built yet
         return true;
     TQEffectsSettingsRecord record;
     TQKitEffectsSettingsLoad(&record, kDefaultPeakTargetLevel, kDefaultR128TargetLevel);
@@ -371,7 +371,7 @@ void TQCAppPreferencesPanelEffects::resetPreferences()
 
 void TQCAppPreferencesPanelEffects::enableControls()
 {
-    if (!isViewLoaded())
+    if (!improveVolume_) // the view is not built yet
         return;
     const bool normalize = improveVolume_->isChecked();
     const uint32_t method = normalizationViewController_->method();

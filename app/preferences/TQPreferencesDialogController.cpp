@@ -1,18 +1,18 @@
 #include "app/preferences/TQPreferencesDialogController.h"
 
-#include "app/TQAppInfoMenu.h"
-#include "app/TQKitHelpCommands.h"
-#include "app/TQKitIntroToolTip.h"
-#include "app/TQKitMenuItems.h"
-#include "app/TQKitWorkspace.h"
-#include "app/TQPreferencesDialogDelegate.h"
+#include "app/controls/TQAppInfoMenu.h"
+#include "app/preferences/TQPreferencesDialogDelegate.h"
 #include "app/preferences/TQPreferencesDialogWindow.h"
 #include "app/preferences/TQPreferencesViewController.h"
 #include "platform/system/UserDefaults.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"
 #include "platform/tqkit-ui/TQKitAssociatedObject.h"
+#include "platform/tqkit-ui/TQKitHelpCommands.h"
+#include "platform/tqkit-ui/TQKitIntroToolTip.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
+#include "platform/tqkit-ui/TQKitWorkspace.h"
 #include "platform/tqkit/TQKitSettings.h"
 
 #include <QAction>
@@ -307,6 +307,22 @@ QString TQPreferencesDialogController::selectedViewControllerTitle() const
     return titleOf(selectedViewController_);
 }
 
+QStringList TQPreferencesDialogController::toolbarItemIdentifiers() const
+{
+    QStringList identifiers;
+    for (const TQPreferencesViewController* page : viewControllers_)
+        identifiers.append(page ? page->identifier() : QLatin1StringView(kFlexibleSpaceIdentifier));
+    return identifiers;
+}
+
+QStringList TQPreferencesDialogController::toolbarItemIdentifiersWithHelpButton() const
+{
+    QStringList identifiers = toolbarItemIdentifiers();
+    if (hasHelpButton_)
+        identifiers << QLatin1StringView(kFlexibleSpaceIdentifier) << QLatin1StringView(kHelpButtonIdentifier);
+    return identifiers;
+}
+
 QAction* TQPreferencesDialogController::toolbarItem(const QString& identifier) const
 {
     for (QAction* item : toolbarGroup_->actions()) {
@@ -361,11 +377,11 @@ void TQPreferencesDialogController::setSelectedViewController(TQPreferencesViewC
 void TQPreferencesDialogController::sizeWindowForPage(TQPreferencesViewController* page)
 {
     QWidget* view = page->view();
-    view->setMinimumSize(0, 0);
-    view->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    // The natural size: what the page's layout asks for, and never narrower than the toolbar.
-    const int toolbarWidth = toolbar_->sizeHint().width();
-    const QSize natural = view->sizeHint().expandedTo(view->minimumSizeHint()).expandedTo(QSize(toolbarWidth, 0));
+    // The natural size: what the page asks for, and never narrower than the toolbar.
+    const QSize natural = view->sizeHint()
+                              .expandedTo(view->minimumSizeHint())
+                              .expandedTo(view->minimumSize())
+                              .expandedTo(QSize(toolbar_->sizeHint().width(), 0));
     QSize saved = natural;
     if (const auto stored = defaults_->objectForKey(pageFrameKey(page->identifier()).toStdString());
         stored && stored->is_string()) {
@@ -376,11 +392,8 @@ void TQPreferencesDialogController::sizeWindowForPage(TQPreferencesViewControlle
     const bool resizableHeight = page->hasResizableHeight();
     const QSize size(resizableWidth && saved.width() >= natural.width() ? saved.width() : natural.width(),
                      resizableHeight && saved.height() >= natural.height() ? saved.height() : natural.height());
-    view->setMinimumSize(natural);
-    view->setMaximumSize(resizableWidth ? QWIDGETSIZE_MAX : natural.width(),
-                         resizableHeight ? QWIDGETSIZE_MAX : natural.height());
-    view->resize(size);
 
+    // The window holds the toolbar above the page; it keeps its top-left corner.
     const int toolbarHeight = toolbar_->sizeHint().height();
     window_->setMinimumSize(natural.width(), natural.height() + toolbarHeight);
     window_->setMaximumSize(resizableWidth ? QWIDGETSIZE_MAX : natural.width(),

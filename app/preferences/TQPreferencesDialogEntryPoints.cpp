@@ -6,6 +6,7 @@
 #include "lifecycle/TQAnalytics.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QString>
 #include <QWidget>
@@ -14,6 +15,7 @@ namespace {
 
 TQPreferencesDialogController* sharedDialog = nullptr;
 TQPreferencesDialogDelegate* storedDelegate = nullptr;
+QMetaObject::Connection resetItemAim;
 
 TQPreferencesDialogController* dialog()
 {
@@ -98,3 +100,13 @@ void TQPreferencesDialogReopenIfLastVisible()
 }
 
 QWidget* TQPreferencesDialogGetWindow() { return sharedDialog ? sharedDialog->window() : nullptr; }
+
+bool TQPreferencesDialogAimResetItem(QAction* item)
+{
+    QObject::disconnect(resetItemAim);
+    TQPreferencesDialogController* dialog = TQPreferencesDialogController::keyViewController();
+    if (!item || !dialog || !dialog->window()->isVisible() || !dialog->respondsToResetPreferences())
+        return false;
+    resetItemAim = QObject::connect(item, &QAction::triggered, dialog, [dialog] { dialog->resetPreferences(); });
+    return true;
+}

@@ -5,6 +5,7 @@
 // only, except the "OnMainThread" calls and TQPreferencesDialogReopenIfLastVisible(), which may be
 // called from any thread and hop to the main thread.
 
+class QAction;
 class QString;
 class QWidget;
 class TQPreferencesDialogDelegate;
@@ -27,3 +28,7 @@ void TQPreferencesDialogClose();
 void TQPreferencesDialogReopenIfLastVisible();
 // The dialog's window; null without a dialog.
 QWidget* TQPreferencesDialogGetWindow();
+// Aims `item` (the application menu's reset item) at the reset command of the dialog in the active
+// window, replacing its earlier aim. False, and aimed at nothing, when no dialog is in front or its
+// page can't reset.
+bool TQPreferencesDialogAimResetItem(QAction* item);

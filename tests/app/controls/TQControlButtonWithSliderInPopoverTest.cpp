@@ -1,7 +1,6 @@
 #include "app/controls/TQControlButtonWithSliderInPopover.h"
 #include "app/controls/TQControlDoubleSlider.h"
 
-#include "tests/app/ProgressWindowTestSupport.h"
 #include "tests/support/QtTestSupport.h"
 
 #include <QApplication>

@@ -3,11 +3,11 @@
 
 #include "app/controls/TQControlButtonWithSliderInPopover.h"
 #include "app/controls/TQControlDoubleSlider.h"
+#include "app/controls/TQNSTextFieldLink.h"
 #include "app/preferences/TQCAppPreferencesPanelEffects.h"
 #include "app/preferences/TQPreferencesDialogController.h"
 #include "app/preferences/TQPreferencesDialogEntryPoints.h"
-#include "app/TQCAppProgressWindowController.h"
-#include "app/TQNSTextFieldLink.h"
+#include "app/progress-window/TQCAppProgressWindowController.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/app/support/MainWindowFixture.h"

@@ -1,10 +1,10 @@
 #include "app/preferences/TQPreferencesDialogController.h"
 
-#include "app/TQKitMenuItems.h"
-#include "app/TQPreferencesDialogDelegate.h"
+#include "app/preferences/TQPreferencesDialogDelegate.h"
 #include "app/preferences/TQPreferencesViewController.h"
 #include "platform/system/UserDefaults.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TempHome.h"
@@ -183,6 +183,9 @@ TEST_F(TQPreferencesDialogControllerTest, TheRememberedPageOpensFirstAndAFrameSm
     tags->resizableWidth = tags->resizableHeight = true;
     auto& dialog = make({new FakePage(u"General"_s), tags});
     EXPECT_EQ(dialog.selectedViewController(), tags);
+    dialog.showWindow();
+    ASSERT_TRUE(pumpUntil([&] { return tags->view()->isVisible(); }));
+    pumpEvents();
     EXPECT_EQ(tags->view()->size(), QSize(420, 260));
     EXPECT_EQ(dialog.window()->maximumWidth(), QWIDGETSIZE_MAX);
 }

@@ -1,10 +1,10 @@
 #include "app/preferences/TQPreferencesDialogEntryPoints.h"
 
-#include "app/TQCAppMainWindowEnterURLController.h"
-#include "app/TQCAppProgressWindowController.h"
-#include "app/TQNSTextFieldLink.h"
+#include "app/controls/TQNSTextFieldLink.h"
+#include "app/main-window/TQCAppMainWindowEnterURLController.h"
 #include "app/preferences/TQPreferencesDialogController.h"
 #include "app/preferences/TQPreferencesViewController.h"
+#include "app/progress-window/TQCAppProgressWindowController.h"
 #include "lifecycle/TQAnalytics.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
 #include "platform/tqkit/TQEffectsSettingsRecord.h"

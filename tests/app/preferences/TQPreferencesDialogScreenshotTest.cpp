@@ -4,7 +4,6 @@
 #include "app/preferences/TQPreferencesDialogEntryPoints.h"
 #include "app/preferences/TQPreferencesViewController.h"
 #include "platform/tqkit/TQEffectsSettingsRecord.h"
-#include "tests/app/ProgressWindowTestSupport.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TempHome.h"
 
