@@ -176,7 +176,7 @@ void TQPreferencesDialogController::buildToolbar()
     const int labelLength = toolbarLabelLength();
     for (TQPreferencesViewController* page : viewControllers_) {
         if (page)
-            toolbar_->addAction(makeToolbarItem(page, labelLength));
+            addToolbarItem(makeToolbarItem(page, labelLength), nullptr);
         else
             toolbar_->addWidget(flexibleSpace(toolbar_));
     }
@@ -190,6 +190,7 @@ void TQPreferencesDialogController::buildToolbar()
     helpButton_->setIconSize(QSize(32, 32));
     helpButton_->setText(helpButtonCaption_);
     helpButton_->setAutoRaise(true);
+    helpButton_->setFocusPolicy(Qt::NoFocus);
     helpButton_->setMinimumWidth(qRound(2 * helpButtonRightOffset_) + kHelpImageSide);
     const QString help = u"%1\n\n%2"_s.arg(u"Help"_s, u"Learn how to get most out of settings."_s);
     helpButton_->setToolTip(help);
@@ -266,11 +267,15 @@ void TQPreferencesDialogController::addViewController(TQPreferencesViewControlle
         return;
     page->setParent(this);
     viewControllers_.append(page);
-    QAction* item = makeToolbarItem(page, toolbarLabelLength());
-    if (flexibleSpaceBeforeHelp_)
-        toolbar_->insertAction(flexibleSpaceBeforeHelp_, item);
-    else
-        toolbar_->addAction(item);
+    addToolbarItem(makeToolbarItem(page, toolbarLabelLength()), flexibleSpaceBeforeHelp_);
+}
+
+void TQPreferencesDialogController::addToolbarItem(QAction* item, QAction* before)
+{
+    toolbar_->insertAction(before, item);
+    // Page buttons are chosen with the mouse or Ctrl+Tab; the keyboard focus stays on the page.
+    if (QWidget* button = toolbar_->widgetForAction(item))
+        button->setFocusPolicy(Qt::NoFocus);
 }
 
 void TQPreferencesDialogController::selectControllerAtIndex(qsizetype index)

@@ -124,6 +124,8 @@ private:
     void windowDidLoad();
     void buildToolbar();
     QAction* makeToolbarItem(TQPreferencesViewController* page, int labelLength);
+    // Inserts before `before`, or at the end for null.
+    void addToolbarItem(QAction* item, QAction* before);
     int toolbarLabelLength() const;
     void updateToolbarImageForViewController(TQPreferencesViewController* page, bool highlighted);
     void sizeWindowForPage(TQPreferencesViewController* page);

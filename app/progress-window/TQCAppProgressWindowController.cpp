@@ -254,7 +254,7 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
         close();
     };
     TQKitConversionList* list = list_.load();
-    if (list && TQKitConversionListState(list) == TQKitConversionList::NotStarted && finishedStateShown_) {
+    if (stoppedBeforeStart_) {
         closingStep();
         return;
     }
@@ -285,7 +285,11 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
                      });
 }
 
-void TQCAppProgressWindowController::showStoppedBeforeStart() { showFinishedState(); }
+void TQCAppProgressWindowController::showStoppedBeforeStart()
+{
+    stoppedBeforeStart_ = true;
+    showFinishedState();
+}
 
 void TQCAppProgressWindowController::stopButton()
 {

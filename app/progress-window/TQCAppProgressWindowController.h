@@ -163,6 +163,7 @@ private:
     std::atomic<bool> listProgressRenderQueued_{false};
     std::atomic<bool> analyticsPostedResult_{false};
     bool finishedStateShown_ = false;
+    bool stoppedBeforeStart_ = false;
     bool closed_ = false;
     TQKitDelayedCalls delayedCalls_;
 };
