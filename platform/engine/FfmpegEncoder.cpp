@@ -1,5 +1,10 @@
 #include "platform/engine/FfmpegEncoder.h"
 
+#include <cerrno>
+#include <unistd.h>
+
+#include "platform/engine/PartialFile.h"
+
 extern "C" {
 #include <libavutil/opt.h>
 #include <libavutil/samplefmt.h>
@@ -83,7 +88,14 @@ Status FfmpegEncoder::openContainer(const std::string& path)
     stream_->time_base = codec_->time_base;
     if (int rc = avcodec_parameters_from_context(stream_->codecpar, codec_.get()); rc < 0)
         return Status::failure("cannot describe the stream (" + ffmpegErrorText(rc) + ")");
-    if (int rc = avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE); rc < 0)
+    const int fd = PartialFile::openForWriting(path);
+    if (fd < 0)
+        return PartialFile::creationFailure(errno);
+    // FFmpeg opens by name; through this process's descriptor the name reaches the file checked above.
+    const std::string checked = "file:/proc/self/fd/" + std::to_string(fd);
+    const int rc = avio_open(&format_->pb, checked.c_str(), AVIO_FLAG_WRITE);
+    ::close(fd);
+    if (rc < 0)
         return Status::failure("cannot create the result file (" + ffmpegErrorText(rc) + ")");
     if (int rc = avformat_write_header(format_.get(), nullptr); rc < 0)
         return Status::failure("cannot write the " + plan_.muxer + " header (" + ffmpegErrorText(rc) + ")");

@@ -4,12 +4,18 @@
 #include <QAction>
 #include <QWidget>
 
-void TQKitSetAccessibilityHelp(QWidget* widget, const QString& help)
+void TQKitSetAccessibilityLabel(QWidget* view, const QString& label)
 {
-    if (!widget)
+    if (view)
+        view->setAccessibleName(label);
+}
+
+void TQKitSetAccessibilityHelp(QWidget* view, const QString& help)
+{
+    if (!view)
         return;
-    widget->setAccessibleDescription(help);
-    widget->setToolTip(help);
+    view->setAccessibleDescription(help);
+    view->setToolTip(help);
 }
 
 void TQKitSetAccessibilityHelp(QAction* item, const QString& help)
@@ -18,12 +24,6 @@ void TQKitSetAccessibilityHelp(QAction* item, const QString& help)
         return;
     item->setToolTip(help);
     item->setStatusTip(help);
-}
-
-void TQKitSetAccessibilityLabel(QWidget* widget, const QString& label)
-{
-    if (widget)
-        widget->setAccessibleName(label);
 }
 
 unsigned TQKitAccessibilityModeFlags() { return QAccessible::isActive() ? 1u : 0u; }

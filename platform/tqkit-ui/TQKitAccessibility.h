@@ -1,15 +1,15 @@
 #pragma once
 
-// Help texts and labels for assistive technologies. A help text is also the tool tip, so a person
-// with a mouse reads the same explanation. Main thread only.
-
 class QAction;
 class QString;
 class QWidget;
 
-void TQKitSetAccessibilityHelp(QWidget* widget, const QString& help);
+// What assistive technologies say about a control: its label (the name read out) and its help
+// (the longer explanation, which is also the control's tool tip). Main thread only.
+void TQKitSetAccessibilityLabel(QWidget* view, const QString& label);
+void TQKitSetAccessibilityHelp(QWidget* view, const QString& help);
+// The help of a menu item: its tool tip and status tip.
 void TQKitSetAccessibilityHelp(QAction* item, const QString& help);
-void TQKitSetAccessibilityLabel(QWidget* widget, const QString& label);
 
 // Bit 0: an assistive technology (a screen reader) is in use. Controls that offer views inside
 // menus offer plain menu items instead while it is set.
