@@ -67,6 +67,8 @@ Status AudioDecoder::openStream()
                                + ffmpegErrorText(rc) + ")");
     if (codec_->sample_rate <= 0 || codec_->ch_layout.nb_channels <= 0)
         return Status::failure("the audio stream has no sample rate or channels");
+    if (codec_->ch_layout.order == AV_CHANNEL_ORDER_NATIVE)
+        info_.channelMask = codec_->ch_layout.u.mask;
     if (codec_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
         const int channels = codec_->ch_layout.nb_channels;
         av_channel_layout_uninit(&codec_->ch_layout);

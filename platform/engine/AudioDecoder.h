@@ -18,7 +18,6 @@ public:
 
     Status open(const std::string& path);
     const SourceInfo& info() const { return info_; }
-    const AVCodecContext* codecContext() const { return codec_.get(); }
 
     // Fills `frame` with the next decoded frame, or sets `endOfStream` once the decoder is drained.
     Status nextFrame(AVFrame* frame, bool& endOfStream);

@@ -55,9 +55,9 @@ Status DecodedStream::open(const std::string& path, const std::optional<SourceSp
     return Status::success();
 }
 
-Status DecodedStream::startOutput(int sampleRate, int channels)
+void DecodedStream::startOutput(int sampleRate, int channels, uint64_t channelMask)
 {
-    return resampler_.open(*decoder_.codecContext(), sampleRate, channels);
+    resampler_.open(sampleRate, channels, channelMask);
 }
 
 bool DecodedStream::cutToSpan(AVFrame* frame)
@@ -75,7 +75,7 @@ bool DecodedStream::cutToSpan(AVFrame* frame)
     return true;
 }
 
-Status DecodedStream::read(std::vector<float>& samples, bool& end)
+Status DecodedStream::read(std::vector<double>& samples, bool& end)
 {
     end = false;
     samples.clear();

@@ -1,5 +1,7 @@
 #include "platform/engine/FfmpegEncoder.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavutil/opt.h>
 #include <libavutil/samplefmt.h>
@@ -21,6 +23,17 @@ AVSampleFormat pickSampleFormat(const AVCodec& codec, int bits)
             return *f;
     }
     return codec.sample_fmts[0];
+}
+
+// The resolution an integer codec keeps: its sample format's, or the fewer bits it is told to use.
+std::optional<int> integerBits(const AVCodecContext& codec)
+{
+    const AVSampleFormat packed = av_get_packed_sample_fmt(codec.sample_fmt);
+    if (packed != AV_SAMPLE_FMT_U8 && packed != AV_SAMPLE_FMT_S16 && packed != AV_SAMPLE_FMT_S32
+        && packed != AV_SAMPLE_FMT_S64)
+        return std::nullopt;
+    const int formatBits = av_get_bytes_per_sample(packed) * 8;
+    return codec.bits_per_raw_sample > 0 ? std::min(codec.bits_per_raw_sample, formatBits) : formatBits;
 }
 
 } // namespace
@@ -50,7 +63,8 @@ Status FfmpegEncoder::openCodec(const AVCodec& codec)
         return Status::failure("out of memory");
     AVCodecContext* c = codec_.get();
     c->sample_rate = plan_.sampleRate;
-    av_channel_layout_default(&c->ch_layout, plan_.channels);
+    if (!plan_.channelMask || av_channel_layout_from_mask(&c->ch_layout, plan_.channelMask) < 0)
+        av_channel_layout_default(&c->ch_layout, plan_.channels);
     c->sample_fmt = pickSampleFormat(codec, plan_.bitsPerSample);
     c->time_base = AVRational{1, plan_.sampleRate};
     c->flags |= AV_CODEC_FLAG_BITEXACT;
@@ -72,6 +86,8 @@ Status FfmpegEncoder::openCodec(const AVCodec& codec)
     const bool variableFrames = codec.capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE;
     frameSize_ = c->frame_size > 0 && !variableFrames ? c->frame_size : kFramesPerPcmPacket;
     acceptsShortLastFrame_ = variableFrames || (codec.capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
+    if (const auto bits = integerBits(*c))
+        quantizer_.emplace(*bits);
     return Status::success();
 }
 
@@ -94,7 +110,7 @@ Status FfmpegEncoder::openSampleConverter()
 {
     SwrContext* raw = nullptr;
     int rc = swr_alloc_set_opts2(&raw, &codec_->ch_layout, codec_->sample_fmt, plan_.sampleRate,
-                                 &codec_->ch_layout, AV_SAMPLE_FMT_FLT, plan_.sampleRate, 0, nullptr);
+                                 &codec_->ch_layout, AV_SAMPLE_FMT_DBL, plan_.sampleRate, 0, nullptr);
     converter_.reset(raw);
     if (rc < 0 || (rc = swr_init(raw)) < 0)
         return Status::failure("cannot convert samples for the encoder (" + ffmpegErrorText(rc) + ")");
@@ -122,12 +138,17 @@ Status FfmpegEncoder::ensureCapacity(FramePtr& frame, int samples)
     return Status::success();
 }
 
-Status FfmpegEncoder::write(const float* samples, int frames)
+Status FfmpegEncoder::write(const double* samples, int frames)
 {
     if (frames <= 0)
         return Status::success();
     if (Status s = ensureCapacity(converted_, frames); !s)
         return s;
+    if (quantizer_) {
+        quantized_.assign(samples, samples + size_t(frames) * plan_.channels);
+        quantizer_->quantize(quantized_.data(), quantized_.size());
+        samples = quantized_.data();
+    }
     const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(samples)};
     const int converted = swr_convert(converter_.get(), converted_->extended_data, frames, in, frames);
     const int rc = converted < 0 ? converted
@@ -193,6 +214,13 @@ Status FfmpegEncoder::finish()
     if (int rc = avio_closep(&format_->pb); rc < 0)
         return Status::failure("cannot write the result file (" + ffmpegErrorText(rc) + ")");
     return Status::success();
+}
+
+std::vector<std::string> FfmpegEncoder::notes() const
+{
+    if (!quantizer_ || quantizer_->clippedSamples() == 0)
+        return {};
+    return {std::to_string(quantizer_->clippedSamples()) + " samples above full scale were clipped"};
 }
 
 } // namespace sonvale::engine

@@ -82,7 +82,7 @@ ItemOutcome ItemConverter::run(const ItemJob& job, const std::atomic<bool>* stop
     Transcoder transcoder(stopFlag, progress);
     outcome.status = transcoder.run(job.sourcePath, job.outputPath, job.settings, {job.span, job.effects});
     if (outcome.status) {
-        outcome.notes = transcoder.plan().notes;
+        outcome.notes = transcoder.notes();
         outcome.durationMs = transcoder.framesWritten() * 1000 / std::max(1, transcoder.plan().sampleRate);
         outcome.namingTags = namingTags(job);
         outcome.status = TagWriter::write(job.outputPath, tagsToWrite(job, outcome.namingTags, outcome.notes),

@@ -11,6 +11,7 @@ struct SourceInfo {
     std::string codecName;
     int sampleRate = 0;
     int channels = 0;
+    uint64_t channelMask = 0; // the speakers (AV_CH_*) when the file names them, else 0
     int bitsPerSample = 0; // 0 when the codec has no fixed depth (lossy codecs)
     bool floatingPoint = false;
     int64_t bitRate = 0;   // bits per second, 0 when unknown

@@ -28,7 +28,7 @@ protected:
     fs::path writeImage(const fs::path& folder)
     {
         const fs::path wav = home_.path() / "image.wav";
-        std::vector<float> samples;
+        std::vector<double> samples;
         for (double frequency : {440.0, 660.0, 880.0}) {
             const auto part = test::toneSamples({.frequency = frequency, .seconds = 7, .amplitude = 0.4});
             samples.insert(samples.end(), part.begin(), part.end());
