@@ -35,7 +35,7 @@ public:
 private:
     Status openInput(const std::string& path);
     Status openStream();
-    void describeSource();
+    void describeSource(const std::string& path);
     // Sends the next packet of our stream to the decoder; sets `flushed` once the input ended.
     Status sendNextPacket();
 

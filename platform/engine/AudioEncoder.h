@@ -1,10 +1,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/engine/EncoderPlan.h"
+#include "platform/engine/GaplessInfo.h"
 #include "platform/system/Status.h"
 
 namespace sonvale::engine {
@@ -21,6 +23,8 @@ public:
     virtual Status finish() = 0;
     // What the encoder had to do to the audio that the user should know of, after finish().
     virtual std::vector<std::string> notes() const { return {}; }
+    // Where the source's samples lie in the coded stream, for coders that add some (AAC).
+    virtual std::optional<GaplessInfo> gapless() const { return std::nullopt; }
 
     // The encoder that writes files of this plan.
     static std::unique_ptr<AudioEncoder> forPlan(const EncoderPlan& plan);

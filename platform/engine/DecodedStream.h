@@ -34,7 +34,8 @@ public:
     Status checkComplete(int64_t framesHandedOut) const;
 
 private:
-    // Cuts the decoded frame to the span; false when nothing of it belongs to the span.
+    // Cuts the decoded frame to the span (and the stream's exact length); false when nothing of it
+    // belongs there.
     bool cutToSpan(AVFrame* frame);
 
     AudioDecoder decoder_;
@@ -43,7 +44,7 @@ private:
     SourceInfo info_;
     std::optional<SourceSpan> span_;
     int64_t spanStart_ = 0;                // in source samples
-    std::optional<int64_t> spanEnd_;       // in source samples
+    std::optional<int64_t> spanEnd_;       // in source samples: the span's end or the stream's exact length
     int64_t sourcePosition_ = 0;           // source samples decoded so far
     bool drained_ = false;
     bool seeked_ = false;                  // the next frame's time stamp tells where the decoder is

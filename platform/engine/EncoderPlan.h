@@ -50,6 +50,8 @@ struct EncoderPlan {
     int mp3VbrMinKbps = 0;
     int mp3VbrMaxKbps = 0;
     TagLayout tagLayout = TagLayout::Id3v23;
+    // The most audio data an AIFF file can hold (its sizes are 32-bit); 0: no limit.
+    int64_t maxAudioBytes = 0;
     // What could not be honoured as asked, for the item's completion name.
     std::vector<std::string> notes;
 };

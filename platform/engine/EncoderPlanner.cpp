@@ -251,6 +251,8 @@ Status planPcm(bool aiff, const PcmOptions& o, const SourceInfo& source, Encoder
         plan.sampleRate = 8000;
     }
     if (aiff) {
+        // Room is kept for the header and the tags within the 32-bit sizes of the file.
+        plan.maxAudioBytes = 0xffffffffLL - (16LL << 20);
         plan.tagLayout = TagLayout::Id3v24;
     } else {
         switch (o.tagsFormat) {
@@ -261,6 +263,12 @@ Status planPcm(bool aiff, const PcmOptions& o, const SourceInfo& source, Encoder
         default: plan.tagLayout = TagLayout::Id3v24WithInfo; break;
         }
     }
+    // A source known to be too large fails now rather than after minutes of work.
+    if (source.durationIsExact)
+        if (Status s = EncoderPlanner::checkSize(plan, source.durationSeconds * plan.sampleRate * plan.channels
+                                                           * plan.bitsPerSample / 8);
+            !s)
+            return s;
     return chooseLayout(source, plan);
 }
 
@@ -291,6 +299,13 @@ Status EncoderPlanner::plan(const OutputSettings& settings, const SourceInfo& so
     }
     return Status::failure("the output format " + std::to_string(int(settings.format))
                            + " has no matching options");
+}
+
+Status EncoderPlanner::checkSize(const EncoderPlan& plan, double audioBytes)
+{
+    if (plan.maxAudioBytes <= 0 || audioBytes <= double(plan.maxAudioBytes))
+        return Status::success();
+    return Status::failure("the result would pass the 4 GB an AIFF file can hold; choose WAV or FLAC for this source");
 }
 
 std::string EncoderPlanner::extensionFor(const OutputSettings& settings)

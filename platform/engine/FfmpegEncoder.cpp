@@ -1,5 +1,7 @@
 #include "platform/engine/FfmpegEncoder.h"
 
+#include "platform/engine/EncoderPlanner.h"
+
 #include <algorithm>
 
 extern "C" {
@@ -101,7 +103,16 @@ Status FfmpegEncoder::openContainer(const std::string& path)
         return Status::failure("cannot describe the stream (" + ffmpegErrorText(rc) + ")");
     if (int rc = avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE); rc < 0)
         return Status::failure("cannot create the result file (" + ffmpegErrorText(rc) + ")");
-    if (int rc = avformat_write_header(format_.get(), nullptr); rc < 0)
+    AVDictionary* options = nullptr;
+    // WAV turns into RF64 once it passes 4 GB; MP4 edit lists count in samples, not milliseconds,
+    // so players cut the coder's priming and padding to the sample.
+    if (plan_.muxer == "wav")
+        av_dict_set(&options, "rf64", "auto", 0);
+    else if (plan_.muxer == "ipod" || plan_.muxer == "mp4")
+        av_dict_set_int(&options, "movie_timescale", plan_.sampleRate, 0);
+    const int rc = avformat_write_header(format_.get(), &options);
+    av_dict_free(&options);
+    if (rc < 0)
         return Status::failure("cannot write the " + plan_.muxer + " header (" + ffmpegErrorText(rc) + ")");
     return Status::success();
 }
@@ -142,6 +153,9 @@ Status FfmpegEncoder::write(const double* samples, int frames)
 {
     if (frames <= 0)
         return Status::success();
+    framesIn_ += frames;
+    if (Status s = EncoderPlanner::checkSize(plan_, double(framesIn_) * plan_.channels * plan_.bitsPerSample / 8); !s)
+        return s;
     if (Status s = ensureCapacity(converted_, frames); !s)
         return s;
     if (quantizer_) {
@@ -195,6 +209,7 @@ Status FfmpegEncoder::writePackets()
             return Status::success();
         if (rc < 0)
             return Status::failure("encoding failed (" + ffmpegErrorText(rc) + ")");
+        ++packetsOut_;
         packet_->stream_index = stream_->index;
         av_packet_rescale_ts(packet_.get(), codec_->time_base, stream_->time_base);
         rc = av_interleaved_write_frame(format_.get(), packet_.get());
@@ -214,6 +229,14 @@ Status FfmpegEncoder::finish()
     if (int rc = avio_closep(&format_->pb); rc < 0)
         return Status::failure("cannot write the result file (" + ffmpegErrorText(rc) + ")");
     return Status::success();
+}
+
+std::optional<GaplessInfo> FfmpegEncoder::gapless() const
+{
+    if (plan_.codec != AV_CODEC_ID_AAC)
+        return std::nullopt;
+    const int64_t priming = codec_->initial_padding;
+    return GaplessInfo{priming, packetsOut_ * frameSize_ - priming - framesIn_, framesIn_};
 }
 
 std::vector<std::string> FfmpegEncoder::notes() const

@@ -20,6 +20,7 @@ public:
     Status write(const double* samples, int frames) override;
     Status finish() override;
     std::vector<std::string> notes() const override;
+    std::optional<GaplessInfo> gapless() const override;
 
 private:
     Status openCodec(const AVCodec& codec);
@@ -45,6 +46,8 @@ private:
     int frameSize_ = 0;
     bool acceptsShortLastFrame_ = false;
     int64_t nextPts_ = 0;
+    int64_t framesIn_ = 0;   // of the source, without the coder's priming and padding
+    int64_t packetsOut_ = 0;
 };
 
 } // namespace sonvale::engine

@@ -55,6 +55,7 @@ Status Transcoder::run(const std::string& sourcePath, const std::string& outputP
         return s;
     if (Status s = encoder->finish(); !s)
         return s;
+    gapless_ = encoder->gapless();
     notes_ = plan_.notes;
     for (std::string& note : encoder->notes())
         notes_.push_back(std::move(note));

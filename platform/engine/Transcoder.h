@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/engine/EncoderPlan.h"
+#include "platform/engine/GaplessInfo.h"
 #include "platform/engine/OutputSettings.h"
 #include "platform/engine/SourceInfo.h"
 #include "platform/engine/SourceSpan.h"
@@ -53,6 +54,8 @@ public:
     int64_t framesWritten() const { return framesWritten_; }
     // After a successful run: what could not be done as asked, or was done to the audio on the way.
     const std::vector<std::string>& notes() const { return notes_; }
+    // After a successful run: where the source's samples lie in the coded stream (AAC only).
+    const std::optional<GaplessInfo>& gapless() const { return gapless_; }
 
 private:
     Status analyze(const std::string& sourcePath, const TranscodeOptions& options,
@@ -67,6 +70,7 @@ private:
     EncoderPlan plan_;
     int64_t framesWritten_ = 0;
     std::vector<std::string> notes_;
+    std::optional<GaplessInfo> gapless_;
 };
 
 } // namespace sonvale::engine

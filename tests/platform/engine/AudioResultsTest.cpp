@@ -8,9 +8,12 @@
 #include <functional>
 #include <map>
 #include <numbers>
+#include <sstream>
 
 #include <lame/lame.h>
+#include <taglib/mp4file.h>
 
+#include "platform/engine/ItemConverter.h"
 #include "platform/engine/Transcoder.h"
 #include "tests/platform/engine/AudioProbe.h"
 #include "tests/platform/engine/AudioTestFiles.h"
@@ -262,6 +265,65 @@ TEST_F(AudioResultsTest, AnMp3ThatChangesItsFormatMidStreamConvertsWhole)
         EXPECT_NEAR(result.seconds(), 4.0, 0.12);
         EXPECT_NEAR(peakOf(channel(result, 1)), 0.5, 0.05);
     }
+}
+
+// The iTunSMPB fields of an M4A result: priming, padding, length.
+std::vector<long long> itunesGapless(const fs::path& path)
+{
+    TagLib::MP4::File file(path.c_str());
+    std::vector<long long> fields;
+    if (!file.isValid() || !file.tag() || !file.tag()->contains("----:com.apple.iTunes:iTunSMPB"))
+        return fields;
+    std::istringstream text(file.tag()->item("----:com.apple.iTunes:iTunSMPB").toStringList().front().to8Bit());
+    std::string field;
+    for (int i = 0; i < 4 && text >> field; ++i)
+        if (i > 0)
+            fields.push_back(std::stoll(field, nullptr, 16));
+    return fields;
+}
+
+// AAC adds a frame of priming and pads the last frame: the M4A says where the audio lies (edit list
+// and iTunSMPB, to the sample), and an AAC source is decoded to exactly its own length.
+TEST_F(AudioResultsTest, AacResultsAndSourcesAreGaplessToTheSample)
+{
+    for (const int64_t frames : {int64_t(3 * 44100 + 123), int64_t(1)}) {
+        SCOPED_TRACE(frames);
+        const std::string name = "gapless" + std::to_string(frames);
+        const fs::path source = dir_->path() / (name + ".wav"), m4a = dir_->path() / (name + ".m4a");
+        test::ToneSpec tone{.frequency = 440, .seconds = double(frames) / 44100};
+        test::writeToneWav(source, tone);
+        ItemJob job;
+        job.sourcePath = source;
+        job.outputPath = m4a;
+        job.settings = {OutputFormat::M4a, M4aOptions{.codec = 37, .bitRate = 128}};
+        job.stripTags = true;
+        ASSERT_TRUE(ItemConverter::run(job, nullptr, nullptr).status.isOk());
+
+        EXPECT_EQ(test::decodeAudio(m4a).samples.size(), size_t(2 * frames)) << "the edit list is exact";
+        const auto smpb = itunesGapless(m4a);
+        ASSERT_EQ(smpb.size(), 3u);
+        EXPECT_EQ(smpb[0], 1024);
+        EXPECT_EQ((smpb[0] + smpb[1] + smpb[2]) % 1024, 0) << "whole AAC frames";
+        EXPECT_EQ(smpb[2], frames);
+
+        // The M4A as a source: priming and padding stay out of the result.
+        const fs::path flac = dir_->path() / (name + ".flac");
+        Transcoder transcoder(nullptr, nullptr);
+        ASSERT_TRUE(transcoder.run(m4a, flac, {OutputFormat::Flac, FlacOptions{}}).isOk());
+        EXPECT_EQ(test::decodeAudio(flac).samples.size(), size_t(2 * frames));
+    }
+}
+
+TEST_F(AudioResultsTest, ATruncatedWavIsRefusedAsTruncated)
+{
+    const fs::path whole = dir_->path() / "whole.wav", cut = dir_->path() / "cut.wav";
+    test::writeToneWav(whole, {.seconds = 4});
+    fs::copy_file(whole, cut);
+    fs::resize_file(cut, fs::file_size(whole) / 2);
+    Transcoder transcoder(nullptr, nullptr);
+    const Status status = transcoder.run(cut, dir_->path() / "cut.flac", {OutputFormat::Flac, FlacOptions{}});
+    ASSERT_FALSE(status.isOk());
+    EXPECT_NE(status.message().find("truncated"), std::string::npos) << status.message();
 }
 
 } // namespace
