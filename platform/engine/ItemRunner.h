@@ -17,6 +17,8 @@ public:
 
     virtual ~ItemRunner() = default;
     virtual ItemOutcome run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress) = 0;
+    // The converter has run out of work: processes kept for the next item may end.
+    virtual void releaseIdleServices() {}
     // Conversions running right now: live service processes, or jobs on threads.
     int activeConversions() const { return active_.load(); }
 

@@ -118,7 +118,7 @@ Status ItemTask::fetchRemoteSource()
     events.received = [this](double bytes) { list_.notify(11, &bytes); };
     if (Status s = UrlDownloader::download(item_.sourcePath(), local, list_.stopFlag(), events); !s)
         return s;
-    item_.setLocalSourcePath(local);
+    list_.setLocalSource(item_, local);
     return Status::success();
 }
 

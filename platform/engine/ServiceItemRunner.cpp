@@ -8,11 +8,8 @@
 #include <optional>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace sonvale::engine {
 namespace {
@@ -70,19 +67,42 @@ ItemOutcome failed(const ItemJob& job, std::string why)
     return outcome;
 }
 
-std::string endingOf(int waitStatus)
+std::string endingOf(std::optional<int> waitStatus)
 {
-    if (WIFSIGNALED(waitStatus))
-        return "the conversion service crashed (signal " + std::to_string(WTERMSIG(waitStatus)) + ")";
-    return "the conversion service ended without a result (exit " + std::to_string(WEXITSTATUS(waitStatus)) + ")";
+    if (!waitStatus)
+        return "the conversion service ended without a result";
+    if (WIFSIGNALED(*waitStatus))
+        return "the conversion service crashed (signal " + std::to_string(WTERMSIG(*waitStatus)) + ")";
+    return "the conversion service ended without a result (exit " + std::to_string(WEXITSTATUS(*waitStatus)) + ")";
 }
 
 } // namespace
 
+// One forked service: where its jobs go, where its reports come from.
+struct ServiceItemRunner::Service {
+    uint64_t id = 0;
+    int instance = 0;
+    int jobs = -1;
+    int reports = -1;
+    int served = 0;
+    std::string pending; // reports read but not yet taken as lines
+
+    ~Service()
+    {
+        if (jobs >= 0)
+            ::close(jobs);
+        if (reports >= 0)
+            ::close(reports);
+    }
+};
+
 ServiceItemRunner::ServiceItemRunner(std::string servicePath, std::chrono::seconds silenceLimit)
-    : servicePath_(std::move(servicePath)), silenceLimit_(silenceLimit)
+    : silenceLimit_(silenceLimit), host_(std::move(servicePath))
 {
 }
+
+// Idle services see their input close and end; the host then ends with any that still run.
+ServiceItemRunner::~ServiceItemRunner() = default;
 
 std::string ServiceItemRunner::defaultServicePath()
 {
@@ -109,58 +129,96 @@ void ServiceItemRunner::releaseInstance(int instance)
     instancesInUse_[size_t(instance - 1)] = false;
 }
 
-ItemOutcome ServiceItemRunner::run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress)
+// An idle service, or a new one; null when none can be started.
+std::unique_ptr<ServiceItemRunner::Service> ServiceItemRunner::takeService()
 {
+    {
+        std::lock_guard lock(mutex_);
+        if (!idle_.empty()) {
+            auto service = std::move(idle_.back());
+            idle_.pop_back();
+            return service;
+        }
+    }
     Pipe input, output;
     if (!input.open() || !output.open()) {
         input.close();
-        return failed(job, "cannot start the conversion service (no pipes)");
+        return nullptr;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input.read, STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, output.write, STDOUT_FILENO);
-    const int instance = claimInstance();
-    const std::string instanceArg = "--instance=" + std::to_string(instance);
-    char* argv[] = {const_cast<char*>(servicePath_.c_str()), const_cast<char*>(instanceArg.c_str()), nullptr};
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, servicePath_.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    auto service = std::make_unique<Service>();
+    service->id = nextServiceId_++;
+    service->instance = claimInstance();
+    const bool started = host_.startService(service->id, service->instance, input.read, output.write);
     ::close(input.read);
     ::close(output.write);
-    input.read = output.write = -1;
-    if (spawned != 0) {
-        input.close();
-        output.close();
-        releaseInstance(instance);
-        return failed(job, "cannot start the conversion service " + servicePath_);
+    service->jobs = input.write;
+    service->reports = output.read;
+    if (!started) {
+        releaseInstance(service->instance);
+        return nullptr;
     }
+    return service;
+}
 
-    std::optional<ActiveConversion> process(std::in_place, *this); // until the process is reaped
-    writeWithoutSigpipe(input.write, job.toJson());
-    input.close();
+void ServiceItemRunner::keepService(std::unique_ptr<Service> service)
+{
+    if (++service->served < kItemsPerService) {
+        std::lock_guard lock(mutex_);
+        idle_.push_back(std::move(service));
+        return;
+    }
+    releaseInstance(service->instance); // its input closes, and it ends
+}
 
-    std::string pending, outcomeText;
-    bool killed = false, silent = false;
+void ServiceItemRunner::releaseIdleServices()
+{
+    std::vector<std::unique_ptr<Service>> idle;
+    {
+        std::lock_guard lock(mutex_);
+        idle.swap(idle_);
+    }
+    for (const auto& service : idle)
+        releaseInstance(service->instance);
+}
+
+ItemOutcome ServiceItemRunner::run(const ItemJob& job, const std::atomic<bool>& stop, const Progress& progress)
+{
+    std::unique_ptr<Service> service = takeService();
+    // A service that ended while idle (killed from outside) has no reader for its jobs: the next.
+    while (service && !writeWithoutSigpipe(service->jobs, job.toJson() + '\n')) {
+        releaseInstance(service->instance);
+        service = takeService();
+    }
+    if (!service)
+        return failed(job, "cannot start the conversion service");
+
+    ActiveConversion conversion(*this);
+    std::string outcomeText;
+    std::optional<int> waitStatus;
+    bool killed = false, silent = false, ended = false;
     auto lastHeard = Clock::now();
-    while (true) {
+    while (outcomeText.empty() && !ended) {
         if (!killed && (stop.load() || Clock::now() - lastHeard > silenceLimit_)) {
             silent = !stop.load();
-            ::kill(pid, SIGKILL);
+            host_.killService(service->id);
             killed = true;
         }
-        pollfd fd{output.read, POLLIN, 0};
+        pollfd fd{service->reports, POLLIN, 0};
         if (::poll(&fd, 1, 50) <= 0)
             continue;
         char buffer[4096];
-        const ssize_t n = ::read(output.read, buffer, sizeof buffer);
+        const ssize_t n = ::read(service->reports, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            break; // the service has gone
+        if (n <= 0) {
+            ended = true; // the service has ended and the host has let go of it
+            break;
+        }
         lastHeard = Clock::now();
+        std::string& pending = service->pending;
         pending.append(buffer, size_t(n));
-        for (size_t eol; (eol = pending.find('\n')) != std::string::npos; pending.erase(0, eol + 1)) {
+        for (size_t eol; outcomeText.empty() && (eol = pending.find('\n')) != std::string::npos;
+             pending.erase(0, eol + 1)) {
             const std::string line = pending.substr(0, eol);
             if (line.rfind("progress ", 0) == 0 && progress) {
                 char* rest = nullptr;
@@ -169,14 +227,16 @@ ItemOutcome ServiceItemRunner::run(const ItemJob& job, const std::atomic<bool>& 
             }
             else if (line.rfind("outcome ", 0) == 0)
                 outcomeText = line.substr(8);
+            else if (line.rfind("ended ", 0) == 0)
+                waitStatus = std::atoi(line.c_str() + 6);
         }
     }
-    output.close();
-    int waitStatus = 0;
-    while (::waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) {
+    if (killed || ended) {
+        releaseInstance(service->instance);
+        service.reset();
     }
-    releaseInstance(instance);
-    process.reset();
+    else
+        keepService(std::move(service));
 
     if (killed)
         return failed(job, silent ? "the conversion service stopped responding" : "stopped");

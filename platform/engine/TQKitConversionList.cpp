@@ -14,11 +14,17 @@ namespace fs = std::filesystem;
 using sonvale::engine::BatchSettings;
 using sonvale::engine::SourceScanner;
 
-uint64_t sizeOf(const TQKitConversionListItem& item)
+uint64_t fileSize(const std::string& path)
 {
     std::error_code ec;
-    const auto size = fs::file_size(item.localSourcePath(), ec);
+    const auto size = fs::file_size(path, ec);
     return ec ? 0 : uint64_t(size);
+}
+
+// How much of an item's source counts as done.
+double doneFraction(const TQKitConversionListItem& item)
+{
+    return item.status() == TQKitConversionListItem::Completed ? 1.0 : item.progress();
 }
 
 } // namespace
@@ -129,14 +135,22 @@ void TQKitConversionList::addSources(const std::vector<std::string>& sources)
         notify(8);
         notify(4);
     }
+    std::vector<uint64_t> sizes;
+    for (const auto& entry : entries)
+        sizes.push_back(entry.flags & TQKitConversionListItem::kRemote ? 0 : fileSize(entry.path));
     std::lock_guard lock(mutex_);
     std::set<std::string> present;
     for (const auto& item : items_)
         present.insert(sonvale::engine::SourceEntry{item->sourcePath(), {}, 0, item->kind(), item->origin()}.key());
-    for (const auto& entry : entries)
-        if (present.insert(entry.key()).second)
-            items_.push_back(std::make_unique<TQKitConversionListItem>(nextItemId_++, entry.path, entry.root,
-                                                                       entry.flags, entry.kind, entry.origin));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const auto& entry = entries[i];
+        if (!present.insert(entry.key()).second)
+            continue;
+        items_.push_back(std::make_unique<TQKitConversionListItem>(nextItemId_++, entry.path, entry.root, entry.flags,
+                                                                   entry.kind, entry.origin));
+        items_.back()->setSourceBytes(sizes[i]);
+        totalBytes_ += sizes[i];
+    }
 }
 
 bool TQKitConversionList::hasItemFor(const std::string& path) const
@@ -199,18 +213,27 @@ uint32_t TQKitConversionList::flags() const
 
 uint64_t TQKitConversionList::totalBytes() const
 {
-    uint64_t total = 0;
-    for (auto* item : items())
-        total += sizeOf(*item);
-    return total;
+    std::lock_guard lock(mutex_);
+    return totalBytes_;
 }
 
+// Finished items count whole; of the few running ones, what they have done so far.
 uint64_t TQKitConversionList::doneBytes() const
 {
-    double done = 0;
-    for (auto* item : items())
-        done += double(sizeOf(*item)) * (item->status() == TQKitConversionListItem::Completed ? 1.0 : item->progress());
+    std::lock_guard lock(mutex_);
+    double done = double(finishedBytes_);
+    for (auto* item : itemsInProgress_)
+        done += double(item->sourceBytes()) * doneFraction(*item);
     return uint64_t(done);
+}
+
+void TQKitConversionList::setLocalSource(TQKitConversionListItem& item, std::string path)
+{
+    const uint64_t bytes = fileSize(path);
+    item.setLocalSourcePath(std::move(path));
+    std::lock_guard lock(mutex_);
+    totalBytes_ += bytes - item.sourceBytes(); // modular: a smaller size lowers the total
+    item.setSourceBytes(bytes);
 }
 
 double TQKitConversionList::secondsRemaining() const
@@ -274,7 +297,7 @@ void TQKitConversionList::stop()
         std::lock_guard lock(mutex_);
         if (state_ == NotStarted || state_ == Finished)
             return;
-        finishNow = runningItems_ == 0;
+        finishNow = itemsInProgress_.empty();
     }
     setState(Stopping);
     if (finishNow)
@@ -325,7 +348,7 @@ TQKitConversionListItem* TQKitConversionList::takeNextItem(bool& first)
     if (stopFlag_ || nextToRun_ >= items_.size())
         return nullptr;
     first = nextToRun_ == 0;
-    ++runningItems_;
+    itemsInProgress_.push_back(items_[nextToRun_].get());
     return items_[nextToRun_++].get();
 }
 
@@ -342,13 +365,14 @@ size_t TQKitConversionList::untakenCount() const
     return items_.size() - nextToRun_;
 }
 
-void TQKitConversionList::itemFinished(TQKitConversionListItem*)
+void TQKitConversionList::itemFinished(TQKitConversionListItem* item)
 {
     bool done;
     {
         std::lock_guard lock(mutex_);
-        --runningItems_;
-        done = runningItems_ == 0 && (stopFlag_ || nextToRun_ >= items_.size());
+        std::erase(itemsInProgress_, item);
+        finishedBytes_ += uint64_t(double(item->sourceBytes()) * doneFraction(*item));
+        done = itemsInProgress_.empty() && (stopFlag_ || nextToRun_ >= items_.size());
     }
     reportProgress();
     if (done)

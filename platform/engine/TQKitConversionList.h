@@ -106,6 +106,8 @@ public:
     // Items not taken yet.
     size_t untakenCount() const;
     void itemFinished(TQKitConversionListItem* item);
+    // The item now converts from this local file (a downloaded copy): its size joins the total.
+    void setLocalSource(TQKitConversionListItem& item, std::string path);
     bool hasWorkLeft() const;
     void reportProgress();
     // Results of this batch: while the returned lock is held, no other item of the batch places a
@@ -140,7 +142,11 @@ private:
     std::vector<uint8_t> destinationAccess_;
     bool started_ = false;
     size_t nextToRun_ = 0;
-    size_t runningItems_ = 0;
+    std::vector<TQKitConversionListItem*> itemsInProgress_;
+    // Byte sums kept as items come, learn their size and finish, so that the window's progress
+    // line never reads the file system.
+    uint64_t totalBytes_ = 0;
+    uint64_t finishedBytes_ = 0;
     std::chrono::steady_clock::time_point startedAt_;
     sonvale::engine::CallbackGate callback_;
     std::atomic<State> state_{NotStarted};

@@ -77,6 +77,9 @@ public:
     // The local file the item converts from (a downloaded copy for a remote source).
     std::string localSourcePath() const;
     void setLocalSourcePath(std::string path);
+    // The size of that file, read once when it became known (0 for an address not yet fetched).
+    uint64_t sourceBytes() const { return sourceBytes_.load(); }
+    void setSourceBytes(uint64_t bytes) { sourceBytes_.store(bytes); }
     // How the item's result appears in the batch's result playlist; set with its success.
     sonvale::lists::ResultPlaylistEntry playlistEntry() const;
     void setPlaylistEntry(sonvale::lists::ResultPlaylistEntry entry);
@@ -95,6 +98,7 @@ private:
     const sonvale::engine::ItemOrigin origin_;
     std::atomic<int> status_{NotStarted};
     std::atomic<double> progress_{0};
+    std::atomic<uint64_t> sourceBytes_{0};
     mutable std::mutex mutex_;
     uint32_t completionFlags_ = 0;
     std::string completionName_;

@@ -124,6 +124,8 @@ void TQKitConverter::work()
         list->itemFinished(item);
         list->release();
         wake_.notify_all();
+        if (isIdle())
+            options_.runner->releaseIdleServices();
     }
 }
 

@@ -20,8 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using Item = TQKitConversionListItem;
 
-// The conversion services this test process runs right now.
-std::vector<pid_t> runningServices()
+// The processes named `prefix`... whose parent is `parent`.
+std::vector<pid_t> childrenNamed(pid_t parent, const std::string& prefix)
 {
     std::vector<pid_t> pids;
     for (const auto& entry : fs::directory_iterator("/proc")) {
@@ -39,10 +39,26 @@ std::vector<pid_t> runningServices()
         char state;
         int ppid = 0;
         std::sscanf(line.c_str() + close + 2, "%c %d", &state, &ppid);
-        if (ppid == getpid() && comm.rfind("sonvale-conv-", 0) == 0)
+        if (ppid == parent && comm.rfind(prefix, 0) == 0)
             pids.push_back(std::stoi(name));
     }
     return pids;
+}
+
+// The host this test process started, which forks the services.
+std::vector<pid_t> serviceHosts()
+{
+    return childrenNamed(getpid(), "sonvale-convert");
+}
+
+// The conversion services this test process runs right now.
+std::vector<pid_t> runningServices()
+{
+    std::vector<pid_t> services;
+    for (pid_t host : serviceHosts())
+        for (pid_t service : childrenNamed(host, "sonvale-conv-"))
+            services.push_back(service);
+    return services;
 }
 
 class ConversionServiceTest : public ::testing::Test {
@@ -151,6 +167,35 @@ TEST_F(ConversionServiceTest, AServiceKilledInMidItemFailsThatItemOnly)
     EXPECT_EQ(watcher_->states(), (std::vector<int32_t>{1, 2, 4}));
 }
 
+// The host that forks the services may be killed too: its running items fail, and the next
+// items are served by a new host.
+TEST_F(ConversionServiceTest, AKilledServiceHostIsReplacedForTheNextItems)
+{
+    test::writeToneWav(source_ / "long.wav", {.seconds = 600});
+    test::writeToneWav(source_ / "next.wav", {.seconds = 0.5});
+    start({(source_ / "long.wav").string()});
+    waitUntilConverting("long.wav");
+    const std::vector<pid_t> hosts = serviceHosts();
+    ASSERT_EQ(hosts.size(), 1u);
+    kill(hosts[0], SIGKILL);
+    ASSERT_TRUE(watcher_->waitFinished());
+    EXPECT_EQ(completionOf("long.wav"), "Failed: the conversion service ended without a result");
+    EXPECT_FALSE(partialFilesLeft());
+
+    TQKitConversionList* next = nullptr;
+    TQKitConversionListCreate(&next);
+    {
+        test::ListWatcher watcher(next);
+        TQKitConversionListSetBatchSettings(next, settings_);
+        TQKitConversionListAddSources(next, {(source_ / "next.wav").string()}, 0, 0);
+        TQKitConversionStart(converter_, next);
+        ASSERT_TRUE(watcher.waitFinished());
+    }
+    EXPECT_EQ(TQKitConversionListSucceededCount(next), 1u);
+    TQKitConversionListRelease(next);
+    EXPECT_NE(serviceHosts(), hosts);
+}
+
 TEST_F(ConversionServiceTest, StopDuringAConversionReportsStoppingThenFinishedOnceAndLeavesNoPartialFile)
 {
     test::writeToneWav(source_ / "long.wav", {.seconds = 600});
@@ -164,7 +209,7 @@ TEST_F(ConversionServiceTest, StopDuringAConversionReportsStoppingThenFinishedOn
     EXPECT_EQ(watcher_->states(), (std::vector<int32_t>{1, 2, 3, 4}));
     EXPECT_EQ(completionOf("long.wav"), "Stopped");
     EXPECT_FALSE(partialFilesLeft());
-    EXPECT_TRUE(runningServices().empty());
+    EXPECT_EQ(TQKitConverterProcessCount(converter_), 0);
 }
 
 TEST_F(ConversionServiceTest, ARemovedItemCallbackIsNeverCalledAgain)
@@ -242,6 +287,7 @@ TEST_F(UrlSourceTest, AnAddressIsDownloadedFirstAndConverted)
     ASSERT_TRUE(watcher_->waitFinished());
     EXPECT_EQ(completionOf("tone.wav"), "Converted");
     EXPECT_TRUE(fs::exists(destination_ / "tone.mp3"));
+    EXPECT_EQ(TQKitConversionListTotalBytes(list_), body_.size()) << "the size of the fetched copy counts";
     EXPECT_TRUE(TQKitConversionListItemHasFlag(list_, item("tone.wav"), Item::kRemote));
     EXPECT_EQ(completionOf("missing.wav").rfind("Failed: download failed", 0), 0u) << completionOf("missing.wav");
     EXPECT_TRUE(TQKitConversionListFlags(list_, 0) & TQKitConversionList::kHasRemote);

@@ -90,6 +90,43 @@ TEST_F(ConverterTest, StatesArriveInOrderAndFinishedExactlyOnce)
     EXPECT_EQ(results.size(), 5u);
 }
 
+// The window's progress line reads these sums on every render: they come from sizes learned when
+// the items were added, and grow with the items' progress up to the total.
+TEST_F(ConverterTest, ByteTotalsAreLearnedWhenItemsAreAddedAndDoneBytesRiseToThem)
+{
+    uint64_t sizes = 0;
+    for (int i = 0; i < 6; ++i) {
+        const fs::path file = source_ / ("t" + std::to_string(i) + ".wav");
+        test::writeToneWav(file, {.seconds = 0.2 * (i + 1)});
+        sizes += fs::file_size(file);
+    }
+    writeText(source_ / "gone.mp3", std::string(5000, 'x'));
+    TQKitConversionListCreate(&list_);
+    TQKitConversionListSetBatchSettings(list_, settings_);
+    TQKitConversionListAddSources(list_, {source_.string()}, 0, 0);
+    EXPECT_EQ(TQKitConversionListTotalBytes(list_), sizes + 5000);
+    EXPECT_EQ(TQKitConversionListDoneBytes(list_), 0u);
+    fs::remove(source_ / "gone.mp3"); // its item fails, and counts as done at its size
+    EXPECT_EQ(TQKitConversionListTotalBytes(list_), sizes + 5000) << "sizes are read once";
+
+    test::ListWatcher watcher(list_);
+    std::mutex mutex;
+    std::vector<uint64_t> doneSeen;
+    watcher.progress = [&](double) {
+        std::lock_guard lock(mutex);
+        doneSeen.push_back(TQKitConversionListDoneBytes(list_));
+    };
+    startConverter();
+    TQKitConversionStart(converter_, list_);
+    ASSERT_TRUE(watcher.waitFinished());
+    EXPECT_EQ(completionOf("gone.mp3").rfind("Failed: ", 0), 0u);
+    EXPECT_EQ(TQKitConversionListDoneBytes(list_), sizes + 5000);
+    std::lock_guard lock(mutex);
+    ASSERT_FALSE(doneSeen.empty());
+    for (const uint64_t done : doneSeen)
+        EXPECT_LE(done, sizes + 5000);
+}
+
 TEST_F(ConverterTest, AddingTheSameSourcesAgainAddsNothingAndAskedFilesCanBeRefused)
 {
     test::writeToneWav(source_ / "a.wav", {.seconds = 0.2});
