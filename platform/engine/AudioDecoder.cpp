@@ -17,6 +17,9 @@ int interruptWhenStopped(void* opaque)
     return flag && flag->load(std::memory_order_relaxed) ? 1 : 0;
 }
 
+constexpr int kMinSampleRate = 1000;
+constexpr int kMaxSampleRate = 768000;
+
 } // namespace
 
 std::string ffmpegErrorText(int code)
@@ -67,8 +70,12 @@ Status AudioDecoder::openStream()
     if (int rc = avcodec_open2(codec_.get(), decoder, nullptr); rc < 0)
         return Status::failure("cannot open the " + std::string(decoder->name) + " decoder ("
                                + ffmpegErrorText(rc) + ")");
-    if (codec_->sample_rate <= 0 || codec_->ch_layout.nb_channels <= 0)
-        return Status::failure("the audio stream has no sample rate or channels");
+    // A damaged or hostile header can claim anything; 1 Hz would make hours of audio of a few bytes.
+    if (codec_->sample_rate < kMinSampleRate || codec_->sample_rate > kMaxSampleRate)
+        return Status::failure("the file claims an impossible sample rate (" + std::to_string(codec_->sample_rate)
+                               + " Hz)");
+    if (codec_->ch_layout.nb_channels <= 0)
+        return Status::failure("the file claims an audio stream without channels");
     if (codec_->ch_layout.order == AV_CHANNEL_ORDER_NATIVE)
         info_.channelMask = codec_->ch_layout.u.mask;
     if (codec_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {

@@ -1,8 +1,11 @@
 #include "platform/engine/FfmpegEncoder.h"
 
-#include "platform/engine/EncoderPlanner.h"
-
 #include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+#include "platform/engine/EncoderPlanner.h"
+#include "platform/engine/PartialFile.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -101,7 +104,14 @@ Status FfmpegEncoder::openContainer(const std::string& path)
     stream_->time_base = codec_->time_base;
     if (int rc = avcodec_parameters_from_context(stream_->codecpar, codec_.get()); rc < 0)
         return Status::failure("cannot describe the stream (" + ffmpegErrorText(rc) + ")");
-    if (int rc = avio_open(&format_->pb, path.c_str(), AVIO_FLAG_WRITE); rc < 0)
+    const int fd = PartialFile::openForWriting(path);
+    if (fd < 0)
+        return PartialFile::creationFailure(errno);
+    // FFmpeg opens by name; through this process's descriptor the name reaches the file checked above.
+    const std::string checked = "file:/proc/self/fd/" + std::to_string(fd);
+    const int rc = avio_open(&format_->pb, checked.c_str(), AVIO_FLAG_WRITE);
+    ::close(fd);
+    if (rc < 0)
         return Status::failure("cannot create the result file (" + ffmpegErrorText(rc) + ")");
     AVDictionary* options = nullptr;
     // WAV turns into RF64 once it passes 4 GB; MP4 edit lists count in samples, not milliseconds,

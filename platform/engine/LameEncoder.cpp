@@ -1,6 +1,10 @@
 #include "platform/engine/LameEncoder.h"
 
+#include <cerrno>
 #include <lame/lame.h>
+#include <unistd.h>
+
+#include "platform/engine/PartialFile.h"
 
 namespace sonvale::engine {
 
@@ -45,9 +49,13 @@ Status LameEncoder::open(const std::string& path)
         return Status::failure("out of memory");
     if (Status s = configure(); !s)
         return s;
-    file_ = std::fopen(path.c_str(), "w+b");
-    if (!file_)
-        return Status::failure("cannot create the result file");
+    const int fd = PartialFile::openForWriting(path);
+    if (fd < 0 || !(file_ = ::fdopen(fd, "w+b"))) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return PartialFile::creationFailure(error);
+    }
     return Status::success();
 }
 
