@@ -120,10 +120,10 @@ Status FfmpegEncoder::openContainer(const std::string& path)
         av_dict_set(&options, "rf64", "auto", 0);
     else if (plan_.muxer == "ipod" || plan_.muxer == "mp4")
         av_dict_set_int(&options, "movie_timescale", plan_.sampleRate, 0);
-    const int rc = avformat_write_header(format_.get(), &options);
+    const int written = avformat_write_header(format_.get(), &options);
     av_dict_free(&options);
-    if (rc < 0)
-        return Status::failure("cannot write the " + plan_.muxer + " header (" + ffmpegErrorText(rc) + ")");
+    if (written < 0)
+        return Status::failure("cannot write the " + plan_.muxer + " header (" + ffmpegErrorText(written) + ")");
     return Status::success();
 }
 
