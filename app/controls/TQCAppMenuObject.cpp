@@ -63,9 +63,8 @@ void TQCAppMenuObject::menuWillOpenHelpMain(QMenu* menu)
 
 void TQCAppMenuObject::menuWillOpenAppMain(QMenu* menu)
 {
-    // The preferences dialog is not built yet, so no page offers its reset command.
     if (QAction* reset = TQKitMenuItemWithTag(menu, kTQMenuTagResetPreferences))
-        reset->setVisible(false);
+        reset->setVisible(resetPreferencesOffer_ && resetPreferencesOffer_(reset));
 }
 
 void TQAppMenuSetMusicTitles(QWidget* menu)

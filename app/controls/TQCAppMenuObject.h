@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
+class QAction;
 class QMenu;
 class QString;
 class QWidget;
@@ -23,6 +26,10 @@ public:
     void menuWillOpenHelpMain(QMenu* menu);
     void menuWillOpenAppMain(QMenu* menu);
 
+    // Aims the application menu's reset item at the preferences page in front and answers whether
+    // that page can reset; installed by the main window, which knows the dialog.
+    void setResetPreferencesOffer(std::function<bool(QAction* item)> offer) { resetPreferencesOffer_ = std::move(offer); }
+
     // The main window's menu, whose Help submenu the other Help submenus copy.
     QMenu* mainMenu() const { return mainMenu_; }
     void setMainMenu(QMenu* menu) { mainMenu_ = menu; }
@@ -31,6 +38,7 @@ private:
     TQCAppMenuObject() = default;
 
     QPointer<QMenu> mainMenu_;
+    std::function<bool(QAction*)> resetPreferencesOffer_;
 };
 
 // Music titles in place, then the Help and application submenus' handlers; for the main menu.

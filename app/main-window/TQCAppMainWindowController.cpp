@@ -83,6 +83,9 @@ TQCAppMainWindowController::TQCAppMainWindowController() = default;
 TQCAppMainWindowController::~TQCAppMainWindowController()
 {
     waitForClose_.stop();
+    // The dialog goes with its delegate.
+    TQPreferencesDialogClose();
+    TQPreferencesDialogSetDelegate(nullptr);
     if (mainWindow_)
         mainWindow_->setController(nullptr);
     // The windows let their lists go while the converter still exists.
@@ -135,6 +138,7 @@ void TQCAppMainWindowController::windowDidLoad()
         TQKitMenuSetWillOpenHandler(item->menu(), this, destinationHandler);
 
     TQAppMenuInstallMain(window->mainMenu());
+    TQCAppMenuObject::get()->setResetPreferencesOffer(TQPreferencesDialogAimResetItem);
     TQAppMenuComplete(window->popupMenu(), 3);
 
     window->srcFilesPanel()->setPanelId(u"SrcFiles"_s);

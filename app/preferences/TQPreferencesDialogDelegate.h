@@ -4,9 +4,8 @@ class QMenu;
 class QString;
 class QWidget;
 
-// What the preferences dialog asks of the main window controller: its context menu's items and
-// help, and the commands chosen there. (The dialog itself comes with the settings pages.) Main
-// thread only.
+// What the preferences dialog asks of the main window controller: the items and help of the
+// context menu of its pages, and the commands chosen there. Main thread only.
 class TQPreferencesDialogDelegate {
 public:
     virtual ~TQPreferencesDialogDelegate() = default;

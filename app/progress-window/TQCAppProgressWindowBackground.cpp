@@ -1,5 +1,7 @@
 #include "app/progress-window/TQCAppProgressWindowBackground.h"
 
+#include "platform/tqkit-ui/TQKitAppearance.h"
+
 #include <QAbstractScrollArea>
 #include <QEvent>
 #include <QProgressBar>
@@ -17,11 +19,6 @@ QWidget* TQCAppProgressWindowBackground::partWithTag(int tag) const
             return child;
     }
     return nullptr;
-}
-
-bool TQCAppProgressWindowBackground::isDarkAppearance(const QWidget* widget)
-{
-    return widget && widget->palette().color(QPalette::Window).lightness() < 128;
 }
 
 void TQCAppProgressWindowBackground::setFinishedLayoutState()
@@ -80,7 +77,7 @@ void TQCAppProgressWindowBackground::updateThemeColors()
     // Start from the inherited palette so the theme is judged on it, not on our own fill.
     setPalette(QPalette());
     QPalette p = palette();
-    if (!isDarkAppearance(this))
+    if (!TQKitIsDarkAppearance(this))
         p.setColor(QPalette::Window, Qt::white);
     setPalette(p);
     // The drop panel paints this colour while it takes drops, the palette while it does not.

@@ -33,9 +33,6 @@ public:
     // The direct child carrying `tag`, or null.
     QWidget* partWithTag(int tag) const;
 
-    // Whether `widget` shows the dark palette.
-    static bool isDarkAppearance(const QWidget* widget);
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -254,6 +254,10 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
         close();
     };
     TQKitConversionList* list = list_.load();
+    if (stoppedBeforeStart_) {
+        closingStep();
+        return;
+    }
     if (list && TQKitConversionListState(list) == TQKitConversionList::Finished) {
         if (TQKitConversionListSucceededCount(list) != 0 && TQRatingPromptSignificantEvent(window_.get()))
             return;
@@ -279,6 +283,12 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
                          if (result == kTQKitQuestionConfirmed)
                              closingStep();
                      });
+}
+
+void TQCAppProgressWindowController::showStoppedBeforeStart()
+{
+    stoppedBeforeStart_ = true;
+    showFinishedState();
 }
 
 void TQCAppProgressWindowController::stopButton()

@@ -73,6 +73,9 @@ public:
     void closeWindowWithPrompt();
     // The Stop button: asks, then stops the list; a batch that never started closes its window.
     void stopButton();
+    // The batch ended before converting anything (its worker stopped it): the window shows the
+    // stopped summary and closes without a further question.
+    void showStoppedBeforeStart();
 
     // Menu items of the window (its context menu and the application menus acting on it), told
     // apart by their action ("stayInFront:", "showPreferences:", "delegateAction:" ...).
@@ -160,6 +163,7 @@ private:
     std::atomic<bool> listProgressRenderQueued_{false};
     std::atomic<bool> analyticsPostedResult_{false};
     bool finishedStateShown_ = false;
+    bool stoppedBeforeStart_ = false;
     bool closed_ = false;
     TQKitDelayedCalls delayedCalls_;
 };

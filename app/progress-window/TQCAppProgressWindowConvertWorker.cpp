@@ -81,8 +81,12 @@ TQCAppProgressWindowConvertWorker::TQCAppProgressWindowConvertWorker(
 
 void TQCAppProgressWindowConvertWorker::run()
 {
-    if (!steps() && closeWindow_)
-        postToController(&TQCAppProgressWindowController::close);
+    if (!steps()) {
+        if (closeWindow_)
+            postToController(&TQCAppProgressWindowController::close);
+        else if (stoppedForSettings_)
+            postToController(&TQCAppProgressWindowController::showStoppedBeforeStart);
+    }
     if (list_)
         TQKitConversionListRelease(list_);
     list_ = nullptr;
@@ -106,7 +110,13 @@ bool TQCAppProgressWindowConvertWorker::waitForSheet()
 
 bool TQCAppProgressWindowConvertWorker::endAndClose()
 {
-    closeWindow_ = true;
+    // After "Settings..." the user comes back to this window: it stays and says the batch stopped.
+    if (prompts_->preferencesPageRequested()) {
+        TQKitConversionListStop(list_);
+        stoppedForSettings_ = true;
+    } else {
+        closeWindow_ = true;
+    }
     return false;
 }
 

@@ -35,7 +35,8 @@ private:
                                       std::shared_ptr<TQCAppProgressWindowPrompts> prompts, QStringList paths,
                                       bool acceptListSettings);
     void run();
-    // The steps; false ends the worker (`closeWindow_` says whether the window closes too).
+    // The steps; false ends the worker (`closeWindow_` says whether the window closes too, and
+    // `stoppedForSettings_` whether it shows the stopped batch instead).
     bool steps();
     bool stopped() const;
     bool waitForSheet();
@@ -51,4 +52,5 @@ private:
     QStringList paths_;
     bool acceptListSettings_;
     bool closeWindow_ = false;
+    bool stoppedForSettings_ = false;
 };

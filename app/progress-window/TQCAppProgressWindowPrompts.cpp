@@ -61,6 +61,7 @@ void TQCAppProgressWindowPrompts::storeStamp(const char* key, bool suppressed)
 
 void TQCAppProgressWindowPrompts::openPreferencesPage(const QString& page, const QString& subPage)
 {
+    preferencesPageRequested_ = true;
     if (!openPreferencesPage_)
         return;
     TQKitPerformOnMainThread(QCoreApplication::instance(),

@@ -39,6 +39,8 @@ public:
     int64_t now() const;
     // Opens the preferences at a page ("Effects", "General"/"Completion", "Tags") for "Settings...".
     void setPreferencesPageOpener(PreferencesPageOpener opener) { openPreferencesPage_ = std::move(opener); }
+    // A question's "Settings..." was pressed: the batch ends, but its window stays.
+    bool preferencesPageRequested() const { return preferencesPageRequested_; }
 
     bool showLimitDurationWarningIfEnabledNonMT(TQKitConversionList* list);
     bool showMoveToTrashSourceFilesWarningIfEnabledNonMT(TQKitConversionList* list);
@@ -70,4 +72,5 @@ private:
     std::atomic<bool> limitDurationMessageShown_{false};
     std::atomic<bool> moveToTrashSourceFilesMessageShown_{false};
     std::atomic<bool> networkUnreachableMessageShown_{false};
+    std::atomic<bool> preferencesPageRequested_{false};
 };

@@ -2,6 +2,7 @@
 
 #include "app/controls/TQNSTextFieldLink.h"
 #include "app/progress-window/TQCAppProgressWindowBackground.h"
+#include "platform/tqkit-ui/TQKitAppearance.h"
 
 #include <QDesktopServices>
 #include <QEvent>
@@ -92,7 +93,7 @@ void TQCAppProgressWindowTableCellView::updateColors()
         }
     }
     applyingColors_ = true;
-    if (TQCAppProgressWindowBackground::isDarkAppearance(this)) {
+    if (TQKitIsDarkAppearance(this)) {
         setBackgroundColor(palette().color(QPalette::Window));
         textField_->setPlainTextColor(tint ? tint->darkText : QColor());
     } else {

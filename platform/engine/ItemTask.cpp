@@ -1,16 +1,15 @@
 #include "platform/engine/ItemTask.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 #include "platform/engine/EncoderPlanner.h"
+#include "platform/engine/PartialFile.h"
 #include "platform/engine/ResultCommitter.h"
 #include "platform/engine/TagListNames.h"
 #include "platform/engine/TQKitConversionList.h"
-#include "platform/engine/UrlDownloader.h"
+#include "platform/engine/WorkFolders.h"
 
 namespace sonvale::engine {
 namespace {
@@ -68,9 +67,9 @@ std::string withNotes(std::string done, const std::vector<std::string>& notes)
 } // namespace
 
 ItemTask::ItemTask(TQKitConversionList& list, TQKitConversionListItem& item, ItemRunner& runner, TagLookup& lookup,
-                   DestinationPlanner::PatternRenderer renderer)
+                   DestinationPlanner::PatternRenderer renderer, const DownloadLimits& downloads)
     : list_(list), item_(item), runner_(runner), lookup_(lookup), settings_(list.runningSettings()),
-      planner_(settings_, std::move(renderer))
+      planner_(settings_, std::move(renderer)), downloads_(downloads)
 {
 }
 
@@ -84,6 +83,16 @@ ItemTask::~ItemTask()
 }
 
 void ItemTask::run()
+{
+    // Nothing may end the process from a converter thread: whatever goes wrong fails this item.
+    try {
+        runSteps();
+    } catch (const std::exception& e) {
+        fail(Status::failure(std::string("unexpected error (") + e.what() + ")"));
+    }
+}
+
+void ItemTask::runSteps()
 {
     if (!item_.origin().problem.empty())
         return fail(Status::failure(item_.origin().problem));
@@ -101,11 +110,7 @@ void ItemTask::run()
 
 Status ItemTask::prepareWorkFolder()
 {
-    std::string pattern = (fs::temp_directory_path() / "sonvale-item-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        return Status::failure("cannot create a temporary folder");
-    workFolder_ = pattern;
-    return Status::success();
+    return WorkFolders::create(workFolder_);
 }
 
 Status ItemTask::fetchRemoteSource()
@@ -116,7 +121,7 @@ Status ItemTask::fetchRemoteSource()
         list_.notify(13, const_cast<char*>(host.c_str()));
     };
     events.received = [this](double bytes) { list_.notify(11, &bytes); };
-    if (Status s = UrlDownloader::download(item_.sourcePath(), local, list_.stopFlag(), events); !s)
+    if (Status s = UrlDownloader::download(item_.sourcePath(), local, list_.stopFlag(), events, downloads_); !s)
         return s;
     list_.setLocalSource(item_, local);
     return Status::success();
@@ -151,14 +156,6 @@ DestinationPlanner::Request ItemTask::request(const std::string& extension, TagS
     return {item_.sourcePath(), item_.sourceRoot(), extension, std::move(tags), item_.origin().fileName};
 }
 
-// Unique across the lists of this process (item ids are only unique within a list) and across
-// processes writing into the same folder.
-fs::path ItemTask::temporaryIn(const fs::path& folder) const
-{
-    static std::atomic<uint64_t> serial{0};
-    return folder / (".sonvale-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".part");
-}
-
 void ItemTask::convert()
 {
     const std::string extension = EncoderPlanner::extensionFor(settings_.output);
@@ -175,7 +172,9 @@ void ItemTask::convert()
     if (ec)
         return fail(Status::failure("cannot create the destination folder (" + ec.message() + ")"));
 
-    const ItemJob job = jobFor(temporary_ = temporaryIn(folder));
+    if (Status s = PartialFile::create(folder, temporary_); !s)
+        return fail(s);
+    const ItemJob job = jobFor(temporary_);
     if (list_.isStopped())
         return fail(Status::failure("stopped"));
 
@@ -233,9 +232,12 @@ void ItemTask::copy()
         return item_.complete("Skipped: the destination file exists", Item::kNeutral, Item::Skipped);
     std::error_code ec;
     fs::create_directories(folder, ec);
-    temporary_ = temporaryIn(folder);
-    if (ec || !fs::copy_file(item_.localSourcePath(), temporary_, fs::copy_options::overwrite_existing, ec))
-        return fail(Status::failure("cannot copy the file (" + ec.message() + ")"));
+    if (ec)
+        return fail(Status::failure("cannot create the destination folder (" + ec.message() + ")"));
+    if (Status s = PartialFile::create(folder, temporary_); !s)
+        return fail(s);
+    if (Status s = PartialFile::copyFrom(item_.localSourcePath(), temporary_); !s)
+        return fail(s);
     place(temporary_, wanted, "Copied");
 }
 

@@ -7,6 +7,7 @@
 #include "platform/engine/DestinationPlanner.h"
 #include "platform/engine/ItemRunner.h"
 #include "platform/engine/TagLookup.h"
+#include "platform/engine/UrlDownloader.h"
 #include "platform/engine/lists/ResultPlaylistEntry.h"
 
 class TQKitConversionList;
@@ -22,7 +23,7 @@ namespace sonvale::engine {
 class ItemTask final {
 public:
     ItemTask(TQKitConversionList& list, TQKitConversionListItem& item, ItemRunner& runner, TagLookup& lookup,
-             DestinationPlanner::PatternRenderer renderer);
+             DestinationPlanner::PatternRenderer renderer, const DownloadLimits& downloads);
     ~ItemTask();
     ItemTask(const ItemTask&) = delete;
     ItemTask& operator=(const ItemTask&) = delete;
@@ -30,6 +31,7 @@ public:
     void run();
 
 private:
+    void runSteps();
     Status prepareWorkFolder();
     Status fetchRemoteSource();
     std::optional<TagSet> askApplicationForTags();
@@ -40,7 +42,6 @@ private:
     void place(const std::filesystem::path& temporary, const std::filesystem::path& wanted, const std::string& done);
     void fail(const Status& why);
     DestinationPlanner::Request request(const std::string& extension, TagSet tags = {}) const;
-    std::filesystem::path temporaryIn(const std::filesystem::path& folder) const;
 
     TQKitConversionList& list_;
     TQKitConversionListItem& item_;
@@ -48,6 +49,7 @@ private:
     TagLookup& lookup_;
     const BatchSettings& settings_;
     DestinationPlanner planner_;
+    const DownloadLimits& downloads_;
     std::filesystem::path workFolder_; // the item's private temporary folder ("_PATH_TEMP")
     std::filesystem::path temporary_;  // the result being written, inside the destination
     std::optional<lists::ResultPlaylistEntry> playlistEntry_; // of a converted result, once known

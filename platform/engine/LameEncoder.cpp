@@ -1,6 +1,10 @@
 #include "platform/engine/LameEncoder.h"
 
+#include <cerrno>
 #include <lame/lame.h>
+#include <unistd.h>
+
+#include "platform/engine/PartialFile.h"
 
 namespace sonvale::engine {
 
@@ -45,9 +49,13 @@ Status LameEncoder::open(const std::string& path)
         return Status::failure("out of memory");
     if (Status s = configure(); !s)
         return s;
-    file_ = std::fopen(path.c_str(), "w+b");
-    if (!file_)
-        return Status::failure("cannot create the result file");
+    const int fd = PartialFile::openForWriting(path);
+    if (fd < 0 || !(file_ = ::fdopen(fd, "w+b"))) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return PartialFile::creationFailure(error);
+    }
     return Status::success();
 }
 
@@ -60,16 +68,16 @@ Status LameEncoder::writeBuffer(int bytes)
     return Status::success();
 }
 
-Status LameEncoder::write(const float* samples, int frames)
+Status LameEncoder::write(const double* samples, int frames)
 {
     if (frames <= 0)
         return Status::success();
     // LAME's documented worst case: 1.25 * samples + 7200 bytes.
     buffer_.resize(size_t(frames) * 5 / 4 + 7200);
     const int bytes = plan_.channels == 1
-                          ? lame_encode_buffer_ieee_float(lame_, samples, samples, frames, buffer_.data(),
+                          ? lame_encode_buffer_ieee_double(lame_, samples, samples, frames, buffer_.data(),
                                                           int(buffer_.size()))
-                          : lame_encode_buffer_interleaved_ieee_float(lame_, samples, frames, buffer_.data(),
+                          : lame_encode_buffer_interleaved_ieee_double(lame_, samples, frames, buffer_.data(),
                                                                       int(buffer_.size()));
     return writeBuffer(bytes);
 }

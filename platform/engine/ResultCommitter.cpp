@@ -4,8 +4,12 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <string>
 #include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace sonvale::engine {
 namespace {
@@ -18,10 +22,50 @@ bool sameFile(const fs::path& a, const fs::path& b)
     return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
 }
 
-// rename() that fails with EEXIST instead of replacing.
+bool refusedByFileSystem(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
+}
+
+// A rename after making sure the name is free, for file systems that offer no atomic way. The
+// check and the rename happen under a lock that every placement of this process takes, and that
+// other Sonvale processes of this machine take on the folder too.
+int checkedRename(const fs::path& from, const fs::path& to)
+{
+    static std::mutex placing;
+    std::lock_guard lock(placing);
+    const int folder = ::open(to.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0)
+        ::flock(folder, LOCK_EX); // not every network file system can lock folders; the mutex still holds
+    struct stat st {};
+    int rc = -1;
+    if (::lstat(to.c_str(), &st) == 0)
+        errno = EEXIST;
+    else if (errno == ENOENT)
+        rc = std::rename(from.c_str(), to.c_str());
+    const int error = errno;
+    if (folder >= 0)
+        ::close(folder);
+    errno = error;
+    return rc;
+}
+
+// rename() that fails with EEXIST instead of replacing. Where the file system refuses the
+// no-replace flag (NFS, many FUSE file systems, some USB sticks), a hard link and an unlink do the
+// same; where links are refused too, a checked rename.
 int renameNoReplace(const fs::path& from, const fs::path& to)
 {
-    return renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (!refusedByFileSystem(errno))
+        return -1;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return 0;
+    }
+    if (!refusedByFileSystem(errno))
+        return -1;
+    return checkedRename(from, to);
 }
 
 // "<stem> (n).<ext>", or with a label "<stem> (backup).<ext>", "<stem> (backup 2).<ext>", ...

@@ -10,8 +10,9 @@ namespace sonvale::engine {
 // Moves a finished result from its temporary name to its place, under the overwrite policy:
 // 0 replaces an existing file (keeping it as a backup when asked), 1 leaves an existing file and
 // drops the result, 2 picks a free name "<name> (1).<ext>", "(2)", ... A source is never replaced
-// by its own result: that case takes a new name too. Names are claimed atomically (no-replace
-// rename), so items that finish at once never take each other's names.
+// by its own result: that case takes a new name too. Names are claimed without replacing (a
+// no-replace rename, or where the file system refuses one a hard link, or a checked rename under a
+// lock), so items that finish at once never take each other's names.
 class ResultCommitter final {
 public:
     enum class Outcome { Written, SkippedExisting };

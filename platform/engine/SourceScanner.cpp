@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/engine/lists/CueSheetReader.h"
+#include "platform/engine/lists/PlaylistLocation.h"
 #include "platform/engine/lists/SourcePlaylistReader.h"
 
 namespace sonvale::engine {
@@ -46,17 +47,42 @@ std::string trackFileName(const lists::CueTrack& track)
     return std::string(number) + " - " + title + track.imageFile.extension().string();
 }
 
-TagSet trackTags(const lists::CueAlbum& album, const lists::CueTrack& track)
+// The sheet's fields over the image's own tags: the track's number counts the sheet's tracks, not
+// the image's total.
+TagSet trackTags(const lists::CueSheet& sheet, const lists::CueTrack& track)
 {
+    const lists::CueAlbum& album = sheet.album;
+    const std::string number = std::to_string(track.number) + "/" + std::to_string(sheet.tracks.size());
     TagSet tags;
     const std::pair<const char*, std::string> fields[] = {
-        {"TITLE", track.title},        {"ARTIST", track.performer},   {"TRACKNUMBER", std::to_string(track.number)},
+        {"TITLE", track.title},        {"ARTIST", track.performer},   {"TRACKNUMBER", number},
         {"ALBUM", album.title},        {"ALBUMARTIST", album.performer}, {"COMPOSER", track.songwriter},
-        {"DATE", album.date},          {"GENRE", album.genre},        {"ISRC", track.isrc}};
+        {"DATE", album.date},          {"GENRE", album.genre},        {"ISRC", track.isrc},
+        {"DISCNUMBER", album.discNumber}, {"COMMENT", album.comment}};
     for (const auto& [name, value] : fields)
         if (!value.empty())
             tags.fields.emplace_back(name, value);
     return tags;
+}
+
+// Why a source that is neither a folder nor a regular file cannot be converted; empty when it is
+// missing (the application says so before it gets here).
+std::string problemOfSpecialFile(const std::string& path)
+{
+    std::error_code ec;
+    switch (fs::status(path, ec).type()) {
+    case fs::file_type::fifo:
+        return "not a regular file (a named pipe)";
+    case fs::file_type::block:
+    case fs::file_type::character:
+        return "not a regular file (a device)";
+    case fs::file_type::socket:
+        return "not a regular file (a socket)";
+    case fs::file_type::not_found:
+        return path.starts_with("file:") ? "The file address names no local file" : "";
+    default:
+        return "not a regular file";
+    }
 }
 
 SourceEntry unusable(std::string path, std::string problem, std::string playlist = {})
@@ -78,6 +104,14 @@ SourceScanner::SourceScanner(const BatchSettings& settings, AcceptFile accept, s
 bool SourceScanner::isRemote(const std::string& source)
 {
     return source.rfind("http://", 0) == 0 || source.rfind("https://", 0) == 0;
+}
+
+std::string SourceScanner::localSource(const std::string& source)
+{
+    if (!source.starts_with("file:"))
+        return source;
+    const lists::PlaylistEntry entry = lists::PlaylistLocation("/").resolve({.location = source});
+    return entry.path.empty() ? source : entry.path.string();
 }
 
 bool SourceScanner::isMediaFile(const std::string& path)
@@ -105,6 +139,8 @@ std::vector<SourceEntry> SourceScanner::scan(const std::vector<std::string>& sou
             addFolder(source, out);
         else if (fs::is_regular_file(source, ec))
             entriesForFile(source, {}, 0, out);
+        else if (std::string problem = problemOfSpecialFile(source); !problem.empty())
+            out.push_back(unusable(source, std::move(problem)));
     }
     return out;
 }
@@ -158,7 +194,7 @@ void SourceScanner::addTracks(const std::string& sheetPath, const lists::CueShee
         SourceEntry entry{normal(track.imageFile), root, flags, Kind::Convert, {}};
         entry.origin.fileName = trackFileName(track);
         entry.origin.span = SourceSpan{track.startFrame, track.endFrame};
-        entry.origin.trackTags = trackTags(sheet.album, track);
+        entry.origin.trackTags = trackTags(sheet, track);
         entry.origin.sheets = {sheetPath};
         out.push_back(std::move(entry));
     }
@@ -198,6 +234,8 @@ void SourceScanner::addPlaylist(const std::string& path, uint32_t flags, std::ve
             out.push_back(unusable(entry.path.string(), "a playlist inside a playlist is not followed"));
         else if (fs::is_directory(entry.path, ec))
             addFolder(entry.path.string(), out);
+        else if (!fs::is_regular_file(entry.path, ec))
+            out.push_back(unusable(entry.path.string(), problemOfSpecialFile(entry.path.string())));
         else
             entriesForFile(normal(entry.path), {}, flags & ~TQKitConversionListItem::kFromFolder, out);
         for (size_t i = first; i < out.size(); ++i)

@@ -1,6 +1,7 @@
 #include "platform/engine/TQKitConversionList.h"
 
 #include <algorithm>
+#include <iterator>
 #include <filesystem>
 #include <unistd.h>
 
@@ -107,9 +108,11 @@ std::vector<std::string> TQKitConversionList::claimNewSources(const std::vector<
     return fresh;
 }
 
-void TQKitConversionList::addSources(const std::vector<std::string>& sources)
+void TQKitConversionList::addSources(const std::vector<std::string>& given)
 {
     const BatchSettings settings = this->settings();
+    std::vector<std::string> sources;
+    std::transform(given.begin(), given.end(), std::back_inserter(sources), SourceScanner::localSource);
     const std::vector<std::string> fresh = claimNewSources(sources, settings.asSourceFolder);
     SourceScanner scanner(
         settings,

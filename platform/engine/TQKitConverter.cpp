@@ -6,6 +6,7 @@
 #include "platform/engine/TagListNames.h"
 #include "platform/engine/ServiceItemRunner.h"
 #include "platform/engine/TQKitConversionList.h"
+#include "platform/engine/WorkFolders.h"
 #include "platform/tqkit/TQKitPatternRenderer.h"
 
 namespace {
@@ -30,8 +31,10 @@ TQKitConverter::TQKitConverter(TQKitConverterOptions options) : options_(std::mo
             TQKitPatternRenderOptions render;
             render.folders = folders;
             render.fallbackName = folders ? "" : "Untitled";
+            render.emptyWithoutValues = !folders; // the result keeps its source's name
             return TQKitPatternRenderPath(pattern, sonvale::engine::TagListNames::valuesFor(tags), render);
         };
+    sonvale::engine::WorkFolders::sweepDead();
     const unsigned count = options_.workers ? options_.workers : std::max(1u, std::thread::hardware_concurrency());
     for (unsigned i = 0; i < count; ++i)
         workers_.emplace_back([this] { work(); });
@@ -118,7 +121,7 @@ void TQKitConverter::work()
             ++running_;
         }
         list->announceItemStarted(first);
-        ItemTask(*list, *item, *options_.runner, *options_.tagLookup, options_.renderer).run();
+        ItemTask(*list, *item, *options_.runner, *options_.tagLookup, options_.renderer, options_.downloadLimits).run();
         --running_;
         list->itemFinished(item);
         list->release();

@@ -11,6 +11,7 @@
 #include "platform/engine/DestinationPlanner.h"
 #include "platform/engine/ItemRunner.h"
 #include "platform/engine/TagLookup.h"
+#include "platform/engine/UrlDownloader.h"
 
 class TQKitConversionList;
 class TQKitConversionListItem;
@@ -25,6 +26,8 @@ struct TQKitConverterOptions {
     sonvale::engine::DestinationPlanner::PatternRenderer renderer;
     // Finds missing tags when a batch loads them from the network; null: nothing is found.
     std::shared_ptr<sonvale::engine::TagLookup> tagLookup;
+    // How much and how slowly an address source may download before it fails.
+    sonvale::engine::DownloadLimits downloadLimits;
 };
 
 // Runs the items of started lists on a pool of worker threads, oldest list first, one item per

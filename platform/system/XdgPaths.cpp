@@ -1,8 +1,12 @@
 #include "platform/system/XdgPaths.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <pwd.h>
-#include <system_error>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sonvale {
@@ -25,13 +29,40 @@ std::filesystem::path baseDir(const char* variable, const char* fallbackBelowHom
     return homeDir() / fallbackBelowHome;
 }
 
+bool isOwnFolder(const std::filesystem::path& dir)
+{
+    struct stat info {};
+    return ::lstat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid();
+}
+
+// Stands in for a folder that is refused: a new private one for this process, so that nothing is
+// kept where another user can read or change it.
+std::filesystem::path privateStandIn(const std::filesystem::path& refused)
+{
+    std::fprintf(stderr, "Sonvale: %s belongs to another user or is not a folder; it is not used\n",
+                 refused.c_str());
+    std::string pattern = "/tmp/sonvale-" + std::to_string(::geteuid()) + "-XXXXXX";
+    return ::mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path("/nonexistent");
+}
+
+// Creates the missing folders of `dir` 0700 (as the XDG rules ask for the base folders too), or
+// checks the existing one: a folder owned by someone else, or a link in its place, is refused.
 std::filesystem::path ensurePrivateDir(std::filesystem::path dir)
 {
-    std::error_code ignored;
-    if (std::filesystem::create_directories(dir, ignored))
-        std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace, ignored);
-    return dir;
+    std::filesystem::path partial;
+    for (const auto& part : dir) {
+        partial /= part;
+        ::mkdir(partial.c_str(), 0700);
+    }
+    if (isOwnFolder(dir))
+        return dir;
+    static std::mutex mutex;
+    static std::map<std::filesystem::path, std::filesystem::path> standIns;
+    std::lock_guard lock(mutex);
+    auto [it, added] = standIns.try_emplace(dir);
+    if (added)
+        it->second = privateStandIn(dir);
+    return it->second;
 }
 
 std::filesystem::path ensureSonvaleDir(const std::filesystem::path& base)

@@ -3,7 +3,11 @@
 #include "platform/engine/lists/CueSheetPrescan.h"
 #include "platform/system/AtomicFile.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <libcue.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <map>
 #include <memory>
@@ -29,18 +33,35 @@ struct CdDeleter {
 };
 using CdPtr = std::unique_ptr<Cd, CdDeleter>;
 
-// libcue's scanner keeps its start condition between parses: a sheet that ends inside a keyword
-// without its value would make the next sheet lose its first line. This sheet brings the scanner
-// back to its first state from any state it can be left in: its first line is consumed whatever
-// the state, and the rest parses, so libcue frees it (it leaks the record of a failed parse).
-constexpr const char* kScannerReset = "0\nFILE \"r\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+// libcue prints "NN: syntax error" on standard error and leaks its disc record for every sheet it
+// fails to parse, and its scanner may keep the state a broken sheet left it in, so that the next
+// sheet loses its first line. A short-lived child process tries the sheet first, so that this
+// process only hands libcue sheets it parses; a sheet that crashes libcue takes only the child.
+bool libcueParses(const std::string& text)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, STDOUT_FILENO);
+        ::dup2(quiet, STDERR_FILENO);
+        Cd* cd = cue_parse_string(text.c_str());
+        ::_exit(cd && cd_get_ntrack(cd) > 0 ? 0 : 1);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 CdPtr parseWithLibcue(const std::string& text)
 {
     std::lock_guard guard(libcueLock());
-    CdPtr cd(cue_parse_string(text.c_str()));
-    CdPtr(cue_parse_string(kScannerReset));
-    return cd;
+    if (!libcueParses(text))
+        return nullptr;
+    return CdPtr(cue_parse_string(text.c_str()));
 }
 
 std::string textOf(const char* value)
@@ -81,6 +102,9 @@ CueAlbum albumOf(const Cd* cd, const CueSheetPrescan& prescan)
         album.date = textOf(rem_get(REM_DATE, rem));
     album.discId = prescan.discId().empty() ? cdtextField(cdtext, PTI_DISC_ID) : prescan.discId();
     album.comment = prescan.comment();
+    album.discNumber = prescan.discNumber();
+    if (!album.discNumber.empty() && !prescan.totalDiscs().empty())
+        album.discNumber += "/" + prescan.totalDiscs();
     return album;
 }
 

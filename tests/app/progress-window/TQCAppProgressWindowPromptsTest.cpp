@@ -79,24 +79,35 @@ TEST_F(ProgressWindowPromptsTest, AStoredAnswerSuppressesTheDurationLimitForOneH
     EXPECT_EQ(TQKitSettingReadInt64("TQCSettingConfirmation", "TQCProgressWindowShowLimitDurationPrompt", -1), 0);
 }
 
-TEST_F(ProgressWindowPromptsTest, DurationLimitStopClosesAndSettingsOpensTheEffectsPage)
+TEST_F(ProgressWindowPromptsTest, DurationLimitStopClosesAndSettingsOpensTheEffectsPageBesideTheWindow)
 {
-    struct Case {
-        int button;
-        QString page;
-    } cases[] = {{kTQKitAlertOtherButton, {}}, {kTQKitAlertAlternateButton, u"Effects"_s}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.button);
-        delegate_.closed.clear();
-        scriptedResponder().answerTitle(u"Limit Duration"_s, {c.button, false});
-        QString opened;
-        auto controller = openAt(kNow, {addSource("a.wav")}, limitOf1500);
-        controller->prompts().setPreferencesPageOpener([&opened](const QString& page, const QString&) { opened = page; });
-        ASSERT_TRUE(waitUntilClosed(*controller));
-        pumpEvents();
-        EXPECT_FALSE(wasStarted(controller->list()));
-        EXPECT_EQ(opened, c.page);
-    }
+    QString opened;
+    const auto opener = [&opened](const QString& page, const QString&) { opened = page; };
+    scriptedResponder().answerTitle(u"Limit Duration"_s, {kTQKitAlertOtherButton, false});
+    auto stopped = openAt(kNow, {addSource("a.wav")}, limitOf1500);
+    stopped->prompts().setPreferencesPageOpener(opener);
+    ASSERT_TRUE(waitUntilClosed(*stopped));
+    pumpEvents();
+    EXPECT_FALSE(wasStarted(stopped->list()));
+    EXPECT_TRUE(opened.isEmpty());
+
+    // "Settings..." ends the batch too, but its window stays to show what was stopped.
+    scriptedResponder().answerTitle(u"Limit Duration"_s, {kTQKitAlertAlternateButton, false});
+    auto settings = openAt(kNow, {addSource("b.wav")}, limitOf1500);
+    settings->prompts().setPreferencesPageOpener(opener);
+    ASSERT_TRUE(pumpUntil([&] { return settings->statusBottom()->text() == u"Finished"_s; }));
+    EXPECT_EQ(opened, u"Effects"_s);
+    EXPECT_FALSE(wasStarted(settings->list()));
+    EXPECT_TRUE(settings->window()->isVisible());
+    EXPECT_EQ(settings->statusTop()->text(), u"Conversion has been stopped"_s);
+    // The worker ends either by closing the window or by this summary, never both.
+    pumpEvents();
+    EXPECT_FALSE(delegate_.closed.contains(settings.get()));
+
+    // Closing it then asks nothing more.
+    settings->closeWindowWithPrompt();
+    EXPECT_TRUE(delegate_.closed.contains(settings.get()));
+    EXPECT_EQ(scriptedResponder().requests().size(), 2);
 }
 
 TEST_F(ProgressWindowPromptsTest, NoWarningForLimitsUnderOneSecond)

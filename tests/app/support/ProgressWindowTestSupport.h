@@ -7,7 +7,6 @@
 
 #include <QList>
 #include <QStringList>
-#include <QPalette>
 
 #include <filesystem>
 
@@ -51,8 +50,5 @@ private:
     std::filesystem::path folder_;
     bool immutable_ = false;
 };
-
-// A dark palette for the whole application (the desktop's dark appearance).
-QPalette darkPalette();
 
 } // namespace sonvale::test

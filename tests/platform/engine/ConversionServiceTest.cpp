@@ -4,7 +4,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <httplib.h>
 #include <thread>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include "platform/engine/TQKitConversionList.h"
 #include "tests/platform/engine/AudioTestFiles.h"
 #include "tests/platform/engine/ListWatcher.h"
+#include "tests/platform/engine/LoopbackServer.h"
 #include "tests/support/TempHome.h"
 
 namespace sonvale::engine {
@@ -248,10 +248,10 @@ protected:
         test::writeToneWav(home_.path() / "served.wav", {.seconds = 1});
         std::ifstream in(home_.path() / "served.wav", std::ios::binary);
         body_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        server_.Get("/music/tone.wav", [this](const httplib::Request&, httplib::Response& res) {
+        server_.http.Get("/music/tone.wav", [this](const httplib::Request&, httplib::Response& res) {
             res.set_content(body_, "audio/wav");
         });
-        server_.Get("/stall.wav", [this](const httplib::Request&, httplib::Response& res) {
+        server_.http.Get("/stall.wav", [this](const httplib::Request&, httplib::Response& res) {
             res.set_chunked_content_provider("audio/wav", [this](size_t, httplib::DataSink& sink) {
                 sink.write(body_.data(), 1000);
                 while (!released_)
@@ -260,25 +260,18 @@ protected:
                 return true;
             });
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        server_.start();
     }
     void TearDown() override
     {
         released_ = true;
-        server_.stop();
-        thread_.join();
         ConversionServiceTest::TearDown();
     }
-    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+    std::string url(const std::string& path) const { return server_.url(path); }
 
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
-    std::string body_;
     std::atomic<bool> released_{false};
+    test::LoopbackServer server_;
+    std::string body_;
 };
 
 TEST_F(UrlSourceTest, AnAddressIsDownloadedFirstAndConverted)

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <regex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace sonvale;
 
@@ -80,4 +82,38 @@ TEST(XdgPathsTest, TelemetryFolderIsPrivateAndBelowTheDataFolder)
     struct stat info {};
     ASSERT_EQ(::stat(dir.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(XdgPathsTest, FoldersAreCreatedPrivateAndOnesOfOtherUsersAreRefused)
+{
+    test::TempHome home;
+    ScopedEnv config("XDG_CONFIG_HOME", (home.path() / "new" / "config").c_str());
+    const auto created = sonvaleConfigDir();
+    EXPECT_EQ(created, home.path() / "new" / "config" / "Sonvale");
+    for (const auto& dir : {home.path() / "new", home.path() / "new" / "config", created}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(dir.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u) << dir;
+    }
+
+    // A link in place of the folder, and (where this user may give folders away) another user's.
+    std::filesystem::create_directories(home.path() / ".cache");
+    std::filesystem::create_directory_symlink(home.path() / "elsewhere", home.path() / ".cache" / "Sonvale");
+    std::vector<std::pair<std::filesystem::path, std::function<std::filesystem::path()>>> refusals{
+        {home.path() / ".cache" / "Sonvale", sonvaleCacheDir}};
+    const auto foreign = home.path() / ".local" / "share" / "Sonvale";
+    std::filesystem::create_directories(foreign);
+    if (::chown(foreign.c_str(), ::geteuid() + 1, ::getegid()) == 0)
+        refusals.emplace_back(foreign, sonvaleDataDir);
+    for (const auto& [refused, folderOf] : refusals) {
+        const auto standIn = folderOf();
+        EXPECT_NE(standIn, refused);
+        struct stat info {};
+        ASSERT_EQ(::lstat(standIn.c_str(), &info), 0) << standIn;
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_uid, ::geteuid());
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        std::filesystem::remove_all(standIn);
+    }
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "elsewhere"));
 }

@@ -3,6 +3,7 @@
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 using namespace sonvale;
 using namespace sonvale::lists;
@@ -216,6 +217,24 @@ TEST_F(CueSheetReaderTest, ABrokenSheetDoesNotChangeHowTheNextOneReads)
         EXPECT_EQ(sheet.album.genre, "Jazz") << "first line lost after " << broken;
         EXPECT_EQ(sheet.album.title, "Night Sessions") << broken;
     }
+}
+
+// libcue prints a line for every sheet it cannot parse and keeps the memory of the sheet.
+TEST_F(CueSheetReaderTest, SheetsLibcueCannotParseLeaveNoTraceInThisProcess)
+{
+    const std::string broken = "FILE \"album.flac\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK AUDIO AUDIO\n";
+    CueSheet sheet;
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(reader_.readBytes(broken, dir_.path(), sheet));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    const size_t before = mallinfo2().uordblks;
+    for (int i = 0; i < 100; ++i)
+        reader_.readBytes(broken, dir_.path(), sheet);
+    // Each failed parse used to keep more than a kilobyte.
+    EXPECT_LT(mallinfo2().uordblks, before + 32 * 1024);
 }
 
 TEST_F(CueSheetReaderTest, TrackBeyondTheImageIsAnError)

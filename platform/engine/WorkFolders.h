@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/system/Status.h"
+
+namespace sonvale::engine {
+
+// The private folders items work in (downloads, the files the application hands over for tags).
+// They live under Sonvale's cache folder, not the temporary folder, named by the process that made
+// them, so that the folders of a killed process are found and removed at the next start.
+class WorkFolders final {
+public:
+    // A new empty folder only this user can enter.
+    static Status create(std::filesystem::path& created);
+
+    // Removes the work folders of the processes of this machine that no longer run.
+    static void sweepDead();
+};
+
+} // namespace sonvale::engine
