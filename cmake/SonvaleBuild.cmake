@@ -1,5 +1,5 @@
 # Shared build settings: one INTERFACE target that every target links, the test helper and the
-# check that keeps the Qt-free floors free of Qt.
+# check that keeps the Qt-free floors free of Qt; the include layering of the application folders.
 
 set(CMAKE_CXX_STANDARD 20)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
@@ -95,3 +95,5 @@ function(sonvale_require_qt_free)
     endforeach()
   endforeach()
 endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/SonvaleIncludeLayering.cmake)

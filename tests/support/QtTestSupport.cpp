@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEvent>
+#include <QPalette>
 #include <QPixmap>
 #include <QWidget>
 
@@ -49,6 +50,25 @@ std::filesystem::path saveScreenshot(QWidget* widget, const QString& name)
     if (!widget->grab().save(file))
         return {};
     return std::filesystem::path(file.toStdString());
+}
+
+QPalette darkPalette()
+{
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2e));
+    p.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xea));
+    p.setColor(QPalette::Base, QColor(0x1f, 0x1f, 0x22));
+    p.setColor(QPalette::AlternateBase, QColor(0x2f, 0x2f, 0x33));
+    p.setColor(QPalette::Text, QColor(0xe8, 0xe8, 0xea));
+    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+    p.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xea));
+    p.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xd6));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(0x6c, 0xb0, 0xff));
+    p.setColor(QPalette::ToolTipBase, QColor(0x3a, 0x3a, 0x3e));
+    p.setColor(QPalette::ToolTipText, QColor(0xe8, 0xe8, 0xea));
+    p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x94));
+    return p;
 }
 
 } // namespace sonvale::test

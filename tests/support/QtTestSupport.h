@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 
+class QPalette;
 class QString;
 class QWidget;
 
@@ -34,5 +35,8 @@ std::filesystem::path buildDir();
 
 // Saves what `widget` shows as buildDir()/screenshots/<name>.png. Returns the file, or an empty path when it could not be written.
 std::filesystem::path saveScreenshot(QWidget* widget, const QString& name);
+
+// A dark palette for the whole application (the desktop's dark appearance).
+QPalette darkPalette();
 
 } // namespace sonvale::test

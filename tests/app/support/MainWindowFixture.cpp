@@ -1,6 +1,6 @@
 #include "tests/app/support/MainWindowFixture.h"
 
-#include "tests/app/ProgressWindowTestSupport.h"
+#include "tests/app/support/ProgressWindowTestSupport.h"
 
 #include <QDir>
 #include <QMimeData>

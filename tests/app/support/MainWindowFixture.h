@@ -4,8 +4,8 @@
 // cleared, the main window with its controller after windowDidLoad. Tests on the engine's stand-in
 // give it a fresh start themselves.
 
-#include "app/TQCAppMainWindow.h"
-#include "app/TQCAppMainWindowControllerCustom.h"
+#include "app/main-window/TQCAppMainWindow.h"
+#include "app/main-window/TQCAppMainWindowControllerCustom.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TempHome.h"
 

@@ -1,9 +1,0 @@
-#pragma once
-
-#include "app/TQCAppDelegate.h"
-
-// The delegate class the main interface creates; it adds nothing to TQCAppDelegate.
-class TQCAppDelegateCustom final : public TQCAppDelegate {
-public:
-    using TQCAppDelegate::TQCAppDelegate;
-};

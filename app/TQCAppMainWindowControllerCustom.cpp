@@ -1,8 +1,0 @@
-#include "app/TQCAppMainWindowControllerCustom.h"
-
-#include "platform/tqkit/TQTaskInfoMapping.h"
-
-void TQCAppMainWindowControllerCustom::configureTaskInfoTemplate(TQTaskInfoRecord* record)
-{
-    TQTaskInfoApplyOutputFormat(record);
-}

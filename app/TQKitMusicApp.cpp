@@ -1,5 +1,0 @@
-#include "app/TQKitMusicApp.h"
-
-#include <QString>
-
-QString TQKitMusicAppName() { return QStringLiteral("Music"); }

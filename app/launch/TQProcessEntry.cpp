@@ -1,0 +1,41 @@
+#include "app/launch/TQProcessEntry.h"
+
+#include "app/launch/TQCAppMainInterface.h"
+#include "lifecycle/TQAnalytics.h"
+#include "platform/tqkit-ui/TQKitAppMain.h"
+#include "platform/tqkit/TQKitProcess.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr char kServicePattern[] = "com.telquor.SonvaleXPC%02i";
+constexpr char kAppGroup[] = "K7QW2MZ4RD.TQXPC";
+constexpr char kProductCode[] = "sonva1";
+constexpr char kStoreAppId[] = "1290857316";
+constexpr char kProductPageUrl[] = "https://www.telquor.com/sonvale/";
+constexpr char kSupportPageUrl[] = "https://www.telquor.com/support/";
+constexpr char kVersionId[] = "com.telquor.Sonvale-FS-1.0.21";
+
+} // namespace
+
+void TQProcessExitHandler()
+{
+    try {
+        TQAnalyticsShutdown();
+    } catch (...) {
+        // Too late to report anything: the process is ending.
+    }
+}
+
+int TQProcessEntry(int argc, char** argv)
+{
+    TQKitEarlyInit(1);
+    TQKitEarlyConfigure(5);
+    TQKitServicePatternSet(kServicePattern, std::strlen(kServicePattern));
+    TQKitAppGroupSet(kAppGroup, std::strlen(kAppGroup));
+    std::atexit(TQProcessExitHandler);
+    return TQKitAppMain(argc, argv, kProductCode, kStoreAppId, kProductPageUrl, kProductPageUrl,
+                        kSupportPageUrl, kVersionId, TQCAppLoadMainInterface);
+}

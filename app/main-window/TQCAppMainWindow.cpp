@@ -1,0 +1,309 @@
+#include "app/main-window/TQCAppMainWindow.h"
+
+#include "app/controls/TQControlPathPicker.h"
+#include "app/main-window/TQCAppMainWindowController.h"
+#include "app/main-window/TQCAppMainWindowPanelDstDir.h"
+#include "app/main-window/TQCAppMainWindowPanelSrcFiles.h"
+#include "platform/tqkit-ui/TQKitMenu.h"
+#include "platform/tqkit-ui/TQKitMenuItems.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Geometry of the full window's content (655 x 148): the source area above the destination row.
+const QString kApplicationName = u"Sonvale"_s;
+constexpr int kFullWidth = 655;
+constexpr int kSourceAreaHeight = 104;
+constexpr int kMargin = 16;
+constexpr int kButtonHeight = 28;
+constexpr int kToggleSize = 24;
+
+QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& title)
+{
+    auto* button = new QPushButton(title, parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+} // namespace
+
+TQCAppMainWindow::TQCAppMainWindow(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(u"mainWindow"_s);
+    setTitle(u"CFBundleName"_s);
+    buildContent();
+    buildMenus();
+    resize(kFullWidth, 148);
+}
+
+TQCAppMainWindow::~TQCAppMainWindow() = default;
+
+void TQCAppMainWindow::setController(TQCAppMainWindowController* controller) { controller_ = controller; }
+
+void TQCAppMainWindow::setTitle(const QString& title)
+{
+    QString text = title;
+    setWindowTitle(text.replace(u"CFBundleName"_s, kApplicationName));
+}
+
+void TQCAppMainWindow::buildContent()
+{
+    auto* mainView = new QWidget(this);
+    mainView->setObjectName(u"mainView"_s);
+    setCentralWidget(mainView);
+
+    srcFilesPanel_ = new TQCAppMainWindowPanelSrcFiles(mainView);
+    srcFilesPanel_->setObjectName(u"srcFilesPanel"_s);
+    dstDirPanel_ = new TQCAppMainWindowPanelDstDir(mainView);
+    dstDirPanel_->setObjectName(u"dstDirPanel"_s);
+
+    titleDropFiles_ = new QLabel(u"Drop audio or video files, folders or links here"_s, srcFilesPanel_);
+    titleDropFiles_->setObjectName(u"titleDropFiles"_s);
+    titleDropFiles_->setAlignment(Qt::AlignCenter);
+    QFont titleFont = titleDropFiles_->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
+    titleFont.setBold(true);
+    titleDropFiles_->setFont(titleFont);
+    titleDropFiles_->setGeometry(112, 17, kFullWidth - 224, 24);
+
+    preferencesButton_ = makeButton(srcFilesPanel_, u"preferencesButton"_s, u"Settings"_s);
+    preferencesButton_->setGeometry(kMargin, 14, 88, kButtonHeight);
+    helpButton_ = makeButton(srcFilesPanel_, u"helpButton"_s, {});
+    helpButton_->setIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
+    helpButton_->setIconSize(QSize(18, 18));
+    helpButton_->setFlat(true);
+    helpButton_->setGeometry(kFullWidth - kMargin - kToggleSize - 8 - kButtonHeight, 14, kButtonHeight,
+                             kButtonHeight);
+
+    browseFilesButton_ = makeButton(srcFilesPanel_, u"browseFilesButton"_s, u"Browse..."_s);
+    browseButton_ = makeButton(srcFilesPanel_, u"browseButton"_s, u"Import from Music..."_s);
+    enterURLButton_ = makeButton(srcFilesPanel_, u"enterURLButton"_s, u"Enter URL..."_s);
+    browseFilesButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    browseButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    enterURLButton_->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    const int rowY = 56;
+    browseButton_->setGeometry(0, rowY, browseButton_->sizeHint().width(), kButtonHeight);
+    browseFilesButton_->setGeometry(0, rowY, browseFilesButton_->sizeHint().width() + 20, kButtonHeight);
+    enterURLButton_->setGeometry(0, rowY, enterURLButton_->sizeHint().width() + 20, kButtonHeight);
+
+    destinationLabel_ = new QLabel(u"Destination:"_s, dstDirPanel_);
+    destinationLabel_->setObjectName(u"destinationLabel"_s);
+    destinationFolder_ = new TQControlPathPicker(dstDirPanel_);
+    selectDestinationFolderButton_ = makeButton(dstDirPanel_, u"selectDestinationFolderButton"_s, u"Choose..."_s);
+    destinationFolderButton_ = makeButton(dstDirPanel_, u"destinationFolderButton"_s, {});
+    destinationFolderButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    destinationFolderButton_->setToolTip(u"Opens the Destination Folder in the file manager"_s);
+
+    const int rowTop = 8;
+    const int labelWidth = destinationLabel_->sizeHint().width();
+    destinationLabel_->setGeometry(kMargin + 4, rowTop, labelWidth, kButtonHeight);
+    const int openWidth = 34;
+    const int chooseWidth = selectDestinationFolderButton_->sizeHint().width() + 12;
+    destinationFolderButton_->setGeometry(kFullWidth - kMargin - openWidth, rowTop, openWidth, kButtonHeight);
+    selectDestinationFolderButton_->setGeometry(kFullWidth - kMargin - openWidth - 6 - chooseWidth, rowTop,
+                                                chooseWidth, kButtonHeight);
+    const int pickerX = kMargin + 4 + labelWidth + 8;
+    destinationFolder_->setGeometry(pickerX, rowTop, kFullWidth - kMargin - openWidth - 12 - chooseWidth - pickerX,
+                                    kButtonHeight);
+
+    zoomButton_ = new QToolButton(mainView);
+    zoomButton_->setObjectName(u"zoomButton"_s);
+    zoomButton_->setAutoRaise(true);
+    zoomButton_->setToolTip(u"Collapse or expand the window"_s);
+}
+
+void TQCAppMainWindow::setupAccessibility()
+{
+    zoomButton_->setAccessibleDescription(u"Press this button to collapse or expand the window"_s);
+    const struct {
+        QWidget* view;
+        QString help;
+        QString label;
+    } texts[] = {
+        {preferencesButton_, u"Shows Settings"_s, u"Settings"_s},
+        {helpButton_, u"Shows Guides and Support Form"_s, u"Help"_s},
+        {destinationFolder_, u"Shows or selects the Destination Folder"_s, u"Destination Folder"_s},
+        {browseFilesButton_, u"Selects source files and starts conversion"_s, {}},
+        {selectDestinationFolderButton_, u"Press this button to select the Destination Folder"_s, {}},
+        {destinationFolderButton_, u"Opens the Destination Folder in Finder"_s, {}},
+    };
+    for (const auto& text : texts) {
+        text.view->setAccessibleDescription(text.help);
+        text.view->setToolTip(text.help);
+        if (!text.label.isEmpty())
+            text.view->setAccessibleName(text.label);
+    }
+}
+
+void TQCAppMainWindow::showImportButton(const QString& title, const QString& libraryName)
+{
+    browseButton_->setText(title.isEmpty() ? u"Import from %1..."_s.arg(libraryName) : title);
+    QRect frame = browseButton_->geometry();
+    frame.setWidth(browseButton_->sizeHint().width() + 30);
+    frame.moveLeft(kFullWidth / 2 - frame.width() / 2);
+    browseButton_->setGeometry(frame);
+    browseButton_->setToolTip(u"Press this button to import files from %1.\n\nTo import individual %1 tracks, drag "
+                              "and drop them from %1 to the main window."_s.arg(libraryName));
+    // Browse and Enter URL flank the import button.
+    browseFilesButton_->move(frame.left() - 10 - browseFilesButton_->width(), frame.top());
+    enterURLButton_->move(frame.right() + 1 + 10, frame.top());
+}
+
+QAction* TQCAppMainWindow::addMenuItem(QMenu* menu, const QString& title, const QByteArray& action, int tag,
+                                       const QString& keyEquivalent)
+{
+    auto owned = TQKitMakeMenuItem(title, action, keyEquivalent);
+    QAction* item = owned.get();
+    if (tag != 0)
+        TQKitMenuItemSetTag(item, tag);
+    TQKitMenuAddItem(menu, std::move(owned));
+    connect(item, &QAction::triggered, this, [this, item] { Q_EMIT menuItemChosen(item); });
+    return item;
+}
+
+void TQCAppMainWindow::wireMenu(QMenu* menu)
+{
+    // Items are enabled as the controller validates them when their menu opens.
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        if (!controller_)
+            return;
+        for (QAction* item : menu->actions()) {
+            if (!item->isSeparator() && !item->menu())
+                item->setEnabled(controller_->validateMenuItem(item));
+        }
+    });
+}
+
+void TQCAppMainWindow::buildMenus()
+{
+    mainMenu_ = new QMenu(this);
+    auto addSubmenu = [this](QMenu* parent, const QString& title, int tag) {
+        auto* submenu = new QMenu(title, parent);
+        QAction* item = parent->addMenu(submenu);
+        if (tag != 0)
+            TQKitMenuItemSetTag(item, tag);
+        wireMenu(submenu);
+        return submenu;
+    };
+
+    QMenu* app = addSubmenu(mainMenu_, u"Sonvale"_s, kTQMenuTagAppMain);
+    addMenuItem(app, u"About Sonvale"_s, "openAppInfoURL:");
+    TQKitMenuAddSeparator(app);
+    addMenuItem(app, u"Settings..."_s, "showPreferences:", 0, u"Ctrl+,"_s);
+    addMenuItem(app, u"Clear Caches..."_s, "clearCaches:");
+    addMenuItem(app, u"Check for Updates..."_s, "checkForUpdates:");
+    addMenuItem(app, u"Reset Page Settings..."_s, "resetPreferences:", kTQMenuTagResetPreferences)->setVisible(false);
+    TQKitMenuAddSeparator(app);
+    addMenuItem(app, u"Quit Sonvale"_s, "terminate:", kTQMenuTagSettingsForDialog, u"Ctrl+Q"_s);
+
+    QMenu* file = addSubmenu(mainMenu_, u"File"_s, 0);
+    addMenuItem(file, u"Convert Files..."_s, "delegateAction:", kTQMenuTagBrowse, u"Ctrl+O"_s);
+    addMenuItem(file, u"Enter URL..."_s, "delegateAction:", kTQMenuTagEnterURL, u"Ctrl+U"_s);
+    addMenuItem(file, u"Import from iTunes..."_s, "delegateAction:", kTQMenuTagImportFromMusic);
+    TQKitMenuAddSeparator(file);
+    addSubmenu(file, u"Destination Folder"_s, kTQMenuTagDestinationFolder);
+    addMenuItem(file, u"Show Destination Folder"_s, "delegateAction:", kTQMenuTagShowInFinder, u"Ctrl+R"_s);
+    TQKitMenuAddSeparator(file);
+    addMenuItem(file, u"Close All"_s, "closeAllCustom:", 0, u"Ctrl+Alt+W"_s);
+    addMenuItem(file, u"Close"_s, "performClose:", 0, u"Ctrl+W"_s);
+
+    QMenu* edit = addSubmenu(mainMenu_, u"Edit"_s, 0);
+    addMenuItem(edit, u"Undo"_s, "undo:");
+    addMenuItem(edit, u"Redo"_s, "redo:");
+    TQKitMenuAddSeparator(edit);
+    addMenuItem(edit, u"Paste"_s, "paste:", 0, u"Ctrl+V"_s);
+    addMenuItem(edit, u"Select All"_s, "selectAll:");
+
+    QMenu* windowMenu = addSubmenu(mainMenu_, u"Window"_s, 0);
+    addMenuItem(windowMenu, u"Collapse or Expand"_s, "expandCollapseWindow:", 0, u"Ctrl+M"_s);
+    QAction* stayInFront = addMenuItem(windowMenu, u"Stay in Front"_s, "stayInFront:");
+    stayInFront->setCheckable(true);
+    addMenuItem(windowMenu, u"Bring All to Front"_s, "arrangeInFront:");
+
+    QMenu* help = addSubmenu(mainMenu_, u"Help"_s, kTQMenuTagHelpMain);
+    addMenuItem(help, u"Sonvale Help"_s, "contactUs:", 0, u"F1"_s);
+    addMenuItem(help, u"Sonvale Website"_s, "openAppInfoURL:");
+
+    for (QAction* item : mainMenu_->actions())
+        menuBar()->addAction(item);
+
+    popupMenu_ = new QMenu(this);
+    popupMenu_->setObjectName(u"popupMenu"_s);
+    wireMenu(popupMenu_);
+    addMenuItem(popupMenu_, u"Settings..."_s, "showPreferences:");
+    TQKitMenuAddSeparator(popupMenu_);
+    addMenuItem(popupMenu_, u"Convert Files..."_s, "delegateAction:", kTQMenuTagBrowse);
+    addMenuItem(popupMenu_, u"Enter URL..."_s, "delegateAction:", kTQMenuTagEnterURL);
+    addMenuItem(popupMenu_, u"Import from iTunes..."_s, "delegateAction:", kTQMenuTagImportFromMusic);
+    TQKitMenuAddSeparator(popupMenu_);
+    addSubmenu(popupMenu_, u"Destination Folder"_s, kTQMenuTagDestinationFolder);
+    addMenuItem(popupMenu_, u"Show Destination Folder"_s, "delegateAction:", kTQMenuTagShowInFinder);
+    TQKitMenuAddSeparator(popupMenu_);
+    QAction* popupStayInFront = addMenuItem(popupMenu_, u"Stay in Front"_s, "stayInFront:");
+    popupStayInFront->setCheckable(true);
+    addMenuItem(popupMenu_, u"Expand Window"_s, "expandCollapseWindow:");
+    TQKitMenuAddSeparator(popupMenu_);
+    addMenuItem(popupMenu_, u"Quit Sonvale"_s, "terminate:");
+}
+
+QList<QAction*> TQCAppMainWindow::menuItems() const
+{
+    QList<QAction*> items;
+    std::function<void(const QMenu*)> collect = [&](const QMenu* menu) {
+        for (QAction* item : menu->actions()) {
+            items.append(item);
+            if (item->menu())
+                collect(item->menu());
+        }
+    };
+    collect(mainMenu_);
+    collect(popupMenu_);
+    return items;
+}
+
+void TQCAppMainWindow::layoutPanels()
+{
+    const QSize size = centralWidget()->size();
+    const bool full = size.height() > kSourceAreaHeight;
+    srcFilesPanel_->setGeometry(0, 0, size.width(), full ? kSourceAreaHeight : size.height());
+    dstDirPanel_->setGeometry(0, kSourceAreaHeight, size.width(), full ? size.height() - kSourceAreaHeight : 0);
+    dstDirPanel_->setVisible(full);
+    const int toggleY = full ? 16 : (size.height() - kToggleSize) / 2;
+    zoomButton_->setGeometry(size.width() - kMargin - kToggleSize + (full ? 0 : 8), toggleY, kToggleSize, kToggleSize);
+    zoomButton_->setIcon(style()->standardIcon(full ? QStyle::SP_TitleBarShadeButton : QStyle::SP_TitleBarUnshadeButton));
+    zoomButton_->raise();
+}
+
+void TQCAppMainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && controller_)
+        controller_->windowDidBecomeKey();
+}
+
+void TQCAppMainWindow::closeEvent(QCloseEvent* event)
+{
+    if (controller_ && !controller_->windowShouldClose())
+        event->ignore();
+    else
+        QMainWindow::closeEvent(event);
+}
+
+void TQCAppMainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutPanels();
+}

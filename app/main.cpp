@@ -1,3 +1,0 @@
-#include "app/TQProcessEntry.h"
-
-int main(int argc, char** argv) { return TQProcessEntry(argc, argv); }

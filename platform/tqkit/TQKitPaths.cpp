@@ -1,0 +1,86 @@
+#include "platform/tqkit/TQKitPaths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    return home != nullptr ? home : "";
+}
+
+// The music folder as the user-dirs file names it, e.g. XDG_MUSIC_DIR="$HOME/Music".
+std::string musicFolderFromUserDirs()
+{
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const fs::path config = configHome != nullptr && *configHome != '\0' ? fs::path(configHome)
+                                                                         : fs::path(homeFolder()) / ".config";
+    std::ifstream in(config / "user-dirs.dirs");
+    std::string line;
+    const std::string key = "XDG_MUSIC_DIR=\"";
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) != 0 || line.back() != '"')
+            continue;
+        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+        if (value.rfind("$HOME", 0) == 0)
+            value = homeFolder() + value.substr(5);
+        return value;
+    }
+    return {};
+}
+
+} // namespace
+
+int TQKitPathType(const char* path)
+{
+    if (path == nullptr || *path == '\0')
+        return kTQKitPathMissing;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error || !fs::exists(status))
+        return kTQKitPathMissing;
+    return fs::is_directory(status) ? kTQKitPathFolder : kTQKitPathFile;
+}
+
+bool TQKitPathExists(const char* path) { return TQKitPathType(path) != kTQKitPathMissing; }
+
+bool TQKitDirectoryCreate(const char* path, bool errorIfExists)
+{
+    if (path == nullptr || *path == '\0')
+        return false;
+    if (TQKitPathType(path) == kTQKitPathFolder)
+        return !errorIfExists;
+    std::error_code error;
+    fs::create_directories(path, error);
+    return !error && TQKitPathType(path) == kTQKitPathFolder;
+}
+
+bool TQKitPathIsWritable(const char* path)
+{
+    if (TQKitPathType(path) != kTQKitPathFolder)
+        return false;
+    std::string probe = std::string(path) + "/.sonvale-write-test-XXXXXX";
+    const int fd = mkstemp(probe.data());
+    if (fd < 0)
+        return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+
+std::string TQKitDefaultFolderPath()
+{
+    std::string music = musicFolderFromUserDirs();
+    if (music.empty())
+        music = homeFolder() + "/Music";
+    return music + "/Sonvale";
+}

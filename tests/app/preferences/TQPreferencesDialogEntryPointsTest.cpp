@@ -1,0 +1,126 @@
+#include "app/preferences/TQPreferencesDialogEntryPoints.h"
+
+#include "app/controls/TQNSTextFieldLink.h"
+#include "app/main-window/TQCAppMainWindowEnterURLController.h"
+#include "app/preferences/TQPreferencesDialogController.h"
+#include "app/preferences/TQPreferencesViewController.h"
+#include "app/progress-window/TQCAppProgressWindowController.h"
+#include "lifecycle/TQAnalytics.h"
+#include "platform/tqkit-ui/TQKitAlertRequest.h"
+#include "platform/tqkit/TQEffectsSettingsRecord.h"
+#include "platform/tqkit/TQKitSettings.h"
+#include "tests/app/support/MainWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace sonvale::test {
+namespace {
+
+long preferencesEvents()
+{
+    const auto events = TQAnalyticsPostedEvents();
+    return std::count(events.begin(), events.end(), std::string("ae_cnv_preferences"));
+}
+
+QString shownPage()
+{
+    TQPreferencesDialogController* dialog = TQPreferencesDialogController::findViewController();
+    return dialog && dialog->selectedViewController() ? dialog->selectedViewController()->identifier() : QString();
+}
+
+class TQPreferencesDialogEntryPointsTest : public MainWindowFixture {
+protected:
+    TQPreferencesDialogEntryPointsTest() { engine::reset(); }
+    ~TQPreferencesDialogEntryPointsTest() override { TQPreferencesDialogClose(); }
+};
+
+TEST_F(TQPreferencesDialogEntryPointsTest, CtrlCommaInTheMainWindowOpensTheDialog)
+{
+    load();
+    EXPECT_EQ(TQPreferencesDialogGetWindow(), nullptr);
+    window_->activateWindow();
+    QApplication::setActiveWindow(window_.get());
+    const long before = preferencesEvents();
+    QTest::keyClick(window_.get(), Qt::Key_Comma, Qt::ControlModifier);
+    ASSERT_NE(TQPreferencesDialogGetWindow(), nullptr);
+    EXPECT_TRUE(TQPreferencesDialogGetWindow()->isVisible());
+    EXPECT_EQ(shownPage(), u"TQCAppPreferencesPanelGeneralV2"_s);
+    EXPECT_EQ(TQPreferencesDialogGetWindow()->windowTitle(), u"General"_s);
+
+    // Every show is counted, also of the open dialog.
+    TQPreferencesDialogShow();
+    EXPECT_EQ(preferencesEvents(), before + 2);
+}
+
+TEST_F(TQPreferencesDialogEntryPointsTest, PagesOpenByTheirLabelWithoutRegardToCase)
+{
+    load();
+    TQPreferencesDialogShowPageWithLabel(u"effects"_s, QString());
+    EXPECT_EQ(shownPage(), u"TQCAppPreferencesPanelEffects"_s);
+    TQPreferencesDialogShowPageWithLabel(u"No Such Page"_s, u"x"_s);
+    EXPECT_EQ(shownPage(), u"TQCAppPreferencesPanelEffects"_s);
+    TQPreferencesDialogShowPageAtIndex(9, QString());
+    EXPECT_EQ(shownPage(), u"TQCAppPreferencesPanelEffects"_s);
+    TQPreferencesDialogShowPageAtIndex(3, QString());
+    EXPECT_EQ(shownPage(), u"TQCAppPreferencesPanelTags"_s);
+    EXPECT_TRUE(TQPreferencesDialogGetWindow()->isVisible());
+}
+
+TEST_F(TQPreferencesDialogEntryPointsTest, TheDialogOpenAtTheLastQuitOpensAgain)
+{
+    load();
+    TQPreferencesDialogShowPageWithLabel(u"Tags"_s, QString());
+    QApplication::setActiveWindow(TQPreferencesDialogGetWindow());
+    pumpEvents();
+    EXPECT_TRUE(TQPreferencesDialogController::lastVisibilityStatus());
+    // The quit path closes the dialog without the user closing it.
+    TQPreferencesDialogClose();
+    EXPECT_EQ(TQPreferencesDialogGetWindow(), nullptr);
+    controller_.reset();
+    window_.reset();
+
+    load();
+    pumpEvents();
+    ASSERT_NE(TQPreferencesDialogGetWindow(), nullptr);
+    EXPECT_TRUE(TQPreferencesDialogGetWindow()->isVisible());
+    EXPECT_EQ(shownPage(), u"TQCAppPreferencesPanelTags"_s);
+
+    TQPreferencesDialogGetWindow()->close();
+    EXPECT_FALSE(TQPreferencesDialogController::lastVisibilityStatus());
+}
+
+TEST_F(TQPreferencesDialogEntryPointsTest, TheEnterURLSheetsLinkOpensTheGeneralPage)
+{
+    load();
+    TQCAppMainWindowEnterURLController sheet;
+    Q_EMIT sheet.organizeDestFiles()->clicked();
+    EXPECT_EQ(shownPage(), u"TQCAppPreferencesPanelGeneralV2"_s);
+}
+
+TEST_F(TQPreferencesDialogEntryPointsTest, AQuestionsSettingsButtonOpensItsPageAndLeavesTheProgressWindowOpen)
+{
+    TQEffectsSettingsRecord effects;
+    effects.limitDuration = true;
+    effects.limitDurationValue = 30'000;
+    TQKitEffectsSettingsSave(&effects);
+    load();
+    scriptedResponder().answerTitle(u"Limit Duration"_s, {kTQKitAlertAlternateButton, false});
+    controller_->startConversionWithFiles({makeWav(u"song.wav"_s)});
+    ASSERT_TRUE(waitForBatches(1));
+    ASSERT_TRUE(pumpUntil([] { return !shownPage().isEmpty(); }));
+    EXPECT_EQ(shownPage(), u"TQCAppPreferencesPanelEffects"_s);
+    TQCAppProgressWindowController* batch = controller_->progressWindowControllers().first();
+    ASSERT_TRUE(pumpUntil([&] { return batch->statusBottom()->text() == u"Finished"_s; }));
+    EXPECT_TRUE(batch->window()->isVisible());
+    EXPECT_EQ(controller_->progressWindowControllers().size(), 1);
+}
+
+} // namespace
+} // namespace sonvale::test
