@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/engine/WavHeader.h"
+
 extern "C" {
 #include <libavutil/error.h>
 }
@@ -33,7 +35,7 @@ Status AudioDecoder::open(const std::string& path)
         return s;
     if (Status s = openStream(); !s)
         return s;
-    describeSource();
+    describeSource(path);
     packet_.reset(av_packet_alloc());
     return packet_ ? Status::success() : Status::failure("out of memory");
 }
@@ -74,6 +76,8 @@ Status AudioDecoder::openStream()
                                + " Hz)");
     if (codec_->ch_layout.nb_channels <= 0)
         return Status::failure("the file claims an audio stream without channels");
+    if (codec_->ch_layout.order == AV_CHANNEL_ORDER_NATIVE)
+        info_.channelMask = codec_->ch_layout.u.mask;
     if (codec_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
         const int channels = codec_->ch_layout.nb_channels;
         av_channel_layout_uninit(&codec_->ch_layout);
@@ -82,7 +86,7 @@ Status AudioDecoder::openStream()
     return Status::success();
 }
 
-void AudioDecoder::describeSource()
+void AudioDecoder::describeSource(const std::string& path)
 {
     const AVStream* stream = format_->streams[streamIndex_];
     const AVCodecParameters* par = stream->codecpar;
@@ -104,6 +108,17 @@ void AudioDecoder::describeSource()
     else if (format_->duration != AV_NOPTS_VALUE)
         info_.durationSeconds = double(format_->duration) / AV_TIME_BASE;
     info_.durationIsExact = format_->duration_estimation_method == AVFMT_DURATION_FROM_STREAM;
+    const std::string container = format_->iformat->name;
+    // The MP4 family states the length without the coder's padding; FFmpeg skips the priming
+    // samples but leaves the padding at the end to the caller.
+    if (container.find("mp4") != std::string::npos && stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+        info_.lengthFrames = av_rescale_q(stream->duration, stream->time_base, AVRational{1, info_.sampleRate});
+    // What the header promises, not what FFmpeg found in the file: a truncated file must show.
+    if (container == "wav" && par->block_align > 0)
+        if (const auto bytes = WavHeader::declaredDataBytes(path)) {
+            info_.durationSeconds = double(*bytes / uint64_t(par->block_align)) / info_.sampleRate;
+            info_.durationIsExact = true;
+        }
 }
 
 Status AudioDecoder::sendNextPacket()

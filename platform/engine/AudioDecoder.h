@@ -18,7 +18,6 @@ public:
 
     Status open(const std::string& path);
     const SourceInfo& info() const { return info_; }
-    const AVCodecContext* codecContext() const { return codec_.get(); }
 
     // Fills `frame` with the next decoded frame, or sets `endOfStream` once the decoder is drained.
     Status nextFrame(AVFrame* frame, bool& endOfStream);
@@ -36,7 +35,7 @@ public:
 private:
     Status openInput(const std::string& path);
     Status openStream();
-    void describeSource();
+    void describeSource(const std::string& path);
     // Sends the next packet of our stream to the decoder; sets `flushed` once the input ended.
     Status sendNextPacket();
 

@@ -1,6 +1,7 @@
 #include "platform/engine/DecodedStream.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/engine/lists/CueSheet.h"
 
@@ -40,12 +41,14 @@ Status DecodedStream::open(const std::string& path, const std::optional<SourceSp
         return s;
     info_ = decoder_.info();
     span_ = span;
+    spanEnd_ = info_.lengthFrames;
     if (!span_)
         return Status::success();
     const int rate = std::max(1, info_.sampleRate);
     spanStart_ = lists::CueTrack::framesToSamples(span_->startFrame, rate);
     if (span_->endFrame)
-        spanEnd_ = lists::CueTrack::framesToSamples(*span_->endFrame, rate);
+        spanEnd_ = std::min(lists::CueTrack::framesToSamples(*span_->endFrame, rate),
+                            spanEnd_.value_or(std::numeric_limits<int64_t>::max()));
     const double start = double(spanStart_) / rate;
     info_.durationSeconds = spanEnd_ ? double(*spanEnd_ - spanStart_) / rate : std::max(0.0, info_.durationSeconds - start);
     info_.durationIsExact = false; // checked against the span's ends instead
@@ -55,9 +58,9 @@ Status DecodedStream::open(const std::string& path, const std::optional<SourceSp
     return Status::success();
 }
 
-Status DecodedStream::startOutput(int sampleRate, int channels)
+void DecodedStream::startOutput(int sampleRate, int channels, uint64_t channelMask)
 {
-    return resampler_.open(*decoder_.codecContext(), sampleRate, channels);
+    resampler_.open(sampleRate, channels, channelMask);
 }
 
 bool DecodedStream::cutToSpan(AVFrame* frame)
@@ -65,17 +68,16 @@ bool DecodedStream::cutToSpan(AVFrame* frame)
     const int64_t first = sourcePosition_;
     const int64_t count = frame->nb_samples;
     sourcePosition_ += count;
-    if (!span_)
-        return true;
     const int64_t from = std::max(first, spanStart_);
     const int64_t to = spanEnd_ ? std::min(first + count, *spanEnd_) : first + count;
     if (to <= from)
         return false;
-    trimFrame(frame, int(from - first), int(to - from));
+    if (to - from < count)
+        trimFrame(frame, int(from - first), int(to - from));
     return true;
 }
 
-Status DecodedStream::read(std::vector<float>& samples, bool& end)
+Status DecodedStream::read(std::vector<double>& samples, bool& end)
 {
     end = false;
     samples.clear();

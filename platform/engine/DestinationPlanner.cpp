@@ -74,13 +74,18 @@ Status DestinationPlanner::folderFor(const Request& request, fs::path& folder) c
     return Status::success();
 }
 
-std::string DestinationPlanner::fileStem(const Request& request) const
+std::optional<std::string> DestinationPlanner::renderedStem(const Request& request) const
 {
-    if (settings_.renameFiles && renderer_ && !settings_.fileNamePattern.empty()) {
-        const std::string rendered = renderer_(settings_.fileNamePattern, request.tags, false);
-        if (!rendered.empty())
-            return rendered;
-    }
+    if (!settings_.renameFiles || !renderer_ || settings_.fileNamePattern.empty())
+        return std::nullopt;
+    std::string rendered = renderer_(settings_.fileNamePattern, request.tags, false);
+    if (rendered.empty())
+        return std::nullopt;
+    return rendered;
+}
+
+std::string DestinationPlanner::ownStem(const Request& request) const
+{
     const std::string name = !request.fileName.empty()                      ? request.fileName
                              : SourceScanner::isRemote(request.sourcePath) ? remoteName(request.sourcePath)
                                                                            : fs::path(request.sourcePath).filename().string();
@@ -102,9 +107,12 @@ Status DestinationPlanner::pathFor(const Request& request, fs::path& path) const
         if (!extension.empty())
             extension.erase(0, 1);
     }
-    // A pattern may render separators into the file name: they become subfolders, made safe too.
-    const fs::path stem = safeRelative(fileStem(request));
-    path = folder / stem;
+    // A rendered pattern may hold separators: they become subfolders, made safe too. A name of the
+    // item's own (the source's, a CUE track's title) is one name, whatever it holds.
+    if (const auto rendered = renderedStem(request))
+        path = folder / safeRelative(*rendered);
+    else
+        path = folder / safeName(ownStem(request));
     path += extension.empty() ? std::string() : "." + safeName(extension);
     if (!isInside(path, destination))
         return Status::failure("the result's path would leave the destination folder");

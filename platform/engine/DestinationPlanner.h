@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/engine/BatchSettings.h"
@@ -38,7 +39,10 @@ public:
     static std::string safeName(const std::string& name);
 
 private:
-    std::string fileStem(const Request& request) const;
+    // The file-name pattern rendered with the item's tags; none without a pattern or a value.
+    std::optional<std::string> renderedStem(const Request& request) const;
+    // The name of the item itself, without its extension.
+    std::string ownStem(const Request& request) const;
 
     const BatchSettings& settings_;
     PatternRenderer renderer_;

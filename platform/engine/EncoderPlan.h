@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ struct EncoderPlan {
     AVCodecID codec = AV_CODEC_ID_NONE;
     int sampleRate = 44100;
     int channels = 2;
+    uint64_t channelMask = 0;     // the result's speakers (AV_CH_*); 0: FFmpeg's default of the count
     int bitsPerSample = 0;        // PCM, FLAC and ALAC depth; 0 when the codec decides
     int64_t bitRate = 0;          // bits per second for CBR/ABR encoders, 0 when unused
     bool variableBitRate = false;
@@ -48,6 +50,8 @@ struct EncoderPlan {
     int mp3VbrMinKbps = 0;
     int mp3VbrMaxKbps = 0;
     TagLayout tagLayout = TagLayout::Id3v23;
+    // The most audio data an AIFF file can hold (its sizes are 32-bit); 0: no limit.
+    int64_t maxAudioBytes = 0;
     // What could not be honoured as asked, for the item's completion name.
     std::vector<std::string> notes;
 };

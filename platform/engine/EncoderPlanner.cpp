@@ -4,6 +4,10 @@
 #include <array>
 #include <cmath>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
 namespace sonvale::engine {
 namespace {
 
@@ -32,6 +36,43 @@ int chosenChannels(uint8_t option, const SourceInfo& source, int maxChannels)
 {
     int channels = option == 1 ? 1 : option == 2 ? 2 : source.channels;
     return std::clamp(channels, 1, maxChannels);
+}
+
+std::string describeLayout(const AVChannelLayout& layout)
+{
+    char text[64] = {};
+    av_channel_layout_describe(&layout, text, sizeof text);
+    return text;
+}
+
+// The result's speakers: the source's when it keeps its channel count. An encoder with a fixed set
+// of layouts gets its own of that count, the channels kept in order, so nothing is mixed away.
+Status chooseLayout(const SourceInfo& source, EncoderPlan& plan)
+{
+    plan.channelMask = plan.channels == source.channels ? source.channelMask : 0;
+    const AVCodec* encoder = avcodec_find_encoder(plan.codec);
+    if (!encoder || !encoder->ch_layouts)
+        return Status::success();
+    const AVChannelLayout* sameCount = nullptr;
+    for (const AVChannelLayout* layout = encoder->ch_layouts; layout->nb_channels; ++layout) {
+        if (layout->order != AV_CHANNEL_ORDER_NATIVE || layout->nb_channels != plan.channels)
+            continue;
+        if (plan.channelMask == layout->u.mask)
+            return Status::success();
+        if (!sameCount)
+            sameCount = layout;
+    }
+    const std::string codecName = avcodec_descriptor_get(plan.codec)->long_name;
+    if (!sameCount)
+        return Status::failure(codecName + " cannot hold " + std::to_string(plan.channels) + " channels");
+    if (plan.channelMask) {
+        AVChannelLayout wanted{};
+        av_channel_layout_from_mask(&wanted, plan.channelMask);
+        plan.notes.push_back(codecName + " has no " + describeLayout(wanted) + " layout, channels kept in order as "
+                             + describeLayout(*sameCount));
+    }
+    plan.channelMask = sameCount->u.mask;
+    return Status::success();
 }
 
 // Depth "as the source": lossy sources and unknown depths count as 16 bits.
@@ -103,7 +144,7 @@ Status planM4a(const M4aOptions& o, const SourceInfo& source, EncoderPlan& plan)
             plan.notes.push_back("32-bit ALAC is not available, encoded with 24 bits");
         plan.bitsPerSample = depth;
         plan.compressionLevel = quality - 1;
-        return Status::success();
+        return chooseLayout(source, plan);
     }
     plan.codec = AV_CODEC_ID_AAC;
     if (o.codec == 41 || o.codec == 42)
@@ -118,7 +159,7 @@ Status planM4a(const M4aOptions& o, const SourceInfo& source, EncoderPlan& plan)
         const int kbps = o.bitRate > 0 ? o.bitRate : 64 * std::min(plan.channels, 2);
         plan.bitRate = int64_t(kbps) * 1000;
     }
-    return Status::success();
+    return chooseLayout(source, plan);
 }
 
 Status planFlac(const FlacOptions& o, const SourceInfo& source, EncoderPlan& plan)
@@ -139,7 +180,7 @@ Status planFlac(const FlacOptions& o, const SourceInfo& source, EncoderPlan& pla
     plan.tagLayout = o.tagsFormat == 2   ? TagLayout::VorbisWithId3v23
                      : o.tagsFormat == 1 ? TagLayout::VorbisWithId3v24
                                          : TagLayout::Vorbis;
-    return Status::success();
+    return chooseLayout(source, plan);
 }
 
 struct PcmCodec {
@@ -174,9 +215,12 @@ const PcmCodec* findCodec(int32_t code, const std::array<PcmCodec, N>& table)
     return nullptr;
 }
 
-// Codec 0: the PCM codec of the source's depth (8, 16, 24 or 32 bits).
+// Codec 0: the PCM codec of the source's depth (8, 16, 24 or 32 bits); float stays float, so
+// peaks over full scale survive.
 int32_t automaticCodec(const SourceInfo& source, bool aiff)
 {
+    if (source.floatingPoint)
+        return aiff ? 18 : 17;
     const int depth = sourceDepth(source);
     if (depth <= 8)
         return aiff ? 1 : 2;
@@ -207,6 +251,8 @@ Status planPcm(bool aiff, const PcmOptions& o, const SourceInfo& source, Encoder
         plan.sampleRate = 8000;
     }
     if (aiff) {
+        // Room is kept for the header and the tags within the 32-bit sizes of the file.
+        plan.maxAudioBytes = 0xffffffffLL - (16LL << 20);
         plan.tagLayout = TagLayout::Id3v24;
     } else {
         switch (o.tagsFormat) {
@@ -217,7 +263,13 @@ Status planPcm(bool aiff, const PcmOptions& o, const SourceInfo& source, Encoder
         default: plan.tagLayout = TagLayout::Id3v24WithInfo; break;
         }
     }
-    return Status::success();
+    // A source known to be too large fails now rather than after minutes of work.
+    if (source.durationIsExact)
+        if (Status s = EncoderPlanner::checkSize(plan, source.durationSeconds * plan.sampleRate * plan.channels
+                                                           * plan.bitsPerSample / 8);
+            !s)
+            return s;
+    return chooseLayout(source, plan);
 }
 
 } // namespace
@@ -247,6 +299,13 @@ Status EncoderPlanner::plan(const OutputSettings& settings, const SourceInfo& so
     }
     return Status::failure("the output format " + std::to_string(int(settings.format))
                            + " has no matching options");
+}
+
+Status EncoderPlanner::checkSize(const EncoderPlan& plan, double audioBytes)
+{
+    if (plan.maxAudioBytes <= 0 || audioBytes <= double(plan.maxAudioBytes))
+        return Status::success();
+    return Status::failure("the result would pass the 4 GB an AIFF file can hold; choose WAV or FLAC for this source");
 }
 
 std::string EncoderPlanner::extensionFor(const OutputSettings& settings)

@@ -15,6 +15,9 @@ public:
 
     // The extension of results of these settings (depends only on the options, not the source).
     static std::string extensionFor(const OutputSettings& settings);
+
+    // Fails when `audioBytes` of audio data are more than the plan's container can hold.
+    static Status checkSize(const EncoderPlan& plan, double audioBytes);
 };
 
 } // namespace sonvale::engine

@@ -1,8 +1,10 @@
 #include "platform/engine/FfmpegEncoder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
+#include "platform/engine/EncoderPlanner.h"
 #include "platform/engine/PartialFile.h"
 
 extern "C" {
@@ -26,6 +28,17 @@ AVSampleFormat pickSampleFormat(const AVCodec& codec, int bits)
             return *f;
     }
     return codec.sample_fmts[0];
+}
+
+// The resolution an integer codec keeps: its sample format's, or the fewer bits it is told to use.
+std::optional<int> integerBits(const AVCodecContext& codec)
+{
+    const AVSampleFormat packed = av_get_packed_sample_fmt(codec.sample_fmt);
+    if (packed != AV_SAMPLE_FMT_U8 && packed != AV_SAMPLE_FMT_S16 && packed != AV_SAMPLE_FMT_S32
+        && packed != AV_SAMPLE_FMT_S64)
+        return std::nullopt;
+    const int formatBits = av_get_bytes_per_sample(packed) * 8;
+    return codec.bits_per_raw_sample > 0 ? std::min(codec.bits_per_raw_sample, formatBits) : formatBits;
 }
 
 } // namespace
@@ -55,7 +68,8 @@ Status FfmpegEncoder::openCodec(const AVCodec& codec)
         return Status::failure("out of memory");
     AVCodecContext* c = codec_.get();
     c->sample_rate = plan_.sampleRate;
-    av_channel_layout_default(&c->ch_layout, plan_.channels);
+    if (!plan_.channelMask || av_channel_layout_from_mask(&c->ch_layout, plan_.channelMask) < 0)
+        av_channel_layout_default(&c->ch_layout, plan_.channels);
     c->sample_fmt = pickSampleFormat(codec, plan_.bitsPerSample);
     c->time_base = AVRational{1, plan_.sampleRate};
     c->flags |= AV_CODEC_FLAG_BITEXACT;
@@ -77,6 +91,8 @@ Status FfmpegEncoder::openCodec(const AVCodec& codec)
     const bool variableFrames = codec.capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE;
     frameSize_ = c->frame_size > 0 && !variableFrames ? c->frame_size : kFramesPerPcmPacket;
     acceptsShortLastFrame_ = variableFrames || (codec.capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
+    if (const auto bits = integerBits(*c))
+        quantizer_.emplace(*bits);
     return Status::success();
 }
 
@@ -97,8 +113,17 @@ Status FfmpegEncoder::openContainer(const std::string& path)
     ::close(fd);
     if (rc < 0)
         return Status::failure("cannot create the result file (" + ffmpegErrorText(rc) + ")");
-    if (int rc = avformat_write_header(format_.get(), nullptr); rc < 0)
-        return Status::failure("cannot write the " + plan_.muxer + " header (" + ffmpegErrorText(rc) + ")");
+    AVDictionary* options = nullptr;
+    // WAV turns into RF64 once it passes 4 GB; MP4 edit lists count in samples, not milliseconds,
+    // so players cut the coder's priming and padding to the sample.
+    if (plan_.muxer == "wav")
+        av_dict_set(&options, "rf64", "auto", 0);
+    else if (plan_.muxer == "ipod" || plan_.muxer == "mp4")
+        av_dict_set_int(&options, "movie_timescale", plan_.sampleRate, 0);
+    const int written = avformat_write_header(format_.get(), &options);
+    av_dict_free(&options);
+    if (written < 0)
+        return Status::failure("cannot write the " + plan_.muxer + " header (" + ffmpegErrorText(written) + ")");
     return Status::success();
 }
 
@@ -106,7 +131,7 @@ Status FfmpegEncoder::openSampleConverter()
 {
     SwrContext* raw = nullptr;
     int rc = swr_alloc_set_opts2(&raw, &codec_->ch_layout, codec_->sample_fmt, plan_.sampleRate,
-                                 &codec_->ch_layout, AV_SAMPLE_FMT_FLT, plan_.sampleRate, 0, nullptr);
+                                 &codec_->ch_layout, AV_SAMPLE_FMT_DBL, plan_.sampleRate, 0, nullptr);
     converter_.reset(raw);
     if (rc < 0 || (rc = swr_init(raw)) < 0)
         return Status::failure("cannot convert samples for the encoder (" + ffmpegErrorText(rc) + ")");
@@ -134,12 +159,20 @@ Status FfmpegEncoder::ensureCapacity(FramePtr& frame, int samples)
     return Status::success();
 }
 
-Status FfmpegEncoder::write(const float* samples, int frames)
+Status FfmpegEncoder::write(const double* samples, int frames)
 {
     if (frames <= 0)
         return Status::success();
+    framesIn_ += frames;
+    if (Status s = EncoderPlanner::checkSize(plan_, double(framesIn_) * plan_.channels * plan_.bitsPerSample / 8); !s)
+        return s;
     if (Status s = ensureCapacity(converted_, frames); !s)
         return s;
+    if (quantizer_) {
+        quantized_.assign(samples, samples + size_t(frames) * plan_.channels);
+        quantizer_->quantize(quantized_.data(), quantized_.size());
+        samples = quantized_.data();
+    }
     const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(samples)};
     const int converted = swr_convert(converter_.get(), converted_->extended_data, frames, in, frames);
     const int rc = converted < 0 ? converted
@@ -186,6 +219,7 @@ Status FfmpegEncoder::writePackets()
             return Status::success();
         if (rc < 0)
             return Status::failure("encoding failed (" + ffmpegErrorText(rc) + ")");
+        ++packetsOut_;
         packet_->stream_index = stream_->index;
         av_packet_rescale_ts(packet_.get(), codec_->time_base, stream_->time_base);
         rc = av_interleaved_write_frame(format_.get(), packet_.get());
@@ -205,6 +239,21 @@ Status FfmpegEncoder::finish()
     if (int rc = avio_closep(&format_->pb); rc < 0)
         return Status::failure("cannot write the result file (" + ffmpegErrorText(rc) + ")");
     return Status::success();
+}
+
+std::optional<GaplessInfo> FfmpegEncoder::gapless() const
+{
+    if (plan_.codec != AV_CODEC_ID_AAC)
+        return std::nullopt;
+    const int64_t priming = codec_->initial_padding;
+    return GaplessInfo{priming, packetsOut_ * frameSize_ - priming - framesIn_, framesIn_};
+}
+
+std::vector<std::string> FfmpegEncoder::notes() const
+{
+    if (!quantizer_ || quantizer_->clippedSamples() == 0)
+        return {};
+    return {std::to_string(quantizer_->clippedSamples()) + " samples above full scale were clipped"};
 }
 
 } // namespace sonvale::engine

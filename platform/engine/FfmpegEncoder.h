@@ -1,20 +1,26 @@
 #pragma once
 
+#include <optional>
+
 #include "platform/engine/AudioEncoder.h"
 #include "platform/engine/FfmpegHandles.h"
+#include "platform/engine/SampleQuantizer.h"
 
 namespace sonvale::engine {
 
 // Every format but MP3: an FFmpeg encoder (AAC-LC, ALAC, FLAC, PCM, ADPCM, G.711, GSM) in its
-// container. Takes interleaved float, converts it to the codec's sample format and feeds the
-// encoder in frames of the size it asks for.
+// container. Takes interleaved 64-bit float, puts it on the grid of an integer codec (with dither
+// where needed), converts it to the codec's sample format and feeds the encoder in frames of the
+// size it asks for.
 class FfmpegEncoder final : public AudioEncoder {
 public:
     explicit FfmpegEncoder(EncoderPlan plan) : plan_(std::move(plan)) {}
 
     Status open(const std::string& path) override;
-    Status write(const float* samples, int frames) override;
+    Status write(const double* samples, int frames) override;
     Status finish() override;
+    std::vector<std::string> notes() const override;
+    std::optional<GaplessInfo> gapless() const override;
 
 private:
     Status openCodec(const AVCodec& codec);
@@ -31,6 +37,8 @@ private:
     CodecContextPtr codec_;
     AVStream* stream_ = nullptr;
     ResamplerPtr converter_;
+    std::optional<SampleQuantizer> quantizer_; // integer codecs only
+    std::vector<double> quantized_;
     AudioFifoPtr queue_;
     FramePtr converted_; // samples in the codec's format, on their way to the queue
     FramePtr frame_;     // the frame handed to the encoder
@@ -38,6 +46,8 @@ private:
     int frameSize_ = 0;
     bool acceptsShortLastFrame_ = false;
     int64_t nextPts_ = 0;
+    int64_t framesIn_ = 0;   // of the source, without the coder's priming and padding
+    int64_t packetsOut_ = 0;
 };
 
 } // namespace sonvale::engine

@@ -54,13 +54,30 @@ TagSet namingTags(const ItemJob& job)
     return tags;
 }
 
+// Normalization, the automatic volume control and a down-mix change the level that loudness
+// tags describe: players would correct the result a second time.
+bool changesLevel(const ItemJob& job, const Transcoder& transcoder)
+{
+    return job.effects.normalization != effects::NormalizationMethod::Off || job.effects.automaticVolumeControl
+           || transcoder.plan().channels < transcoder.source().channels;
+}
+
+void dropLoudnessTags(TagSet& tags)
+{
+    std::erase_if(tags.fields, [](const auto& field) {
+        return field.first.starts_with("REPLAYGAIN_") || field.first.starts_with("R128_") || field.first == "ITUNNORM";
+    });
+}
+
 // The tags the result carries, with its artwork converted as asked. A picture that can't be
 // converted is kept as it was and named in `notes`.
-TagSet tagsToWrite(const ItemJob& job, const TagSet& naming, std::vector<std::string>& notes)
+TagSet tagsToWrite(const ItemJob& job, const TagSet& naming, bool levelChanged, std::vector<std::string>& notes)
 {
     if (job.stripTags || (!job.transferTags && !job.replacementTags))
         return {};
     TagSet tags = naming;
+    if (levelChanged)
+        dropLoudnessTags(tags);
     if (job.artwork.changesNothing() || tags.artwork.empty())
         return tags;
     const auto* bytes = reinterpret_cast<const uint8_t*>(tags.artwork.data.data());
@@ -82,11 +99,11 @@ ItemOutcome ItemConverter::run(const ItemJob& job, const std::atomic<bool>* stop
     Transcoder transcoder(stopFlag, progress);
     outcome.status = transcoder.run(job.sourcePath, job.outputPath, job.settings, {job.span, job.effects});
     if (outcome.status) {
-        outcome.notes = transcoder.plan().notes;
+        outcome.notes = transcoder.notes();
         outcome.durationMs = transcoder.framesWritten() * 1000 / std::max(1, transcoder.plan().sampleRate);
         outcome.namingTags = namingTags(job);
-        outcome.status = TagWriter::write(job.outputPath, tagsToWrite(job, outcome.namingTags, outcome.notes),
-                                          transcoder.plan());
+        const TagSet tags = tagsToWrite(job, outcome.namingTags, changesLevel(job, transcoder), outcome.notes);
+        outcome.status = TagWriter::write(job.outputPath, tags, transcoder.plan(), transcoder.gapless(), outcome.notes);
     }
     if (!outcome.status) {
         std::error_code ignored;

@@ -68,16 +68,16 @@ Status LameEncoder::writeBuffer(int bytes)
     return Status::success();
 }
 
-Status LameEncoder::write(const float* samples, int frames)
+Status LameEncoder::write(const double* samples, int frames)
 {
     if (frames <= 0)
         return Status::success();
     // LAME's documented worst case: 1.25 * samples + 7200 bytes.
     buffer_.resize(size_t(frames) * 5 / 4 + 7200);
     const int bytes = plan_.channels == 1
-                          ? lame_encode_buffer_ieee_float(lame_, samples, samples, frames, buffer_.data(),
+                          ? lame_encode_buffer_ieee_double(lame_, samples, samples, frames, buffer_.data(),
                                                           int(buffer_.size()))
-                          : lame_encode_buffer_interleaved_ieee_float(lame_, samples, frames, buffer_.data(),
+                          : lame_encode_buffer_interleaved_ieee_double(lame_, samples, frames, buffer_.data(),
                                                                       int(buffer_.size()));
     return writeBuffer(bytes);
 }

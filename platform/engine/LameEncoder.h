@@ -19,7 +19,7 @@ public:
     LameEncoder& operator=(const LameEncoder&) = delete;
 
     Status open(const std::string& path) override;
-    Status write(const float* samples, int frames) override;
+    Status write(const double* samples, int frames) override;
     Status finish() override;
 
 private:

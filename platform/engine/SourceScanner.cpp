@@ -47,13 +47,18 @@ std::string trackFileName(const lists::CueTrack& track)
     return std::string(number) + " - " + title + track.imageFile.extension().string();
 }
 
-TagSet trackTags(const lists::CueAlbum& album, const lists::CueTrack& track)
+// The sheet's fields over the image's own tags: the track's number counts the sheet's tracks, not
+// the image's total.
+TagSet trackTags(const lists::CueSheet& sheet, const lists::CueTrack& track)
 {
+    const lists::CueAlbum& album = sheet.album;
+    const std::string number = std::to_string(track.number) + "/" + std::to_string(sheet.tracks.size());
     TagSet tags;
     const std::pair<const char*, std::string> fields[] = {
-        {"TITLE", track.title},        {"ARTIST", track.performer},   {"TRACKNUMBER", std::to_string(track.number)},
+        {"TITLE", track.title},        {"ARTIST", track.performer},   {"TRACKNUMBER", number},
         {"ALBUM", album.title},        {"ALBUMARTIST", album.performer}, {"COMPOSER", track.songwriter},
-        {"DATE", album.date},          {"GENRE", album.genre},        {"ISRC", track.isrc}};
+        {"DATE", album.date},          {"GENRE", album.genre},        {"ISRC", track.isrc},
+        {"DISCNUMBER", album.discNumber}, {"COMMENT", album.comment}};
     for (const auto& [name, value] : fields)
         if (!value.empty())
             tags.fields.emplace_back(name, value);
@@ -189,7 +194,7 @@ void SourceScanner::addTracks(const std::string& sheetPath, const lists::CueShee
         SourceEntry entry{normal(track.imageFile), root, flags, Kind::Convert, {}};
         entry.origin.fileName = trackFileName(track);
         entry.origin.span = SourceSpan{track.startFrame, track.endFrame};
-        entry.origin.trackTags = trackTags(sheet.album, track);
+        entry.origin.trackTags = trackTags(sheet, track);
         entry.origin.sheets = {sheetPath};
         out.push_back(std::move(entry));
     }

@@ -31,6 +31,7 @@ TQKitConverter::TQKitConverter(TQKitConverterOptions options) : options_(std::mo
             TQKitPatternRenderOptions render;
             render.folders = folders;
             render.fallbackName = folders ? "" : "Untitled";
+            render.emptyWithoutValues = !folders; // the result keeps its source's name
             return TQKitPatternRenderPath(pattern, sonvale::engine::TagListNames::valuesFor(tags), render);
         };
     sonvale::engine::WorkFolders::sweepDead();

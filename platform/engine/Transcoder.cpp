@@ -47,14 +47,19 @@ Status Transcoder::run(const std::string& sourcePath, const std::string& outputP
             if (Status s = analyze(sourcePath, options, *effects); !s)
                 return s;
     }
-    if (Status s = stream.startOutput(plan_.sampleRate, plan_.channels); !s)
-        return s;
+    stream.startOutput(plan_.sampleRate, plan_.channels, plan_.channelMask);
     std::unique_ptr<AudioEncoder> encoder = AudioEncoder::forPlan(plan_);
     if (Status s = encoder->open(outputPath); !s)
         return s;
     if (Status s = render(stream, effects.get(), *encoder); !s)
         return s;
-    return encoder->finish();
+    if (Status s = encoder->finish(); !s)
+        return s;
+    gapless_ = encoder->gapless();
+    notes_ = plan_.notes;
+    for (std::string& note : encoder->notes())
+        notes_.push_back(std::move(note));
+    return Status::success();
 }
 
 // The first pass: the whole stream through the analyzer, at the same rate and channels the render
@@ -69,9 +74,8 @@ Status Transcoder::analyze(const std::string& sourcePath, const TranscodeOptions
     DecodedStream stream(stopFlag_);
     if (Status s = stream.open(sourcePath, options.span); !s)
         return s;
-    if (Status s = stream.startOutput(plan_.sampleRate, plan_.channels); !s)
-        return s;
-    std::vector<float> samples;
+    stream.startOutput(plan_.sampleRate, plan_.channels, plan_.channelMask);
+    std::vector<double> samples;
     int64_t frames = 0;
     for (bool end = false;;) {
         if (Status s = stream.read(samples, end); !s)
@@ -91,14 +95,14 @@ Status Transcoder::analyze(const std::string& sourcePath, const TranscodeOptions
 
 Status Transcoder::render(DecodedStream& stream, effects::EffectsProcessor* effects, AudioEncoder& encoder)
 {
-    std::vector<float> samples, processed;
+    std::vector<double> samples, processed;
     int64_t decoded = 0;
     for (bool end = false; !end;) {
         if (Status s = stream.read(samples, end); !s)
             return s;
         const int64_t count = int64_t(samples.size()) / plan_.channels;
         decoded += count;
-        const std::vector<float>* ready = &samples;
+        const std::vector<double>* ready = &samples;
         if (effects) {
             if (Status s = end ? effects->flush(processed) : effects->process(samples.data(), count, processed); !s)
                 return s;
@@ -118,7 +122,7 @@ Status Transcoder::render(DecodedStream& stream, effects::EffectsProcessor* effe
     return stream.checkComplete(decoded);
 }
 
-Status Transcoder::write(const std::vector<float>& samples, AudioEncoder& encoder)
+Status Transcoder::write(const std::vector<double>& samples, AudioEncoder& encoder)
 {
     const int frames = int(samples.size() / plan_.channels);
     if (frames == 0)

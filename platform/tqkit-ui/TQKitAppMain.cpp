@@ -6,6 +6,8 @@
 #include "platform/tqkit-ui/TQKitSingleInstance.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
@@ -36,9 +38,15 @@ void deliverLaterLaunch(TQKitAppDelegate& delegate, const QStringList& arguments
 QStringList TQKitOpenRequestFromArguments(const QStringList& arguments, const QDir& workingDir)
 {
     QStringList files;
+    bool separatorSeen = false;
     for (const QString& argument : arguments) {
         if (argument.isEmpty())
             continue;
+        // "--" ends the options by habit; there are none, so only a second one is a name.
+        if (argument == u"--"_s && !separatorSeen) {
+            separatorSeen = true;
+            continue;
+        }
         // Only "scheme://" makes a URL: a file name may well hold a colon.
         const QUrl url(argument, QUrl::StrictMode);
         if (argument.contains(u"://"_s) && url.isValid() && !url.scheme().isEmpty()) {
@@ -54,14 +62,19 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
                  const char* productPageUrl, const char* productPageUrlAgain, const char* supportPageUrl,
                  const char* versionId, const TQKitMainInterfaceLoader& loadMainInterface)
 {
-    QApplication app(argc, argv);
+    // Every argument is a file, a folder or an address: Qt sees none of them, so that a file named
+    // "-reverse" or "-platform" is opened, not taken as an option of Qt's.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    int qtArgc = std::min(argc, 1);
+    QApplication app(qtArgc, argv);
     TQKitAppInfo::setCurrent({textOf(productCode), textOf(storeAppId), textOf(productPageUrl),
                               textOf(productPageUrlAgain), textOf(supportPageUrl), textOf(versionId)});
     QApplication::setApplicationName(u"Sonvale"_s);
     QApplication::setApplicationVersion(TQKitAppInfo::current().version());
     QApplication::setDesktopFileName(u"sonvale"_s);
 
-    const QStringList arguments = QApplication::arguments().mid(1);
     TQKitSingleInstance instance(TQKitSingleInstance::defaultSocketPath());
     if (!instance.becomeRunningInstance())
         return instance.forward(TQKitOpenRequestFromArguments(arguments, QDir::current())) ? 0 : 1;

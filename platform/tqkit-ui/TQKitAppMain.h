@@ -24,6 +24,7 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
 
 // The files, folders and URLs of command-line `arguments` as open requests: relative paths made
 // absolute against `workingDir`, file URLs turned into paths, other URLs kept, empty ones dropped.
+// Names that look like options are names; the first "--" is dropped.
 QStringList TQKitOpenRequestFromArguments(const QStringList& arguments, const QDir& workingDir);
 
 // Asks the delegate whether to quit and quits when it answers "terminate now" (Quit command).

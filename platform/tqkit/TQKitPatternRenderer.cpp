@@ -52,6 +52,14 @@ std::vector<std::string> rawLevels(const TQKitTokenArray& list, const TQKitToken
     return levels;
 }
 
+bool anyKeyHasValue(const TQKitTokenArray& list, const TQKitTokenTextSource& source)
+{
+    for (const TQKitPatternToken* token : list.tokens())
+        if (token && token->isKey() && !keyText(*token, source).empty())
+            return true;
+    return false;
+}
+
 std::string renderRelativePath(const TQKitTokenArray& list, const TQKitTokenTextSource& source,
                                bool folders, size_t maxNameBytes)
 {
@@ -76,6 +84,8 @@ std::string TQKitPatternRenderPath(std::string_view pattern, const TQKitTagValue
     TQKitPatternParse(&list, pattern, options.folders ? kTQKitPatternFlagsFolders
                                                       : kTQKitPatternFlagsFileName);
     const TQKitTagValuesTextSource source(tags);
+    if (options.emptyWithoutValues && !anyKeyHasValue(list, source))
+        return {};
     std::string path = renderRelativePath(list, source, options.folders, options.maxNameBytes);
     if (!path.empty())
         return path;

@@ -31,6 +31,9 @@ struct TQKitPatternRenderOptions {
     // empty fallback means the destination itself (the empty path); a file name is never empty:
     // without a usable fallback it is "Untitled".
     std::string fallbackName = "Untitled";
+    // When none of the pattern's keys has a value the result is empty, without the fallback: a
+    // name of separators alone ("-  -") says nothing, the caller keeps a name of its own.
+    bool emptyWithoutValues = false;
 };
 
 // The relative path ("Nora Vale/Northern Lights", "03 - Morning Tide") that `pattern` gives for

@@ -18,10 +18,10 @@ constexpr std::int64_t kMinimumRadius = kSmoothingRadius + 1;
 constexpr double kMostGain = 10.0;       // +20 dB
 constexpr double kPauseDepthDb = 40.0;   // blocks this far under the target are pauses
 
-double peakOf(const std::vector<float>& samples)
+double peakOf(const std::vector<double>& samples)
 {
-    float peak = 0.0f;
-    for (const float sample : samples)
+    double peak = 0.0;
+    for (const double sample : samples)
         peak = std::max(peak, std::fabs(sample));
     return peak;
 }
@@ -61,14 +61,14 @@ AutomaticVolumeControl::AutomaticVolumeControl(const FloatAudioFormat& format, d
 
 AutomaticVolumeControl::~AutomaticVolumeControl() = default;
 
-void AutomaticVolumeControl::process(const float* frames, std::int64_t frameCount, std::vector<float>& out)
+void AutomaticVolumeControl::process(const double* frames, std::int64_t frameCount, std::vector<double>& out)
 {
     const auto blockSamples = static_cast<std::size_t>(blockFrames_ * format_.channels);
-    const float* next = frames;
-    const float* end = frames + frameCount * format_.channels;
+    const double* next = frames;
+    const double* end = frames + frameCount * format_.channels;
     while (next < end) {
         const auto room = static_cast<std::ptrdiff_t>(blockSamples - filling_.size());
-        const float* stop = next + std::min(room, end - next);
+        const double* stop = next + std::min(room, end - next);
         filling_.insert(filling_.end(), next, stop);
         next = stop;
         if (filling_.size() == blockSamples)
@@ -77,7 +77,7 @@ void AutomaticVolumeControl::process(const float* frames, std::int64_t frameCoun
     emitReadyBlocks(false, out);
 }
 
-void AutomaticVolumeControl::flush(std::vector<float>& out)
+void AutomaticVolumeControl::flush(std::vector<double>& out)
 {
     if (!filling_.empty())
         completeBlock();
@@ -93,7 +93,7 @@ void AutomaticVolumeControl::completeBlock()
     filling_.reserve(static_cast<std::size_t>(blockFrames_ * format_.channels));
 }
 
-AutomaticVolumeControl::BlockAsk AutomaticVolumeControl::askOf(const std::vector<float>& block) const
+AutomaticVolumeControl::BlockAsk AutomaticVolumeControl::askOf(const std::vector<double>& block) const
 {
     const double peak = peakOf(block);
     BlockAsk ask{std::nullopt, peak > 0.0 ? peakLimit_ / peak : std::numeric_limits<double>::infinity()};
@@ -138,7 +138,7 @@ double AutomaticVolumeControl::smoothedGain(std::int64_t block) const
     return weighted / weights;
 }
 
-void AutomaticVolumeControl::emitReadyBlocks(bool streamEnded, std::vector<float>& out)
+void AutomaticVolumeControl::emitReadyBlocks(bool streamEnded, std::vector<double>& out)
 {
     // A block goes out once the asks that shape the curve up to the next block are all known.
     while (!held_.empty()) {
@@ -147,14 +147,13 @@ void AutomaticVolumeControl::emitReadyBlocks(bool streamEnded, std::vector<float
             break;
         const double startGain = smoothedGain(block);
         const double endGain = block + 1 < completedBlocks_ ? smoothedGain(block + 1) : startGain;
-        const std::vector<float>& samples = held_.front();
+        const std::vector<double>& samples = held_.front();
         const auto frames = static_cast<std::int64_t>(samples.size()) / format_.channels;
         for (std::int64_t frame = 0; frame < frames; ++frame) {
             const double gain = startGain + (endGain - startGain) * static_cast<double>(frame) /
                                                 static_cast<double>(blockFrames_);
             for (int channel = 0; channel < format_.channels; ++channel)
-                out.push_back(samples[static_cast<std::size_t>(frame * format_.channels + channel)] *
-                              static_cast<float>(gain));
+                out.push_back(samples[static_cast<std::size_t>(frame * format_.channels + channel)] * gain);
         }
         held_.pop_front();
         ++nextBlock_;

@@ -30,8 +30,8 @@ public:
                                                                      double loudnessTargetLufs);
     ~AutomaticVolumeControl() override;
 
-    void process(const float* frames, std::int64_t frameCount, std::vector<float>& out) override;
-    void flush(std::vector<float>& out) override;
+    void process(const double* frames, std::int64_t frameCount, std::vector<double>& out) override;
+    void flush(std::vector<double>& out) override;
 
 private:
     AutomaticVolumeControl(const FloatAudioFormat& format, double peakLimit, double loudnessTarget,
@@ -43,10 +43,10 @@ private:
     };
 
     void completeBlock();
-    BlockAsk askOf(const std::vector<float>& block) const;
+    BlockAsk askOf(const std::vector<double>& block) const;
     double smoothedGain(std::int64_t block) const;
     double gainAround(std::int64_t block) const;
-    void emitReadyBlocks(bool streamEnded, std::vector<float>& out);
+    void emitReadyBlocks(bool streamEnded, std::vector<double>& out);
 
     const FloatAudioFormat format_;
     const std::int64_t blockFrames_;
@@ -55,8 +55,8 @@ private:
     std::unique_ptr<EbuR128Meter> meter_; // null: blocks are brought to peakLimit_
     std::vector<double> kernel_;  // Gaussian weights by distance in blocks
 
-    std::vector<float> filling_;          // the block being filled
-    std::deque<std::vector<float>> held_; // complete blocks not yet given out, from nextBlock_ on
+    std::vector<double> filling_;          // the block being filled
+    std::deque<std::vector<double>> held_; // complete blocks not yet given out, from nextBlock_ on
     std::deque<BlockAsk> asks_;           // asks of the blocks from firstAsk_ on
     std::int64_t firstAsk_ = 0;
     std::int64_t completedBlocks_ = 0;

@@ -48,10 +48,10 @@ EbuR128Meter::EbuR128Meter(std::unique_ptr<State> state, int channels)
 
 EbuR128Meter::~EbuR128Meter() = default;
 
-void EbuR128Meter::add(const float* frames, std::int64_t frameCount)
+void EbuR128Meter::add(const double* frames, std::int64_t frameCount)
 {
     if (frameCount > 0)
-        ebur128_add_frames_float(state_->meter, frames, static_cast<size_t>(frameCount));
+        ebur128_add_frames_double(state_->meter, frames, static_cast<size_t>(frameCount));
 }
 
 std::optional<double> EbuR128Meter::integratedLoudness() const

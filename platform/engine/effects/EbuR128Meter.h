@@ -8,7 +8,7 @@
 
 namespace sonvale::effects {
 
-// One libebur128 measurement over a float stream; owns its state. Integrated loudness is kept in
+// One libebur128 measurement over a sample stream; owns its state. Integrated loudness is kept in
 // histogram form, so memory stays fixed however long the stream is.
 class EbuR128Meter final {
 public:
@@ -24,7 +24,7 @@ public:
     EbuR128Meter(const EbuR128Meter&) = delete;
     EbuR128Meter& operator=(const EbuR128Meter&) = delete;
 
-    void add(const float* frames, std::int64_t frameCount);
+    void add(const double* frames, std::int64_t frameCount);
 
     // LUFS; none when the stream holds nothing above the gates (silence, or under 400 ms).
     std::optional<double> integratedLoudness() const;

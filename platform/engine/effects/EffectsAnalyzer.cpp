@@ -25,15 +25,15 @@ EffectsAnalyzer::EffectsAnalyzer(int channels, std::unique_ptr<EbuR128Meter> lou
 
 EffectsAnalyzer::~EffectsAnalyzer() = default;
 
-void EffectsAnalyzer::add(const float* frames, std::int64_t frameCount)
+void EffectsAnalyzer::add(const double* frames, std::int64_t frameCount)
 {
-    float streamPeak = static_cast<float>(analysis_.samplePeak);
+    double streamPeak = analysis_.samplePeak;
     for (std::int64_t frame = 0; frame < frameCount; ++frame) {
-        const float* samples = frames + frame * channels_;
-        float framePeak = 0.0f;
+        const double* samples = frames + frame * channels_;
+        double framePeak = 0.0;
         for (int channel = 0; channel < channels_; ++channel)
             framePeak = std::max(framePeak, std::fabs(samples[channel]));
-        analysis_.silence.addFrame(analysis_.frames + frame, framePeak);
+        analysis_.silence.addFrame(analysis_.frames + frame, static_cast<float>(framePeak));
         streamPeak = std::max(streamPeak, framePeak);
     }
     analysis_.samplePeak = streamPeak;

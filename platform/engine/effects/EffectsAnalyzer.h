@@ -20,7 +20,7 @@ public:
     EffectsAnalyzer(const EffectsAnalyzer&) = delete;
     EffectsAnalyzer& operator=(const EffectsAnalyzer&) = delete;
 
-    void add(const float* frames, std::int64_t frameCount);
+    void add(const double* frames, std::int64_t frameCount);
     const EffectsAnalysis& finish();
 
 private:

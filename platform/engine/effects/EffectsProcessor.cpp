@@ -60,7 +60,7 @@ Status EffectsProcessor::stageError(const char* call) const
     return Status::failure(std::string("Effects: ") + call + " is not possible: " + state + ".");
 }
 
-Status EffectsProcessor::analyze(const float* frames, std::int64_t frameCount)
+Status EffectsProcessor::analyze(const double* frames, std::int64_t frameCount)
 {
     if (stage_ != Stage::Analyzing)
         return stageError("analyze");
@@ -97,7 +97,7 @@ Status EffectsProcessor::startRendering(const EffectsAnalysis* analysis)
     return Status::success();
 }
 
-Status EffectsProcessor::process(const float* frames, std::int64_t frameCount, std::vector<float>& out)
+Status EffectsProcessor::process(const double* frames, std::int64_t frameCount, std::vector<double>& out)
 {
     out.clear();
     if (stage_ != Stage::Rendering)
@@ -115,7 +115,7 @@ Status EffectsProcessor::process(const float* frames, std::int64_t frameCount, s
     return Status::success();
 }
 
-Status EffectsProcessor::flush(std::vector<float>& out)
+Status EffectsProcessor::flush(std::vector<double>& out)
 {
     out.clear();
     if (stage_ != Stage::Rendering)
@@ -132,7 +132,7 @@ const EffectsPlan* EffectsProcessor::plan() const
     return plan_ ? &*plan_ : nullptr;
 }
 
-void EffectsProcessor::appendGated(const float* frames, std::int64_t frameCount, std::vector<float>& gained)
+void EffectsProcessor::appendGated(const double* frames, std::int64_t frameCount, std::vector<double>& gained)
 {
     // Only the frames of [firstFrame, firstFrame + outputFrames) of the stream are rendered.
     const std::int64_t chunkStart = inputFrames_;
@@ -143,13 +143,13 @@ void EffectsProcessor::appendGated(const float* frames, std::int64_t frameCount,
     const std::int64_t begin = std::max(chunkStart, plan_->firstFrame);
     if (end <= begin)
         return;
-    const float* first = frames + (begin - chunkStart) * format_.channels;
-    const float* last = frames + (end - chunkStart) * format_.channels;
-    const auto gain = static_cast<float>(plan_->staticGain);
-    std::transform(first, last, std::back_inserter(gained), [gain](float sample) { return sample * gain; });
+    const double* first = frames + (begin - chunkStart) * format_.channels;
+    const double* last = frames + (end - chunkStart) * format_.channels;
+    const double gain = plan_->staticGain;
+    std::transform(first, last, std::back_inserter(gained), [gain](double sample) { return sample * gain; });
 }
 
-void EffectsProcessor::applyEnvelope(std::vector<float>& out)
+void EffectsProcessor::applyEnvelope(std::vector<double>& out)
 {
     const auto frames = static_cast<std::int64_t>(out.size()) / format_.channels;
     if (plan_->hasEnvelope()) {
@@ -158,7 +158,7 @@ void EffectsProcessor::applyEnvelope(std::vector<float>& out)
             if (gain == 1.0)
                 continue;
             for (int channel = 0; channel < format_.channels; ++channel)
-                out[static_cast<std::size_t>(frame * format_.channels + channel)] *= static_cast<float>(gain);
+                out[static_cast<std::size_t>(frame * format_.channels + channel)] *= gain;
         }
     }
     outputFrames_ += frames;

@@ -36,12 +36,12 @@ public:
     EffectsProcessor& operator=(const EffectsProcessor&) = delete;
 
     bool needsAnalysis() const;
-    Status analyze(const float* frames, std::int64_t frameCount);
+    Status analyze(const double* frames, std::int64_t frameCount);
     Status finishAnalysis();
 
     // Replaces the content of out with the frames ready for the encoder.
-    Status process(const float* frames, std::int64_t frameCount, std::vector<float>& out);
-    Status flush(std::vector<float>& out);
+    Status process(const double* frames, std::int64_t frameCount, std::vector<double>& out);
+    Status flush(std::vector<double>& out);
 
     // The plan of the render pass; null while the analysis pass is still running.
     const EffectsPlan* plan() const;
@@ -52,8 +52,8 @@ private:
     EffectsProcessor(const EffectsSettings& settings, const FloatAudioFormat& format,
                      std::optional<std::int64_t> knownTotalFrames);
     Status startRendering(const EffectsAnalysis* analysis);
-    void appendGated(const float* frames, std::int64_t frameCount, std::vector<float>& gained);
-    void applyEnvelope(std::vector<float>& out);
+    void appendGated(const double* frames, std::int64_t frameCount, std::vector<double>& gained);
+    void applyEnvelope(std::vector<double>& out);
     Status stageError(const char* call) const;
 
     const EffectsSettings settings_;
@@ -63,7 +63,7 @@ private:
     std::unique_ptr<EffectsAnalyzer> analyzer_;
     std::optional<EffectsPlan> plan_;
     std::unique_ptr<DynamicStage> dynamics_;
-    std::vector<float> gained_;
+    std::vector<double> gained_;
     std::int64_t inputFrames_ = 0;  // frames taken by process()
     std::int64_t outputFrames_ = 0; // frames handed back
 };

@@ -17,32 +17,32 @@ PeakLimiter::PeakLimiter(const FloatAudioFormat& format, double ceiling)
       lookahead_(std::max<std::int64_t>(1, std::llround(kLookaheadSeconds * format.sampleRate))),
       ceiling_(ceiling),
       release_(1.0 - std::exp(-1.0 / (kReleaseSeconds * format.sampleRate))),
-      delayed_(static_cast<std::size_t>(lookahead_ * channels_), 0.0f),
+      delayed_(static_cast<std::size_t>(lookahead_ * channels_), 0.0),
       frameGain_(static_cast<std::size_t>(lookahead_), 1.0),
       recentMinima_(static_cast<std::size_t>(lookahead_), 1.0),
       minimaSum_(static_cast<double>(lookahead_))
 {
 }
 
-void PeakLimiter::process(const float* frames, std::int64_t frameCount, std::vector<float>& out)
+void PeakLimiter::process(const double* frames, std::int64_t frameCount, std::vector<double>& out)
 {
     streamFrames_ += frameCount;
     for (std::int64_t frame = 0; frame < frameCount; ++frame)
         take(frames + frame * channels_, out);
 }
 
-void PeakLimiter::flush(std::vector<float>& out)
+void PeakLimiter::flush(std::vector<double>& out)
 {
-    const std::vector<float> silence(static_cast<std::size_t>(channels_), 0.0f);
+    const std::vector<double> silence(static_cast<std::size_t>(channels_), 0.0);
     for (std::int64_t frame = 1; frame < lookahead_; ++frame)
         take(silence.data(), out);
 }
 
-void PeakLimiter::take(const float* frame, std::vector<float>& out)
+void PeakLimiter::take(const double* frame, std::vector<double>& out)
 {
     const std::int64_t index = taken_++;
     const auto slot = static_cast<std::size_t>(index % lookahead_);
-    float peak = 0.0f;
+    double peak = 0.0;
     for (int channel = 0; channel < channels_; ++channel) {
         delayed_[slot * channels_ + channel] = frame[channel];
         peak = std::max(peak, std::fabs(frame[channel]));
@@ -70,7 +70,7 @@ void PeakLimiter::take(const float* frame, std::vector<float>& out)
         return;
     const auto leavingSlot = static_cast<std::size_t>(leaving % lookahead_);
     // The minimum guards against the rounding of the running sum.
-    const auto gain = static_cast<float>(std::min(gain_, frameGain_[leavingSlot]));
+    const double gain = std::min(gain_, frameGain_[leavingSlot]);
     for (int channel = 0; channel < channels_; ++channel)
         out.push_back(delayed_[leavingSlot * channels_ + channel] * gain);
 }

@@ -17,18 +17,18 @@ class PeakLimiter final : public DynamicStage {
 public:
     PeakLimiter(const FloatAudioFormat& format, double ceiling);
 
-    void process(const float* frames, std::int64_t frameCount, std::vector<float>& out) override;
-    void flush(std::vector<float>& out) override;
+    void process(const double* frames, std::int64_t frameCount, std::vector<double>& out) override;
+    void flush(std::vector<double>& out) override;
 
 private:
-    void take(const float* frame, std::vector<float>& out);
+    void take(const double* frame, std::vector<double>& out);
 
     const int channels_;
     const std::int64_t lookahead_; // frames
     const double ceiling_;
     const double release_; // share of the way back to the target gain per frame
 
-    std::vector<float> delayed_;        // the last lookahead_ frames taken, a ring by frame index
+    std::vector<double> delayed_;        // the last lookahead_ frames taken, a ring by frame index
     std::vector<double> frameGain_;     // the gain each of those frames needs on its own
     std::deque<std::pair<std::int64_t, double>> windowMinimum_; // ascending gains of the window
     std::vector<double> recentMinima_;  // ring of the last lookahead_ window minima

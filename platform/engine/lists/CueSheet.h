@@ -19,6 +19,7 @@ struct CueAlbum {
     std::string genre;
     std::string discId;
     std::string comment;
+    std::string discNumber; // "1", or "1/2" with REM TOTALDISCS
 };
 
 // One track of a disc image. Positions are in CD frames (1/75 s) from the start of the image

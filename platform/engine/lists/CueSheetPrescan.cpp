@@ -83,6 +83,10 @@ Status CueSheetPrescan::scanLine(std::string_view line, size_t lineNumber)
             discId_ = unquoted(line);
         else if (field == "COMMENT")
             comment_ = unquoted(line);
+        else if (field == "DISCNUMBER")
+            discNumber_ = unquoted(line);
+        else if (field == "TOTALDISCS")
+            totalDiscs_ = unquoted(line);
     }
     return Status::success();
 }

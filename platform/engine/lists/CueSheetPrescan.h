@@ -9,7 +9,8 @@
 namespace sonvale::lists {
 
 // A line-by-line pass over a decoded CUE sheet before libcue sees it. It keeps what libcue drops
-// (the numbers of the TRACK lines, REM DISCID and REM COMMENT of the album), refuses what
+// (the numbers of the TRACK lines, REM DISCID, REM COMMENT, REM DISCNUMBER and REM TOTALDISCS of
+// the album), refuses what
 // libcue's fixed buffers and tables cannot take safely (very long lines, index numbers that are
 // not 0 to 99), and gives libcue only the remarks it reads (REM DATE and REM GENRE): its scanner
 // echoes the rest of a REPLAYGAIN remark that has no value to standard output.
@@ -23,6 +24,8 @@ public:
     const std::vector<int>& trackNumbers() const { return trackNumbers_; }
     const std::string& discId() const { return discId_; }
     const std::string& comment() const { return comment_; }
+    const std::string& discNumber() const { return discNumber_; }
+    const std::string& totalDiscs() const { return totalDiscs_; }
     // The text to hand to libcue, ending with a line end.
     const std::string& libcueText() const { return libcueText_; }
 
@@ -32,6 +35,8 @@ private:
     std::vector<int> trackNumbers_;
     std::string discId_;
     std::string comment_;
+    std::string discNumber_;
+    std::string totalDiscs_;
     std::string libcueText_;
 };
 

@@ -102,6 +102,9 @@ CueAlbum albumOf(const Cd* cd, const CueSheetPrescan& prescan)
         album.date = textOf(rem_get(REM_DATE, rem));
     album.discId = prescan.discId().empty() ? cdtextField(cdtext, PTI_DISC_ID) : prescan.discId();
     album.comment = prescan.comment();
+    album.discNumber = prescan.discNumber();
+    if (!album.discNumber.empty() && !prescan.totalDiscs().empty())
+        album.discNumber += "/" + prescan.totalDiscs();
     return album;
 }
 

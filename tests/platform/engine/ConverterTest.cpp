@@ -258,6 +258,18 @@ TEST_F(ConverterTest, ASourceIsNeverReplacedByItsOwnResult)
     EXPECT_EQ(filesUnder(source_), (std::vector<std::string>{"song (1).mp3", "song.mp3"}));
 }
 
+// A pattern whose tags are all missing would name every result "-": each keeps its source's name.
+TEST_F(ConverterTest, ARenamePatternWithoutAnyValueKeepsTheSourcesName)
+{
+    test::writeToneWav(source_ / "first.wav", {.seconds = 0.3});
+    test::writeToneWav(source_ / "second.wav", {.seconds = 0.3});
+    settings_.output = {OutputFormat::Mp3, Mp3Options{}};
+    settings_.renameFiles = true;
+    settings_.fileNamePattern = "{{artist}} - {{title}}";
+    convert({(source_ / "first.wav").string(), (source_ / "second.wav").string()});
+    EXPECT_EQ(filesUnder(destination_), (std::vector<std::string>{"first.mp3", "second.mp3"}));
+}
+
 TEST_F(ConverterTest, NamesFromHostileTagsStayInsideTheDestination)
 {
     test::writeToneWav(source_ / "a.wav", {.seconds = 0.3});

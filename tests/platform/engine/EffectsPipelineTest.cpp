@@ -44,16 +44,16 @@ double peakOf(const Audio& audio)
 double loudnessOf(const Audio& audio)
 {
     ebur128_state* state = ebur128_init(unsigned(audio.channels), unsigned(audio.sampleRate), EBUR128_MODE_I);
-    ebur128_add_frames_float(state, audio.samples.data(), audio.samples.size() / audio.channels);
+    ebur128_add_frames_double(state, audio.samples.data(), audio.samples.size() / audio.channels);
     double lufs = 0;
     ebur128_loudness_global(state, &lufs);
     ebur128_destroy(&state);
     return lufs;
 }
 
-std::vector<float> concat(std::initializer_list<std::vector<float>> parts)
+std::vector<double> concat(std::initializer_list<std::vector<double>> parts)
 {
-    std::vector<float> all;
+    std::vector<double> all;
     for (const auto& part : parts)
         all.insert(all.end(), part.begin(), part.end());
     return all;

@@ -32,6 +32,20 @@ TEST(EncoderPlannerTest, AutomaticAndAsSourceChoicesResolveAgainstTheSource)
     EXPECT_FALSE(EncoderPlanner::plan({OutputFormat::Flac, Mp3Options{}}, mp3At160(), plan).isOk());
 }
 
+TEST(EncoderPlannerTest, AnAiffResultOverFourGigabytesFailsBeforeAnyWork)
+{
+    // 45 minutes of 6 channels at 24 bits and 96 kHz: 4.7 GB.
+    const SourceInfo big{.codecName = "pcm_s24le", .sampleRate = 96000, .channels = 6, .bitsPerSample = 24,
+                         .durationSeconds = 45 * 60, .durationIsExact = true};
+    EncoderPlan plan;
+    const Status aiff = EncoderPlanner::plan({OutputFormat::Aiff, PcmOptions{}}, big, plan);
+    ASSERT_FALSE(aiff.isOk());
+    EXPECT_NE(aiff.message().find("4 GB"), std::string::npos) << aiff.message();
+    EXPECT_TRUE(EncoderPlanner::plan({OutputFormat::Wav, PcmOptions{}}, big, plan).isOk());
+    EXPECT_TRUE(EncoderPlanner::plan({OutputFormat::Aiff, PcmOptions{.codec = 4, .channels = 2}}, big, plan).isOk())
+        << "as 16-bit stereo it fits";
+}
+
 TEST(TaskInfoMappingTest, EveryFormatsOptionsComeFromTheirBlock)
 {
     TQTaskInfoRecord record;

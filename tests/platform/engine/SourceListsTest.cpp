@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <taglib/flacfile.h>
+#include <taglib/xiphcomment.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -28,7 +31,7 @@ protected:
     fs::path writeImage(const fs::path& folder)
     {
         const fs::path wav = home_.path() / "image.wav";
-        std::vector<float> samples;
+        std::vector<double> samples;
         for (double frequency : {440.0, 660.0, 880.0}) {
             const auto part = test::toneSamples({.frequency = frequency, .seconds = 7, .amplitude = 0.4});
             samples.insert(samples.end(), part.begin(), part.end());
@@ -96,6 +99,35 @@ TEST_F(SourceListsTest, ACueSheetSplitsItsImageIntoTracksThatJoinToTheImageSampl
     EXPECT_TRUE(joined.samples == whole.samples);
     // Track 2 starts at 7 s + 28 frames: sample 7 * 44100 + 28 * 588.
     EXPECT_EQ(test::decodeAudio(destination_ / "01 - Morning Tide.flac").samples.size(), size_t(2 * (7 * 44100 + 28 * 588)));
+}
+
+// A track's number counts the sheet's tracks (not a total the image's own tags carry), the sheet's
+// remarks reach every track, and a "/" in a title stays in the file's name.
+TEST_F(SourceListsTest, CueTracksTakeTheSheetsNumbersRemarksAndTitlesAsTheyStand)
+{
+    const fs::path album = source_ / "album";
+    const fs::path image = writeImage(album);
+    {
+        TagLib::FLAC::File file(image.c_str());
+        file.xiphComment(true)->addField("TRACKNUMBER", "1");
+        file.xiphComment(true)->addField("TRACKTOTAL", "12");
+        file.save();
+    }
+    writeText(album / "image.cue", "REM GENRE Jazz\nREM DATE 1999\nREM DISCNUMBER 1\nREM TOTALDISCS 2\n"
+                                   "REM COMMENT \"Ripped with care\"\nTITLE \"Northern Lights\"\n"
+                                   "FILE \"image.flac\" WAVE\n"
+                                   "  TRACK 01 AUDIO\n    TITLE \"Back/Forth\"\n    INDEX 01 00:00:00\n"
+                                   "  TRACK 02 AUDIO\n    TITLE \"Harbour\"\n    INDEX 01 00:07:28\n");
+    settings_.cueSheets = true;
+    convert({album.string()});
+    ASSERT_EQ(filesUnder(destination_), (std::vector<std::string>{"01 - Back-Forth.flac", "02 - Harbour.flac"}));
+    const TagSet tags = TagReader::read(destination_ / "02 - Harbour.flac");
+    EXPECT_EQ(tags.value("TRACKNUMBER"), "2/2");
+    EXPECT_EQ(tags.value("DISCNUMBER"), "1/2");
+    EXPECT_EQ(tags.value("COMMENT"), "Ripped with care");
+    EXPECT_EQ(tags.value("DATE"), "1999");
+    EXPECT_EQ(tags.value("GENRE"), "Jazz");
+    EXPECT_EQ(TagReader::read(destination_ / "01 - Back-Forth.flac").value("TITLE"), "Back/Forth");
 }
 
 // Holds every item until `expected` of them run at once (or a generous time has passed), then

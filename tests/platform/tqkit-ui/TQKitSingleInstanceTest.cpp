@@ -86,6 +86,8 @@ TEST(TQKitOpenRequestTest, ArgumentsBecomeOpenRequests)
         EXPECT_EQ(TQKitOpenRequestFromArguments({c.argument}, workingDir), QStringList{c.expected})
             << c.argument.toStdString();
     EXPECT_TRUE(TQKitOpenRequestFromArguments({QString()}, workingDir).isEmpty());
+    EXPECT_EQ(TQKitOpenRequestFromArguments({u"--"_s, u"-reverse"_s, u"--"_s, u"-platform"_s}, workingDir),
+              (QStringList{u"/home/user/Music/-reverse"_s, u"/home/user/Music/--"_s, u"/home/user/Music/-platform"_s}));
 }
 
 } // namespace

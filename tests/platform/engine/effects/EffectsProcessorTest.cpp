@@ -258,7 +258,7 @@ TEST(EffectsProcessorTest, RefusesCallsOutOfOrder)
     auto processor = EffectsProcessor::create(peakNormalization(100.0), kFormat, std::nullopt, status);
     ASSERT_TRUE(status) << status.message();
     const Signal source = tone(0.1, -6.0);
-    std::vector<float> out;
+    std::vector<double> out;
 
     EXPECT_FALSE(processor->process(source.samples.data(), source.frames(), out));
     EXPECT_EQ(processor->plan(), nullptr);

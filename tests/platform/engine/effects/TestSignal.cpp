@@ -29,7 +29,7 @@ double dbfs(double amplitude)
 }
 
 void forEachChunk(const Signal& source, std::int64_t chunkFrames,
-                  const std::function<void(const float*, std::int64_t)>& take)
+                  const std::function<void(const double*, std::int64_t)>& take)
 {
     for (std::int64_t at = 0; at < source.frames(); at += chunkFrames)
         take(source.samples.data() + at * kChannels, std::min(chunkFrames, source.frames() - at));
@@ -50,12 +50,12 @@ double Signal::seconds() const
 void Signal::click(double atSeconds, double peakDbfs)
 {
     const auto first = samples.begin() + frameAt(atSeconds, frames()) * kChannels;
-    std::fill_n(first, kChannels, static_cast<float>(std::pow(10.0, peakDbfs / 20.0)));
+    std::fill_n(first, kChannels, std::pow(10.0, peakDbfs / 20.0));
 }
 
 double Signal::peak(double fromSeconds, double toSeconds) const
 {
-    float result = 0.0f;
+    double result = 0.0;
     for (std::int64_t i = frameAt(fromSeconds, frames()) * kChannels; i < frameAt(toSeconds, frames()) * kChannels; ++i)
         result = std::max(result, std::fabs(samples[static_cast<std::size_t>(i)]));
     return result;
@@ -72,14 +72,14 @@ double Signal::rmsDbfs(double fromSeconds, double toSeconds) const
     const std::int64_t from = frameAt(fromSeconds, frames()) * kChannels;
     const std::int64_t to = frameAt(toSeconds, frames()) * kChannels;
     for (std::int64_t i = from; i < to; ++i)
-        sum += static_cast<double>(samples[static_cast<std::size_t>(i)]) * samples[static_cast<std::size_t>(i)];
+        sum += samples[static_cast<std::size_t>(i)] * samples[static_cast<std::size_t>(i)];
     return 10.0 * std::log10(sum / static_cast<double>(to - from));
 }
 
 double Signal::integratedLufs() const
 {
     ebur128_state* state = ebur128_init(kChannels, kRate, EBUR128_MODE_I);
-    ebur128_add_frames_float(state, samples.data(), static_cast<std::size_t>(frames()));
+    ebur128_add_frames_double(state, samples.data(), static_cast<std::size_t>(frames()));
     double lufs = 0.0;
     EXPECT_EQ(ebur128_loudness_global(state, &lufs), EBUR128_SUCCESS);
     ebur128_destroy(&state);
@@ -98,7 +98,7 @@ Signal tone(double seconds, double peakDbfs, double hz)
     Signal signal;
     signal.samples.reserve(static_cast<std::size_t>(frames * kChannels));
     for (std::int64_t frame = 0; frame < frames; ++frame) {
-        const auto sample = static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * hz * frame / kRate));
+        const double sample = amplitude * std::sin(2.0 * std::numbers::pi * hz * frame / kRate);
         signal.samples.insert(signal.samples.end(), kChannels, sample);
     }
     return signal;
@@ -121,7 +121,7 @@ Signal render(const EffectsSettings& settings, const Signal& source, std::int64_
         return {};
     }
     if (processor->needsAnalysis()) {
-        forEachChunk(source, chunkFrames, [&](const float* frames, std::int64_t count) {
+        forEachChunk(source, chunkFrames, [&](const double* frames, std::int64_t count) {
             EXPECT_TRUE(processor->analyze(frames, count));
         });
         EXPECT_TRUE(processor->finishAnalysis());
@@ -132,8 +132,8 @@ Signal render(const EffectsSettings& settings, const Signal& source, std::int64_
 Signal renderWith(EffectsProcessor& processor, const Signal& source, std::int64_t chunkFrames)
 {
     Signal rendered;
-    std::vector<float> out;
-    forEachChunk(source, chunkFrames, [&](const float* frames, std::int64_t count) {
+    std::vector<double> out;
+    forEachChunk(source, chunkFrames, [&](const double* frames, std::int64_t count) {
         EXPECT_TRUE(processor.process(frames, count, out));
         rendered.samples.insert(rendered.samples.end(), out.begin(), out.end());
     });
