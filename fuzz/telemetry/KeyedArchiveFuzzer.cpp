@@ -1,0 +1,49 @@
+// libFuzzer target for the telemetry client's keyed archives: stored logs and the histories in the
+// defaults come back from disk, where anything may have damaged them. Every reading path must
+// refuse damaged bytes as a value; whatever reads must archive again and read back the same way.
+#include "platform/system/KeyedArchiver.h"
+#include "telemetry/TQTMAbstractLog.h"
+#include "telemetry/TQTMArchiverUtil.h"
+#include "telemetry/TQTMDeviceHistoryInfo.h"
+#include "telemetry/TQTMLogger.h"
+#include "telemetry/TQTMSessionHistoryInfo.h"
+#include "telemetry/TQTMUserIdHistoryInfo.h"
+#include "telemetry/TQTMUtility.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+template <class T>
+void readArrayAndRoundTrip(const TQTMData& data)
+{
+    const auto objects = TQTMUtility::unarchiveKeyedArray<T>(data);
+    if (!objects)
+        return;
+    const std::optional<TQTMData> again = TQTMUtility::archiveKeyedArray(*objects);
+    if (!again || !TQTMUtility::unarchiveKeyedArray<T>(*again))
+        std::abort(); // what read once must read again after writing
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const bool ready = [] {
+        TQTMLogger::setLogHandler({});
+        TQTMArchiverUtil::addAllowedTelemetryModuleClasses();
+        return true;
+    }();
+    (void)ready;
+    const TQTMData bytes(data, data + size);
+    if (auto log = TQTMUtility::unarchiveKeyedData<TQTMAbstractLog>(bytes)) {
+        const std::optional<TQTMData> again = TQTMUtility::archiveKeyedData(log.get());
+        if (!again || !TQTMUtility::unarchiveKeyedData<TQTMAbstractLog>(*again))
+            std::abort();
+    }
+    readArrayAndRoundTrip<TQTMSessionHistoryInfo>(bytes);
+    readArrayAndRoundTrip<TQTMUserIdHistoryInfo>(bytes);
+    readArrayAndRoundTrip<TQTMDeviceHistoryInfo>(bytes);
+    return 0;
+}
