@@ -3,12 +3,14 @@
 #include "platform/system/Base64.h"
 #include "platform/system/Uuid.h"
 #include "telemetry/TQTMAbstractLog.h"
+#include "telemetry/TQTMCommonSchemaLog.h"
 #include "telemetry/TQTMLogger.h"
 #include "telemetry/TQTMUtility.h"
 
 #include <sqlite3.h>
 
 #include <limits>
+#include <set>
 
 namespace {
 
@@ -74,13 +76,35 @@ bool TQTMLogDBStorage::saveLogWithGroupIdFlags(const std::shared_ptr<TQTMAbstrac
         return false;
     const std::string logText = sonvale::base64Encode(archive->data(), archive->size());
 
-    const std::string insertQuery = "INSERT INTO " + quoted(kTable) + " (" + quoted(kGroupId) +
-                                    ", " + quoted(kLog) + ", " + quoted(kPriority) +
-                                    ") VALUES (?, ?, ?)";
+    std::vector<std::string> columns = {kGroupId, kLog};
     TQTMStorageBindableArray values;
     values.addString(groupId);
     values.addString(logText);
+    // A common-schema log is sent to its target with the token kept beside it, never in clear.
+    const std::optional<std::set<std::string>> tokens =
+        dynamic_cast<const TQTMCommonSchemaLog*>(log.get()) ? log->transmissionTargetTokens()
+                                                            : std::nullopt;
+    if (tokens && !tokens->empty()) {
+        const std::string& token = *tokens->begin();
+        const std::optional<std::string> encrypted = targetTokenEncrypter_.encryptString(token);
+        if (!encrypted)
+            return false; // a token that cannot be kept safely is not kept at all
+        columns.insert(columns.end(), {kTargetToken, kTargetKey});
+        values.addString(encrypted);
+        values.addString(TQTMUtility::targetKeyFromTargetToken(token));
+    }
+    columns.push_back(kPriority);
     values.addNumber(priority);
+
+    std::vector<std::string> quotedColumns;
+    std::vector<std::string> marks;
+    for (const std::string& column : columns) {
+        quotedColumns.push_back(quoted(column));
+        marks.push_back("?");
+    }
+    const std::string insertQuery = "INSERT INTO " + quoted(kTable) + " (" +
+                                    joined(quotedColumns, ", ") + ") VALUES (" +
+                                    joined(marks, ", ") + ")";
     return executeQueryUsingBlock([&](sqlite3* db) {
                return insertLogEvictingInOpenedDatabase(logText, values, insertQuery, priority, db);
            }) == SQLITE_OK;
@@ -212,6 +236,19 @@ TQTMLogDBStorage::logsWithConditionAndValues(const std::string& condition,
                          "Deserialization failed for log with Id " + valueText(id));
             deleteLogsFromDBWithColumnValuesColumnName({id}, kId);
             continue;
+        }
+        if (const auto* token = std::get_if<std::string>(&row[targetTokenColumnIndex_])) {
+            if (token->empty()) {
+                TQTMLogError(kTQTMCoreLogTag,
+                             "Unexpected empty target token for log with Id " + valueText(id) + ".");
+            } else if (const std::optional<std::string> plain =
+                           targetTokenEncrypter_.decryptString(*token)) {
+                log->addTransmissionTargetToken(*plain);
+            } else {
+                TQTMLogError(kTQTMCoreLogTag,
+                             "Failed to decrypt the target token for log with Id " +
+                                 valueText(id) + ".");
+            }
         }
         logs.push_back({TQTMStorageInteger(id), std::move(log)});
     }

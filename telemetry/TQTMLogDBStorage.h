@@ -1,6 +1,7 @@
 #pragma once
 
 #include "telemetry/TQTMDBStorage.h"
+#include "telemetry/TQTMEncrypter.h"
 #include "telemetry/TQTMStorage.h"
 
 #include <map>
@@ -10,7 +11,8 @@
 // its channel group and priority until the ingestion has taken its batch. Loaded batches stay
 // pending in memory (so no log goes into two batches at once) until they are deleted; after a
 // restart every stored log is loadable again. When the file reaches its size limit, the oldest
-// logs of equal or lower priority make room for a new one.
+// logs of equal or lower priority make room for a new one. A common-schema log keeps one of its
+// target tokens beside it, encrypted, with the token's target key in plain text.
 //
 // Not thread-safe: constructed and used on the channel group's serial queue.
 class TQTMLogDBStorage final : public TQTMDBStorage, public TQTMStorage {
@@ -70,4 +72,5 @@ private:
     size_t groupIdColumnIndex_ = 0;
     size_t logColumnIndex_ = 0;
     size_t targetTokenColumnIndex_ = 0;
+    TQTMEncrypter targetTokenEncrypter_;
 };

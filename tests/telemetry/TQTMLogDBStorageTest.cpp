@@ -1,6 +1,7 @@
 #include "telemetry/TQTMLogDBStorage.h"
 
 #include "telemetry/TQTMAbstractLog.h"
+#include "telemetry/TQTMCommonSchemaLog.h"
 #include "telemetry/TQTMStartServiceLog.h"
 #include "telemetry/TQTMUtility.h"
 
@@ -233,6 +234,31 @@ TEST_F(TQTMLogDBStorageTest, AnOlderVersionDropsItsLogsAndRecreatesTableAndIndex
     EXPECT_EQ(store.countLogs(), 0u);
     EXPECT_EQ(sqlText("PRAGMA user_version"), "5");
     EXPECT_FALSE(sqlText("SELECT sql FROM sqlite_master WHERE name='ix_logs_priority'").empty());
+}
+
+TEST_F(TQTMLogDBStorageTest, ATargetTokenIsStoredEncryptedBesideItsKeyAndComesBack)
+{
+    TQTMLogDBStorage store;
+    auto schemaLog = test::completeCommonSchemaLog();
+    schemaLog->setTransmissionTargetTokens(std::set<std::string>{"key1-secret-token"});
+    ASSERT_TRUE(store.saveLogWithGroupIdFlags(schemaLog, "Telemetry/one", 1));
+    ASSERT_TRUE(store.saveLogWithGroupIdFlags(logNamed("plain"), "Telemetry/one", 1));
+
+    EXPECT_EQ(sqlText("SELECT targetKey FROM logs WHERE id=1"), "key1");
+    const std::string stored = sqlText("SELECT targetToken FROM logs WHERE id=1");
+    EXPECT_EQ(stored.find("secret"), std::string::npos);
+    EXPECT_FALSE(stored.empty());
+
+    // Excluding a key leaves out the rows without one too (NOT IN never matches NULL).
+    EXPECT_TRUE(load(store, "Telemetry/one", 10, std::vector<std::string>{"other"}).names.size() == 1);
+
+    TQTMLogDBStorage restarted;
+    std::vector<std::shared_ptr<TQTMAbstractLog>> loaded;
+    restarted.loadLogsWithGroupIdLimitExcludedTargetKeysCompletionHandler(
+        "Telemetry/one", 10, std::nullopt, [&](auto logs, auto) { loaded = logs; });
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0]->transmissionTargetTokens(), std::set<std::string>{"key1-secret-token"});
+    EXPECT_FALSE(loaded[1]->transmissionTargetTokens());
 }
 
 TEST(TQTMLogDBStorageKeyFormatTest, PlaceholderListsHoldOneMarkPerValue)
