@@ -1,7 +1,5 @@
 #pragma once
 
-// The server inflates gzipped request bodies, as the real ingestion service does.
-#define CPPHTTPLIB_ZLIB_SUPPORT
 #include <httplib.h>
 
 #include <condition_variable>
@@ -14,8 +12,9 @@
 
 namespace sonvale::test {
 
-// A real HTTP server on 127.0.0.1 for the client's tests: it records every request and answers
-// with scripted responses in order (then 200 with an empty body).
+// A real HTTP server on 127.0.0.1 for the client's tests: it records every request (gzipped bodies
+// inflated, as the real service does) and answers with scripted responses in order (then 200 with
+// an empty body).
 class LoopbackServer {
 public:
     struct Request {
