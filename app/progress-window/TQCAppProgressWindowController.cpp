@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProgressBar>
@@ -31,6 +32,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -122,7 +124,7 @@ QWidget* TQCAppProgressWindowController::window() const { return window_.get(); 
 void TQCAppProgressWindowController::windowDidLoad()
 {
     window_->setObjectName(u"progressWindow"_s);
-    window_->setWindowTitle(u"Sonvale"_s);
+    window_->setWindowTitle(batchTitle(srcPaths_));
     window_->setMinimumSize(420, 100);
     auto* layout = new QVBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -133,7 +135,7 @@ void TQCAppProgressWindowController::windowDidLoad()
     // Filled by the main window controller from its destination picker before it opens.
     auto* destination = new QMenu(u"Destination Folder"_s, ctxmenu_);
     ctxmenu_->addMenu(destination)->setProperty("tag", kTQMenuTagDestinationFolder);
-    auto showInFinder = TQKitMakeMenuItem(u"Show in Finder"_s, "delegateAction:");
+    auto showInFinder = TQKitMakeMenuItem(u"Show in File Manager"_s, "delegateAction:");
     showInFinder->setProperty("tag", kTQMenuTagShowInFinder);
     TQKitMenuAddItem(ctxmenu_, std::move(showInFinder));
     TQKitMenuAddItem(ctxmenu_, TQKitMakeMenuItem(u"Paste"_s, "paste:"));
@@ -191,6 +193,7 @@ void TQCAppProgressWindowController::windowDidLoad()
     statusBottom_->setFixedHeight(18);
 
     for (TQNSTextFieldLink* line : {statusTop_, statusBottom_}) {
+        line->setHyperLinkEnabled(false); // until there are results to show
         line->setAccessibleName(u"Conversion Status"_s);
         line->setAccessibleDescription(u"Shows status of conversion"_s);
     }
@@ -600,6 +603,20 @@ void TQCAppProgressWindowController::renderCurrentListStatus(int state)
     }
 }
 
+QString TQCAppProgressWindowController::batchTitle(const QStringList& sources)
+{
+    if (sources.isEmpty())
+        return u"Sonvale"_s;
+    const QString first = sources.first();
+    const QUrl url(first);
+    QString name = url.isValid() && !url.scheme().isEmpty() && !url.isLocalFile()
+                       ? (url.fileName().isEmpty() ? url.host() : url.fileName())
+                       : QFileInfo(url.isLocalFile() ? url.toLocalFile() : first).fileName();
+    if (name.isEmpty())
+        name = first;
+    return sources.size() == 1 ? name : u"%1 and %2 more"_s.arg(name).arg(sources.size() - 1);
+}
+
 void TQCAppProgressWindowController::updateTitle(const TQKitTitleRecord* record)
 {
     if (!record || (record->path.empty() && record->title.empty()))
@@ -623,7 +640,7 @@ void TQCAppProgressWindowController::updateTitle(const TQKitTitleRecord* record)
 void TQCAppProgressWindowController::enableFinishedStateOnStatusTop()
 {
     statusTop_->setAccessibleName(u"Link to converted files"_s);
-    statusTop_->setAccessibleDescription(u"Click here to show converted files in Finder"_s);
+    statusTop_->setAccessibleDescription(u"Click here to show converted files in the file manager"_s);
 }
 
 void TQCAppProgressWindowController::showFinishedState()

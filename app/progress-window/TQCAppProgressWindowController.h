@@ -52,6 +52,10 @@ public:
                                    TQCAppProgressWindowDelegate* delegate);
     ~TQCAppProgressWindowController() override;
 
+    // The window's first title, naming its batch: the first source's name, "… and N more" after it
+    // when there are others. The engine may name it better once it knows the items.
+    static QString batchTitle(const QStringList& sources);
+
     QWidget* window() const;
     QMenu* ctxmenu() const { return ctxmenu_; }
     TQKitConverter* converter() const { return converter_.load(); }

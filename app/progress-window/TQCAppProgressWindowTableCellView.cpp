@@ -37,6 +37,7 @@ TQCAppProgressWindowTableCellView::TQCAppProgressWindowTableCellView(QWidget* pa
     layout_->setSpacing(2);
     layout_->addWidget(textField_, 1);
     textField_->setTextInteractionFlags(Qt::NoTextInteraction);
+    textField_->setHyperLinkEnabled(false);
     connect(textField_, &TQNSTextFieldLink::clicked, this, [this] { hyperlinkPressed(); });
 }
 
@@ -59,6 +60,9 @@ void TQCAppProgressWindowTableCellView::setObjectValue(TQCAppProgressWindowTable
 
 void TQCAppProgressWindowTableCellView::setHyperlinkEnabled(bool enabled)
 {
+    // Plain until pointed at; a hovered link keeps its look while the record changes.
+    if (!enabled || !textField_->underMouse())
+        textField_->setHyperLinkEnabled(false);
     hyperlinkEnabled_ = enabled;
     textField_->setHyperLinkEnabledOnMouseOverOnly(enabled);
 }

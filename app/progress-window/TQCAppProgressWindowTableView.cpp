@@ -27,7 +27,7 @@ constexpr int kRowsPerTurn = 25;
 
 TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
     : QTableWidget(0, 2, parent), contextMenu_(new QMenu(this)),
-      showInFinderAction_(contextMenu_->addAction(u"Show in Finder"_s)), copyAction_(contextMenu_->addAction(u"Copy"_s))
+      showInFinderAction_(contextMenu_->addAction(u"Show in File Manager"_s)), copyAction_(contextMenu_->addAction(u"Copy"_s))
 {
     setObjectName(u"appProgressWindowTableView"_s);
     setHorizontalHeaderLabels({u"File"_s, u"Status"_s});
@@ -42,7 +42,6 @@ TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(22);
     horizontalHeader()->setSectionResizeMode(FileNameColumn, QHeaderView::Stretch);
     horizontalHeader()->setSectionResizeMode(StatusColumn, QHeaderView::Interactive);
-    horizontalHeader()->resizeSection(StatusColumn, 190);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     setAccessibleName(u"The Table with conversion details"_s);
@@ -54,8 +53,26 @@ TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
         else
             resortByStatusDescAndReload();
     });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (column == StatusColumn && !fittingColumns_ && viewport()->width() > 0)
+            statusShare_ = std::clamp(double(width) / viewport()->width(), 0.15, 0.85);
+    });
     connect(showInFinderAction_, &QAction::triggered, this, &TQCAppProgressWindowTableView::showInFinderCtx);
     connect(copyAction_, &QAction::triggered, this, &TQCAppProgressWindowTableView::copyCtx);
+}
+
+void TQCAppProgressWindowTableView::resizeEvent(QResizeEvent* event)
+{
+    QTableWidget::resizeEvent(event);
+    fitStatusColumn();
+}
+
+void TQCAppProgressWindowTableView::fitStatusColumn()
+{
+    constexpr int kNarrowest = 100;
+    fittingColumns_ = true;
+    horizontalHeader()->resizeSection(StatusColumn, std::max(kNarrowest, int(statusShare_ * viewport()->width())));
+    fittingColumns_ = false;
 }
 
 TQCAppProgressWindowTableView::~TQCAppProgressWindowTableView()

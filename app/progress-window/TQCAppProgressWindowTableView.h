@@ -53,11 +53,18 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The Status column keeps its share of the width (the one the user gave it by dragging, if any)
+    // as the window is resized; File takes the rest.
+    void fitStatusColumn();
+
     void reloadData();
     void bindRows(int first, uint64_t generation);
 
+    double statusShare_ = 0.38;
+    bool fittingColumns_ = false;
     uint64_t reloadGeneration_ = 0;
     uint32_t rightMouseClickTimeStamp_ = 0;
     QPointer<TQCAppProgressWindowTableCellView> ctxMenuView_;

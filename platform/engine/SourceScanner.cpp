@@ -156,6 +156,10 @@ void SourceScanner::addFolder(const std::string& folder, std::vector<SourceEntry
                 it.disable_recursion_pending();
             continue;
         }
+        if (it->is_directory(ec) && isDestination(it->path())) {
+            it.disable_recursion_pending();
+            continue;
+        }
         if (it->is_regular_file(ec)) {
             files.push_back(it->path().string());
             if (found_)
@@ -183,6 +187,14 @@ void SourceScanner::addFolder(const std::string& folder, std::vector<SourceEntry
         else if (!splitImages.count(normal(file)))
             entriesForFile(file, root, TQKitConversionListItem::kFromFolder, out);
     }
+}
+
+bool SourceScanner::isDestination(const std::filesystem::path& folder) const
+{
+    if (settings_.asSourceFolder || settings_.destinationFolder.empty())
+        return false;
+    std::error_code ec;
+    return fs::equivalent(folder, settings_.destinationFolder, ec);
 }
 
 void SourceScanner::addTracks(const std::string& sheetPath, const lists::CueSheet& sheet, const std::string& root,

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -183,6 +184,32 @@ TEST_F(ProgressTableTest, FinishedRowsAreTintedAndLinkedByTheirFlags)
     EXPECT_EQ(green->backgroundColor(), darkPalette().color(QPalette::Window));
     EXPECT_EQ(green->textField()->palette().color(QPalette::WindowText), QColor::fromRgbF(0.85f, 1.0f, 0.85f));
     QApplication::setPalette(QPalette());
+}
+
+TEST_F(ProgressTableTest, LongStatusTextsEndInAnEllipsisShowWholeInTheTipAndTheColumnFollowsTheWindow)
+{
+    const QString failure = u"Failed: the file is truncated or damaged"_s;
+    engine::completeItem(items_[1], failure.toStdString(), 0x80);
+    table().resize(320, 200);
+    pumpEvents();
+    TQNSTextFieldLink* field = statusCell(1)->textField();
+    const int narrow = table().columnWidth(TQCAppProgressWindowTableView::StatusColumn);
+    EXPECT_TRUE(field->isTruncated());
+    EXPECT_TRUE(field->toolTipText().startsWith(failure)) << field->toolTipText().toStdString();
+    EXPECT_EQ(field->text(), failure) << "cut only where it is drawn";
+
+    table().resize(1000, 200);
+    pumpEvents();
+    const int wide = table().columnWidth(TQCAppProgressWindowTableView::StatusColumn);
+    EXPECT_GT(wide, narrow);
+    EXPECT_FALSE(field->isTruncated());
+    EXPECT_EQ(field->toolTipText(), field->toolTip());
+
+    // A width the user gives the column by dragging is kept as its share.
+    table().horizontalHeader()->resizeSection(TQCAppProgressWindowTableView::StatusColumn, wide / 2);
+    table().resize(500, 200);
+    pumpEvents();
+    EXPECT_LT(table().columnWidth(TQCAppProgressWindowTableView::StatusColumn), wide / 3);
 }
 
 TEST_F(ProgressTableTest, SpinnerFollowsTheItemsProgressOnItsOwnScale)

@@ -92,6 +92,7 @@ struct Script {
     bool listCreateFails = false;
     int processCount = 0;
     bool capacityCritical = false;
+    bool artworkDownloadUseful = false;
     std::vector<TQKitConversionList*> started; // guarded by scriptMutex()
 };
 
@@ -155,6 +156,7 @@ void setConverterCreateFails(bool fails) { script().converterCreateFails = fails
 void setListCreateFails(bool fails) { script().listCreateFails = fails; }
 void setProcessCount(int count) { script().processCount = count; }
 void setCapacityCritical(bool critical) { script().capacityCritical = critical; }
+void setArtworkDownloadUseful(bool useful) { script().artworkDownloadUseful = useful; }
 int liveListCount() { return liveLists.load(); }
 int liveConverterCount() { return liveConverters.load(); }
 
@@ -393,6 +395,8 @@ bool TQKitConversionListHasResults(const TQKitConversionList* list)
 {
     return TQKitConversionListSucceededCount(list) != 0;
 }
+
+bool TQKitArtworkDownloadUseful(const TQKitConversionList*) { return script().artworkDownloadUseful; }
 
 int32_t TQKitConversionListState(const TQKitConversionList* list) { return in(list)->stopped ? TQKitConversionList::Finished : in(list)->state.load(); }
 bool TQKitConversionListIsStopped(const TQKitConversionList* list) { return in(list)->stopped; }
