@@ -27,7 +27,7 @@ constexpr int kRowsPerTurn = 25;
 
 TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
     : QTableWidget(0, 2, parent), contextMenu_(new QMenu(this)),
-      showInFinderAction_(contextMenu_->addAction(u"Show in Finder"_s)), copyAction_(contextMenu_->addAction(u"Copy"_s))
+      showInFinderAction_(contextMenu_->addAction(u"Show in File Manager"_s)), copyAction_(contextMenu_->addAction(u"Copy"_s))
 {
     setObjectName(u"appProgressWindowTableView"_s);
     setHorizontalHeaderLabels({u"File"_s, u"Status"_s});

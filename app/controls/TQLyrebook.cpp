@@ -1,4 +1,4 @@
-#include "app/launch/TQLyrebook.h"
+#include "app/controls/TQLyrebook.h"
 
 #include "platform/tqkit/TQKitRemoteParams.h"
 
