@@ -6,6 +6,7 @@
 #include "app/main-window/TQCAppMainWindow.h"
 #include "app/main-window/TQCAppMainWindowCollapse.h"
 #include "app/main-window/TQCAppMainWindowEnterURLController.h"
+#include "app/main-window/TQCAppMainWindowImportFromMusicView.h"
 #include "app/main-window/TQCAppMainWindowIntroTips.h"
 #include "app/main-window/TQCAppMainWindowPanelDstDir.h"
 #include "app/main-window/TQCAppMainWindowPanelSrcFiles.h"
@@ -23,6 +24,7 @@
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "platform/tqkit-ui/TQKitMusicApp.h"
+#include "platform/tqkit-ui/TQKitMusicPlaylistSheet.h"
 #include "platform/tqkit-ui/TQKitOpenPanel.h"
 #include "platform/tqkit-ui/TQKitPasteboard.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
@@ -406,7 +408,8 @@ QStringList TQCAppMainWindowController::dropPanelParsePasteboardMaxCount(TQNSVie
 }
 
 void TQCAppMainWindowController::dropPanelDragFinishedWithFilesPasteboard(TQNSViewDropPanel* panel,
-                                                                          const QStringList& files, const QMimeData*)
+                                                                          const QStringList& files,
+                                                                          const QMimeData* pasteboard)
 {
     if (files.isEmpty())
         return;
@@ -423,6 +426,13 @@ void TQCAppMainWindowController::dropPanelDragFinishedWithFilesPasteboard(TQNSVi
     if (!id.isEmpty() && id != u"SrcFiles"_s)
         return;
     TQAnalyticsPostEvent("ae_cnv_main_wnd_drop_src_files");
+    // Tracks dragged from the music library convert with their library tags.
+    QString playlistName;
+    const QVariantMap tracks = TQKitMusicPasteboardTracks(pasteboard, &playlistName);
+    if (!tracks.isEmpty()) {
+        startConversionWithFiles(files, musicBatchArgs(playlistName, tracks));
+        return;
+    }
     startConversionWithFiles(files);
 }
 
@@ -554,9 +564,29 @@ void TQCAppMainWindowController::enterURLAndStartConversionWithWindow(QWidget* w
     TQCAppMainWindowEnterURLController::runAlert(window, [this](const QString& url) { startConversionWithFiles({url}); });
 }
 
-void TQCAppMainWindowController::importFromMusicAndStartConversionWithWindow(QWidget*)
+void TQCAppMainWindowController::importFromMusicAndStartConversionWithWindow(QWidget* window)
 {
-    TQAnalyticsPostEvent("ae_cnv_main_wnd_import_music");
+    TQAnalyticsPostEvent("ae_cnv_main_wnd_import_tunes");
+    if (appQuitInProgress_ || !window || !TQKitMusicLibraryCheckAvailable(window))
+        return;
+    TQKitMusicPlaylistSheetDescription description;
+    description.mode = 1;
+    description.accessoryView = new TQCAppMainWindowImportFromMusicView;
+    description.message = u"Select %1 %2 playlist and press Continue to convert its tracks:"_s.arg(TQKitMusicLibraryTitle(),
+                                                                                                   TQKitMusicAppName());
+    TQKitMusicPlaylistSheetRun(window, description, [this, guard = QPointer<TQCAppMainWindowController>(this)](
+                                                        const TQKitMusicImportResult& result) {
+        if (guard && !result.paths.isEmpty())
+            startConversionWithFiles(result.paths, musicBatchArgs(result.playlistName, result.tracks));
+    });
+}
+
+QVariantMap TQCAppMainWindowController::musicBatchArgs(const QString& playlistName, const QVariantMap& tracks)
+{
+    // A missing value travels as a null placeholder, which the receiver does not take.
+    return {{u"tunesImport"_s, true},
+            {u"tunesPlaylistName"_s, playlistName.isEmpty() ? QVariant::fromValue(nullptr) : QVariant(playlistName)},
+            {u"tunesTrackSearchDict"_s, tracks.isEmpty() ? QVariant::fromValue(nullptr) : QVariant(tracks)}};
 }
 
 void TQCAppMainWindowController::showInFinderWithWindow(QWidget*)

@@ -99,6 +99,8 @@ public:
     void browseFilesAndStartConversionWithWindow(QWidget* window);
     void enterURLAndStartConversionWithWindow(QWidget* window);
     void importFromMusicAndStartConversionWithWindow(QWidget* window);
+    // The arguments of a batch of music library tracks.
+    static QVariantMap musicBatchArgs(const QString& playlistName, const QVariantMap& tracks);
     void showInFinderWithWindow(QWidget* window);
     void menuWillOpenDestination(QMenu* menu);
     void showPreferences();

@@ -3,10 +3,9 @@
 #include "app/controls/TQNSTextFieldLink.h"
 #include "app/progress-window/TQCAppProgressWindowBackground.h"
 #include "platform/tqkit-ui/TQKitAppearance.h"
+#include "platform/tqkit-ui/TQKitWorkspace.h"
 
-#include <QDesktopServices>
 #include <QEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -130,8 +129,10 @@ void TQCAppProgressWindowTableCellView::changeEvent(QEvent* event)
 
 void TQCAppProgressWindowTableCellView::revealInFileManager(const QList<QUrl>& urls)
 {
-    if (urls.isEmpty())
-        return;
-    const QFileInfo first(urls.first().toLocalFile());
-    QDesktopServices::openUrl(QUrl::fromLocalFile(first.isDir() ? first.filePath() : first.absolutePath()));
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    TQKitRevealItemsInFileManager(paths);
 }

@@ -48,7 +48,7 @@ protected:
     void changeEvent(QEvent* event) override;
     QHBoxLayout* cellLayout() const { return layout_; }
 
-    // Shows `urls` in the file manager (the folder of the first).
+    // Shows the local files of `urls` selected in the file manager.
     static void revealInFileManager(const QList<QUrl>& urls);
 
 private:

@@ -398,6 +398,23 @@ bool TQKitConversionListHasResults(const TQKitConversionList* list)
 
 bool TQKitArtworkDownloadUseful(const TQKitConversionList*) { return script().artworkDownloadUseful; }
 
+void TQKitConversionListEnumerateResults(const TQKitConversionList* list, TQKitResultCallback callback, void* context,
+                                         void* data)
+{
+    std::vector<std::string> results;
+    {
+        std::lock_guard lock(in(list)->mutex);
+        for (const auto& item : in(list)->items) {
+            std::lock_guard itemLock(item->mutex);
+            if (!item->resultPath.empty())
+                results.push_back(item->resultPath);
+        }
+    }
+    for (const std::string& path : results)
+        if (!callback(context, path.c_str(), data))
+            return;
+}
+
 int32_t TQKitConversionListState(const TQKitConversionList* list) { return in(list)->stopped ? TQKitConversionList::Finished : in(list)->state.load(); }
 bool TQKitConversionListIsStopped(const TQKitConversionList* list) { return in(list)->stopped; }
 void TQKitConversionListStop(TQKitConversionList* list) { in(list)->stopped = true; }
