@@ -14,9 +14,9 @@
 #include "lifecycle/TQAnalytics.h"
 #include "lifecycle/TQRatingPrompt.h"
 #include "lifecycle/TQUpdateCheck.h"
+#include "platform/engine/TQKitCaches.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConverter.h"
-#include "platform/system/XdgPaths.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"
 #include "platform/tqkit-ui/TQKitAppMain.h"
@@ -35,7 +35,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMouseEvent>
@@ -555,7 +554,7 @@ void TQCAppMainWindowController::clearCaches()
     TQKitRunAlert(window_, description, [this](int button, bool) {
         if (button != kTQKitAlertDefaultButton)
             return;
-        QDir(QString::fromStdString(sonvale::sonvaleCacheDir().string())).removeRecursively();
+        TQKitClearCaches();
         TQKitShowNoticeBox(window_, u"Clear Caches"_s, u"Caches have been successfully cleared."_s);
     });
 }

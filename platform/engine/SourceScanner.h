@@ -28,9 +28,10 @@ struct SourceEntry {
 
 // Turns the sources a user gave (files, folders, http and https addresses) into items, following
 // the accept and copy rules of the batch. Folders are walked recursively in name order; hidden
-// files and symbolic links to folders are left out. A named pipe, device or socket, given or named
-// by a list, becomes an item that fails at once: reading one could block for ever. Runs on the
-// caller's thread.
+// files and symbolic links to folders are left out, and a folder that cannot be read becomes an
+// item that fails with the reason. A named pipe, device or socket, given or named by a list,
+// becomes an item that fails at once: reading one could block for ever. Runs on the caller's
+// thread.
 //
 // A source that stands for several items expands: a CUE sheet into the tracks of its images (which
 // are then not converted whole), a source playlist or link file into its entries, resolved against

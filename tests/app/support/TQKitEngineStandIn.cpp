@@ -1,5 +1,6 @@
 #include "tests/app/support/TQKitEngineStandIn.h"
 
+#include "platform/engine/TQKitCaches.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
 #include <algorithm>
@@ -92,6 +93,7 @@ struct Script {
     bool listCreateFails = false;
     int processCount = 0;
     bool capacityCritical = false;
+    int cacheClearings = 0;
     std::vector<TQKitConversionList*> started; // guarded by scriptMutex()
 };
 
@@ -157,6 +159,7 @@ void setProcessCount(int count) { script().processCount = count; }
 void setCapacityCritical(bool critical) { script().capacityCritical = critical; }
 int liveListCount() { return liveLists.load(); }
 int liveConverterCount() { return liveConverters.load(); }
+int cacheClearingCount() { return script().cacheClearings; }
 
 TQKitConverter* converter()
 {
@@ -239,6 +242,8 @@ void TQKitConverterDestroy(TQKitConverter** slot)
 }
 
 int TQKitConverterProcessCount(const TQKitConverter*) { return script().processCount; }
+
+void TQKitClearCaches() { ++script().cacheClearings; }
 
 void TQKitConversionListCreate(TQKitConversionList** out)
 {
