@@ -15,9 +15,9 @@
 #include "lifecycle/TQAnalytics.h"
 #include "lifecycle/TQRatingPrompt.h"
 #include "lifecycle/TQUpdateCheck.h"
+#include "platform/engine/TQKitCaches.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConverter.h"
-#include "platform/system/XdgPaths.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"
 #include "platform/tqkit-ui/TQKitAppMain.h"
@@ -37,7 +37,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -634,7 +633,7 @@ void TQCAppMainWindowController::clearCaches()
     TQKitRunAlert(window_, description, [this](int button, bool) {
         if (button != kTQKitAlertDefaultButton)
             return;
-        QDir(QString::fromStdString(sonvale::sonvaleCacheDir().string())).removeRecursively();
+        TQKitClearCaches();
         TQKitShowNoticeBox(window_, u"Clear Caches"_s, u"Caches have been successfully cleared."_s);
     });
 }

@@ -31,9 +31,9 @@ struct SourceEntry {
 // the accept and copy rules of the batch. Folders are walked recursively in name order; hidden
 // files, symbolic links to folders and the batch's destination folder (which holds this and earlier
 // batches' results when it lies inside a source folder, as the default one does in ~/Music) are
-// left out. A named pipe, device or socket, given or named
-// by a list, becomes an item that fails at once: reading one could block for ever. Runs on the
-// caller's thread.
+// left out, and a folder that cannot be read becomes an item that fails with the reason. A named
+// pipe, device or socket, given or named by a list, becomes an item that fails at once: reading one
+// could block for ever. Runs on the caller's thread.
 //
 // A source that stands for several items expands: a CUE sheet into the tracks of its images (which
 // are then not converted whole), a source playlist or link file into its entries, resolved against

@@ -9,6 +9,7 @@
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "tests/app/support/MainWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 
 #include <QAction>
 #include <QApplication>
@@ -387,6 +388,24 @@ TEST_F(TQCAppMainWindowControllerTest, DestinationSubmenusShowThePickersFolders)
         submenu->actions().first()->trigger();
         EXPECT_EQ(controller_->destinationFolder()->specialItemSelected(), 16u);
     }
+}
+
+// Clear Caches asks first, then leaves the clearing to the engine, which alone knows what it made.
+TEST_F(TQCAppMainWindowControllerTest, ClearCachesAsksThenHasTheEngineClearItsOwnCaches)
+{
+    load();
+    engine::reset();
+    scriptedResponder().answerTitle(u"Clear Caches"_s, {kTQKitAlertAlternateButton, false});
+    menuItem("clearCaches:")->trigger();
+    ASSERT_TRUE(pumpUntil([] { return scriptedResponder().requests().size() == 1; }));
+    pumpEvents();
+    EXPECT_EQ(engine::cacheClearingCount(), 0);
+
+    scriptedResponder().reset();
+    menuItem("clearCaches:")->trigger();
+    ASSERT_TRUE(pumpUntil([] { return scriptedResponder().requests().size() == 2; }));
+    EXPECT_EQ(engine::cacheClearingCount(), 1);
+    EXPECT_EQ(scriptedResponder().requests().last().message, u"Caches have been successfully cleared."_s);
 }
 
 // Catches the folders the application asks the desktop to open.

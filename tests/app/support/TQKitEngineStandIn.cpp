@@ -1,5 +1,6 @@
 #include "tests/app/support/TQKitEngineStandIn.h"
 
+#include "platform/engine/TQKitCaches.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
 #include <algorithm>
@@ -93,6 +94,7 @@ struct Script {
     int processCount = 0;
     bool capacityCritical = false;
     bool artworkDownloadUseful = false;
+    int cacheClearings = 0;
     std::vector<TQKitConversionList*> started; // guarded by scriptMutex()
 };
 
@@ -159,6 +161,7 @@ void setCapacityCritical(bool critical) { script().capacityCritical = critical; 
 void setArtworkDownloadUseful(bool useful) { script().artworkDownloadUseful = useful; }
 int liveListCount() { return liveLists.load(); }
 int liveConverterCount() { return liveConverters.load(); }
+int cacheClearingCount() { return script().cacheClearings; }
 
 TQKitConverter* converter()
 {
@@ -241,6 +244,8 @@ void TQKitConverterDestroy(TQKitConverter** slot)
 }
 
 int TQKitConverterProcessCount(const TQKitConverter*) { return script().processCount; }
+
+void TQKitClearCaches() { ++script().cacheClearings; }
 
 void TQKitConversionListCreate(TQKitConversionList** out)
 {

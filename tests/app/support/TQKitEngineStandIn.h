@@ -33,6 +33,8 @@ void setArtworkDownloadUseful(bool useful);
 // Lists and converters created through the engine's calls and not yet freed.
 int liveListCount();
 int liveConverterCount();
+// How often TQKitClearCaches was called since the last reset.
+int cacheClearingCount();
 
 // A converter that lives as long as the process.
 TQKitConverter* converter();
