@@ -39,21 +39,23 @@ TQCAppProgressWindowTableCellView::TQCAppProgressWindowTableCellView(QWidget* pa
     connect(textField_, &TQNSTextFieldLink::clicked, this, [this] { hyperlinkPressed(); });
 }
 
-TQCAppProgressWindowTableCellView::~TQCAppProgressWindowTableCellView()
-{
-    if (record_)
-        record_->unsubscribe(this);
-}
+TQCAppProgressWindowTableCellView::~TQCAppProgressWindowTableCellView() { prepareForReuse(); }
 
 void TQCAppProgressWindowTableCellView::setObjectValue(TQCAppProgressWindowTableDataRecord* record)
 {
     if (!record)
         return;
-    if (record_)
-        record_->unsubscribe(this);
+    prepareForReuse();
     record_ = record;
     record->subscribe(this);
     updateColors();
+}
+
+void TQCAppProgressWindowTableCellView::prepareForReuse()
+{
+    if (record_)
+        record_->unsubscribe(this);
+    record_ = nullptr;
 }
 
 void TQCAppProgressWindowTableCellView::setHyperlinkEnabled(bool enabled)

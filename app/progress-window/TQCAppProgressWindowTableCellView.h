@@ -26,6 +26,8 @@ public:
     // subscription from the old record.
     virtual void setObjectValue(TQCAppProgressWindowTableDataRecord* record);
     TQCAppProgressWindowTableDataRecord* objectValue() const { return record_; }
+    // Lets go of the record: a cell waiting to be given another row hears of none.
+    void prepareForReuse();
 
     TQNSTextFieldLink* textField() const { return textField_; }
     bool hyperlinkEnabled() const { return hyperlinkEnabled_; }

@@ -87,7 +87,7 @@ TEST_F(TQCAppWholeApplicationTest, ADroppedWavIsConvertedIntoTheDefaultFolderAnd
     EXPECT_EQ(defaultFolderFiles(), QStringList{u"dropped.m4a"_s});
     EXPECT_EQ(batch->statusTop()->text(), u"Converted 1 of 1 file to \"Sonvale\""_s);
     ASSERT_EQ(batch->tableView()->rowCount(), 1);
-    auto* cell = qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(batch->tableView()->cellWidget(0, 1));
+    auto* cell = qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(batch->tableView()->cellView(0, 1));
     ASSERT_NE(cell, nullptr);
     EXPECT_FALSE(cell->objectValue()->completionStatusName().isEmpty());
     EXPECT_EQ(cell->textField()->text(), cell->objectValue()->completionStatusName());

@@ -84,7 +84,7 @@ TEST_F(ProgressWindowEngineTest, OneGeneratedWavBecomesAnMp3AndTheWindowSaysSo)
 
     // The row appears when the list is handed to the converter.
     ASSERT_TRUE(pumpUntil([&] { return controller.tableView()->rowCount() == 1; }));
-    auto* cell = qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(controller.tableView()->cellWidget(0, 1));
+    auto* cell = qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(controller.tableView()->cellView(0, 1));
     ASSERT_NE(cell, nullptr);
     StatusTextLog log(cell);
     cell->objectValue()->subscribe(&log);
