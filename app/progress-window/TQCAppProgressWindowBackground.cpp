@@ -86,12 +86,14 @@ void TQCAppProgressWindowBackground::updateLayout()
     const int secondRow = secondRowTop();
     if (e)
         e->move(W - widthOf(e) - 14, secondRow);
+    // The details button leads the row of the bottom line, under the left edge of the top line.
+    const int rowStart = wA + 21 + (g ? widthOf(g) + 4 : 0);
+    if (g)
+        g->move(wA + 21, secondRow);
     // The finished line holds one short word or link; it never cuts its text.
     if (f)
-        f->setGeometry(wA + 21, secondRow, finishedLayoutState_ ? std::max(60, f->sizeHint().width()) : W - wA - 35,
-                       heightOf(f));
-    if (g)
-        g->move(13 + (wA - widthOf(g)) / 2, secondRow);
+        f->setGeometry(rowStart, secondRow,
+                       finishedLayoutState_ ? std::max(60, f->sizeHint().width()) : W - rowStart - 14, heightOf(f));
     if (list) {
         const int y = listTop();
         list->setGeometry(0, y, W, H - y);

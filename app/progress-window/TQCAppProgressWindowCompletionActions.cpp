@@ -108,7 +108,7 @@ void TQCAppProgressWindowCompletionActions::openInLyrebook(TQKitConversionList* 
     if (!force && lyrebookPageOpened)
         return;
     lyrebookPageOpened = true;
-    TQKitOpenURL(QString::fromStdString(TQAppInfoReadLyrebookLink()));
+    TQLyrebookOpenLink();
     TQAnalyticsPostEvent("ae_cnv_open_lyrebook_page");
 }
 

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -20,10 +21,21 @@ constexpr int kNameLimit = 259;
 
 } // namespace
 
+bool TQCAppProgressWindowiTunesController::FocusOnShow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && combo) {
+        combo->setFocus(Qt::OtherFocusReason);
+        if (combo->lineEdit())
+            combo->lineEdit()->selectAll();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 TQCAppProgressWindowiTunesController::TQCAppProgressWindowiTunesController()
     : view_(std::make_unique<QWidget>()), comboboxPlaylists_(new QComboBox(view_.get())),
       checkboxCloseButtonWhenCompleted_(new QCheckBox(u"Close Progress Window when completed"_s, view_.get()))
 {
+    focusOnShow_.combo = comboboxPlaylists_;
     view_->setObjectName(u"musicExportOptions"_s);
     auto* layout = new QVBoxLayout(view_.get());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -43,7 +55,8 @@ TQCAppProgressWindowiTunesController::TQCAppProgressWindowiTunesController()
     TQKitSetAccessibilityHelp(comboboxPlaylists_, u"%1 playlist where converted files should be sent"_s.arg(music));
     TQKitSetAccessibilityHelp(checkboxCloseButtonWhenCompleted_,
                               u"Close this and Progress Window after converted files have been sent to the %1"_s.arg(music));
-    comboboxPlaylists_->setFocus();
+    // The playlist takes the keyboard as soon as the alert shows the view.
+    view_->installEventFilter(&focusOnShow_);
 }
 
 TQCAppProgressWindowiTunesController::~TQCAppProgressWindowiTunesController() = default;

@@ -5,6 +5,7 @@
 // the progress window once the files were added. Both are remembered in section "TQCSetting".
 // Main thread only; the object owns its view.
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -34,6 +35,13 @@ public:
     static void savePlaylistName(const QString& name);
 
 private:
+    // Gives the playlist box the keyboard when the view appears.
+    struct FocusOnShow final : QObject {
+        bool eventFilter(QObject* watched, QEvent* event) override;
+        QComboBox* combo = nullptr;
+    };
+
+    FocusOnShow focusOnShow_;
     std::unique_ptr<QWidget> view_;
     QComboBox* comboboxPlaylists_;
     QCheckBox* checkboxCloseButtonWhenCompleted_;

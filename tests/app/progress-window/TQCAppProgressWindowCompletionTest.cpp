@@ -276,6 +276,10 @@ TEST_F(ProgressWindowCompletionTest, TheFinishedWindowHasNoBlankBand)
     finish(*controller, {result("song.m4a")});
     // The bottom line moves up into the place of the hidden bar, and the closed window shrinks.
     EXPECT_EQ(controller->statusBottom()->y(), barTop);
+    const QRect details = controller->detailsButton()->geometry();
+    EXPECT_EQ(details.y(), barTop);
+    EXPECT_LT(details.right(), controller->statusBottom()->x());
+    EXPECT_GT(details.left(), controller->srcFilesPanel()->partWithTag(TQCAppProgressWindowBackground::kTagMenuButton)->geometry().right());
     EXPECT_LT(window->minimumHeight(), runningMinimum);
     EXPECT_EQ(window->height(), window->minimumHeight());
     EXPECT_EQ(window->minimumHeight(), controller->srcFilesPanel()->listTop() + 7);
