@@ -126,7 +126,9 @@ TQCAppProgressWindowController::TQCAppProgressWindowController(
     const QVariantMap& tunesPasteboardDict, const QVariantMap& tunesTrackSearchDict,
     TQCAppProgressWindowDelegate* delegate)
     : converter_(converter), list_(list), srcPaths_(srcPaths), tunesPasteboardDict_(tunesPasteboardDict),
-      tunesTrackSearchDict_(tunesTrackSearchDict), delegate_(delegate)
+      tunesTrackSearchDict_(tunesTrackSearchDict), delegate_(delegate),
+      listProgressRender_(this, [this] { renderCurrentListProgress(pendingListProgress_.load()); }),
+      statusTopRender_(this, [this] { renderCurrentStatusTop(); })
 {
     ProgressWindowEvents events;
     events.closeRequested = [this] { closeWindowWithPrompt(); };
@@ -586,8 +588,12 @@ QString TQCAppProgressWindowController::outputDirectoryName() const
 
 void TQCAppProgressWindowController::renderCurrentStatusTop()
 {
-    if (repostToMainThread([this] { renderCurrentStatusTop(); }))
+    // Every item's start asks for this render, and each counts the pending items: from the
+    // engine's threads, one render queued at a time.
+    if (!TQKitIsMainThread()) {
+        statusTopRender_.request();
         return;
+    }
     TQKitConversionList* list = list_.load();
     if (!list)
         return;
@@ -601,15 +607,10 @@ void TQCAppProgressWindowController::renderCurrentStatusTop()
 void TQCAppProgressWindowController::renderCurrentListProgress(double progress)
 {
     if (!TQKitIsMainThread()) {
-        // The engine reports progress far more often than a person can read it, and each render
-        // asks the list for its byte counts: keep one render queued, with the latest value.
+        // The engine reports progress far more often than a person can read it: keep one render
+        // queued, with the latest value.
         pendingListProgress_ = progress;
-        if (!listProgressRenderQueued_.exchange(true)) {
-            TQKitPerformOnMainThread(this, [this] {
-                listProgressRenderQueued_ = false;
-                renderCurrentListProgress(pendingListProgress_.load());
-            });
-        }
+        listProgressRender_.request();
         return;
     }
     TQKitConversionList* list = list_.load();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/engine/TQKitConversionList.h"
+#include "platform/tqkit-ui/TQKitCoalescedCall.h"
 #include "platform/tqkit-ui/TQKitDelayedCalls.h"
 
 #include <QObject>
@@ -193,7 +194,8 @@ private:
     bool introductoryMessageAboutLyrebookEnabled_ = false;
     std::atomic<int> suppressCounter_{0};
     std::atomic<double> pendingListProgress_{0.0};
-    std::atomic<bool> listProgressRenderQueued_{false};
+    TQKitCoalescedCall listProgressRender_;
+    TQKitCoalescedCall statusTopRender_;
     std::atomic<bool> analyticsPostedResult_{false};
     bool finishedStateShown_ = false;
     bool stoppedBeforeStart_ = false;

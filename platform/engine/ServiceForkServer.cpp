@@ -118,6 +118,10 @@ void ServiceForkServer::becomeService(int instance, int jobInput, int reports)
         _exit(1);
     const std::string name = "sonvale-conv-" + std::to_string(instance);
     prctl(PR_SET_NAME, name.c_str());
+    // Converting is background work: with every core busy converting, the application's window
+    // (and the rest of the desktop) must still get a core the moment it has something to do.
+    // Alone on the machine a service still gets whole cores. A refusal leaves it as it was.
+    [[maybe_unused]] const int niceness = ::nice(kServiceNiceness);
     const int code = serviceMain_();
     std::fflush(stdout);
     _exit(code);

@@ -18,6 +18,9 @@ public:
     using ServiceMain = std::function<int()>;
 
     ServiceForkServer(int controlSocket, ServiceMain serviceMain);
+
+    // How much lower than the host's the services' scheduling priority is.
+    static constexpr int kServiceNiceness = 10;
     // Serves until the application lets go; returns the host's exit code.
     int serve();
 

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTimer>
 
 #include <cstdio>
@@ -74,6 +75,14 @@ int main(int argc, char** argv)
     record.formatCode = kTQTaskInfoFormatMP3;
     TQKitTaskInfoSetDestination(&record, destination.c_str(), destination.string().size());
     TQKitConversionListSetTaskInfo(list, &record);
+
+    // In the application a progress window opens over a main window that has drawn already: the
+    // fonts and the style are loaded before the heartbeat starts, as they are there.
+    {
+        QLabel warmUp(QStringLiteral("Sonvale"));
+        warmUp.show();
+        warmUp.grab();
+    }
 
     sonvale::test::RecordingDelegate delegate;
     QElapsedTimer clock;

@@ -1,3 +1,4 @@
+#include "platform/tqkit-ui/TQKitCoalescedCall.h"
 #include "platform/tqkit-ui/TQKitDelayedCalls.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
 #include "tests/support/QtTestSupport.h"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -62,6 +64,36 @@ TEST(TQKitMainThreadTest, WorkerHandOffRunsOnTheMainThreadOrIsDropped)
     ASSERT_TRUE(pumpUntil([&] { return ranOnMain; }));
     sonvale::test::pumpEvents();
     EXPECT_FALSE(ranForGone);
+}
+
+TEST(TQKitCoalescedCallTest, RequestsWhileOneIsQueuedShareItsRunAndLaterOnesGetTheirOwn)
+{
+    QObject context;
+    int runs = 0;
+    int seen = 0;
+    std::atomic<int> latest{0};
+    TQKitCoalescedCall render(&context, [&] {
+        ++runs;
+        seen = latest.load();
+    });
+    // A thousand reports from an engine thread before the main thread gets round to them: one
+    // run, which sees the last of them.
+    std::thread([&] {
+        for (int i = 1; i <= 1000; ++i) {
+            latest = i;
+            render.request();
+        }
+    }).join();
+    ASSERT_TRUE(pumpUntil([&] { return runs > 0; }));
+    sonvale::test::pumpEvents();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(seen, 1000);
+
+    // Once it has run, the next request is not lost.
+    latest = 1001;
+    render.request();
+    ASSERT_TRUE(pumpUntil([&] { return runs == 2; }));
+    EXPECT_EQ(seen, 1001);
 }
 
 } // namespace
