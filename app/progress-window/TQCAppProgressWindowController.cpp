@@ -456,6 +456,14 @@ void TQCAppProgressWindowController::startConvertProcessImplCompletion()
     TQKitConversionStart(converter, list);
 }
 
+void TQCAppProgressWindowController::reloadItems()
+{
+    if (repostToMainThread([this] { reloadItems(); }))
+        return;
+    if (TQKitConversionList* list = list_.load(); list && tableView_ && tableView_->hasListHandle())
+        tableView_->setListHandle(list);
+}
+
 // ---- Status lines
 
 bool TQCAppProgressWindowController::repostToMainThread(std::function<void()> call)
@@ -728,6 +736,9 @@ int TQProgressWindowListCallback(uint32_t type, void* data, void* context)
     case 16:
     case 17:
         // The tags of a file: nothing to add or replace outside a Music import.
+        break;
+    case 18:
+        controller->reloadItems();
         break;
     default:
         break;
