@@ -160,7 +160,8 @@ void SourceScanner::addFolder(const std::string& folder, std::vector<SourceEntry
                 continue;
             std::error_code typeError;
             if (it->is_directory(typeError) && !it->is_symlink(typeError)) {
-                pending.push_back(it->path());
+                if (!isDestination(it->path()))
+                    pending.push_back(it->path());
             } else if (it->is_regular_file(typeError)) {
                 files.push_back(it->path().string());
                 if (found_)
@@ -192,6 +193,14 @@ void SourceScanner::addFolder(const std::string& folder, std::vector<SourceEntry
         else if (!splitImages.count(normal(file)))
             entriesForFile(file, root, TQKitConversionListItem::kFromFolder, out);
     }
+}
+
+bool SourceScanner::isDestination(const std::filesystem::path& folder) const
+{
+    if (settings_.asSourceFolder || settings_.destinationFolder.empty())
+        return false;
+    std::error_code ec;
+    return fs::equivalent(folder, settings_.destinationFolder, ec);
 }
 
 void SourceScanner::addTracks(const std::string& sheetPath, const lists::CueSheet& sheet, const std::string& root,
