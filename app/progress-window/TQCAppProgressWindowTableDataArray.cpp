@@ -6,6 +6,7 @@
 #include "platform/engine/TQKitConverter.h"
 
 #include <algorithm>
+#include <numeric>
 
 std::unique_ptr<TQCAppProgressWindowTableDataArray> TQCAppProgressWindowTableDataArray::create(TQKitConversionList* list)
 {
@@ -17,14 +18,13 @@ std::unique_ptr<TQCAppProgressWindowTableDataArray> TQCAppProgressWindowTableDat
 TQCAppProgressWindowTableDataArray::TQCAppProgressWindowTableDataArray(TQKitConversionList* list) : listHandle_(list)
 {
     TQKitConversionListRetain(list);
-    std::vector<TQKitConversionListItem*> items;
-    TQKitConversionListGetItems(list, items);
-    for (TQKitConversionListItem* item : items) {
-        if (auto record = TQCAppProgressWindowTableDataRecord::create(list, item)) {
-            arranged_.push_back(record.get());
-            records_.push_back(std::move(record));
-        }
-    }
+    TQKitConversionListGetItems(list, items_);
+    itemIds_.reserve(items_.size());
+    for (const TQKitConversionListItem* item : items_)
+        itemIds_.push_back(TQKitConversionListItemId(item));
+    records_.resize(items_.size());
+    arranged_.resize(items_.size());
+    std::iota(arranged_.begin(), arranged_.end(), size_t{0});
 }
 
 TQCAppProgressWindowTableDataArray::~TQCAppProgressWindowTableDataArray() { cleanup(); }
@@ -32,20 +32,37 @@ TQCAppProgressWindowTableDataArray::~TQCAppProgressWindowTableDataArray() { clea
 void TQCAppProgressWindowTableDataArray::cleanup()
 {
     for (const auto& record : records_)
-        record->cleanup();
+        if (record)
+            record->cleanup();
     if (listHandle_)
         TQKitConversionListRelease(listHandle_);
     listHandle_ = nullptr;
 }
 
+TQCAppProgressWindowTableDataRecord* TQCAppProgressWindowTableDataArray::recordAt(size_t row)
+{
+    return row < arranged_.size() ? recordOf(arranged_[row]) : nullptr;
+}
+
+TQCAppProgressWindowTableDataRecord* TQCAppProgressWindowTableDataArray::recordOf(size_t item)
+{
+    std::unique_ptr<TQCAppProgressWindowTableDataRecord>& record = records_[item];
+    if (!record && listHandle_)
+        record = TQCAppProgressWindowTableDataRecord::create(listHandle_, items_[item]);
+    return record.get();
+}
+
 void TQCAppProgressWindowTableDataArray::sortByListItemId()
 {
-    std::stable_sort(arranged_.begin(), arranged_.end(),
-                     [](const auto* a, const auto* b) { return a->compareByListItemId(*b) < 0; });
+    std::stable_sort(arranged_.begin(), arranged_.end(), [this](size_t a, size_t b) { return itemIds_[a] < itemIds_[b]; });
 }
 
 void TQCAppProgressWindowTableDataArray::sortByStatus()
 {
+    if (!listHandle_)
+        return;
+    for (size_t item = 0; item < records_.size(); ++item)
+        recordOf(item);
     std::stable_sort(arranged_.begin(), arranged_.end(),
-                     [](const auto* a, const auto* b) { return a->compareByStatus(*b) < 0; });
+                     [this](size_t a, size_t b) { return records_[a]->compareByStatus(*records_[b]) < 0; });
 }

@@ -112,7 +112,7 @@ void TQCAppProgressWindowTableView::sortByStatus()
 
 void TQCAppProgressWindowTableView::reloadData()
 {
-    const int rows = data_ ? static_cast<int>(data_->arrangedObjects().size()) : 0;
+    const int rows = data_ ? static_cast<int>(data_->count()) : 0;
     setRowCount(rows);
     // The rows in view may hold other records now: every cell is bound afresh.
     for (const auto& [row, cells] : shownCells_)
@@ -137,7 +137,7 @@ void TQCAppProgressWindowTableView::layoutCellViews()
 {
     // Cells are kept and rebound, as a table reuses its cell views: the rows in view have cells,
     // the others none, so neither making rows nor their changes cost more in a longer list.
-    const int rows = data_ ? std::min(rowCount(), static_cast<int>(data_->arrangedObjects().size())) : 0;
+    const int rows = data_ ? std::min(rowCount(), static_cast<int>(data_->count())) : 0;
     const int height = viewport()->height();
     int first = rows > 0 && height > 0 ? rowAt(0) : -1;
     int last = first < 0 ? -1 : rowAt(height - 1);
@@ -153,7 +153,6 @@ void TQCAppProgressWindowTableView::layoutCellViews()
     }
     if (first < 0)
         return;
-    const auto& records = data_->arrangedObjects();
     for (int row = first; row <= last; ++row) {
         auto [it, added] = shownCells_.try_emplace(row, RowCells{});
         RowCells& cells = it->second;
@@ -165,8 +164,9 @@ void TQCAppProgressWindowTableView::layoutCellViews()
                 cells = spareCells_.back();
                 spareCells_.pop_back();
             }
-            cells.fileName->setObjectValue(records[static_cast<size_t>(row)]);
-            cells.status->setObjectValue(records[static_cast<size_t>(row)]);
+            TQCAppProgressWindowTableDataRecord* record = data_->recordAt(static_cast<size_t>(row));
+            cells.fileName->setObjectValue(record);
+            cells.status->setObjectValue(record);
         }
         const int top = rowViewportPosition(row);
         cells.fileName->setGeometry(columnViewportPosition(FileNameColumn), top, columnWidth(FileNameColumn), rowHeight(row));

@@ -1,10 +1,11 @@
 // sonvale-convert-service: the conversion-service host. Started once by the application with a
 // socket as its standard input; forks the service processes (see ServiceForkServer). A service
 // reads item jobs from standard input, one JSON text a line, and converts them one after another:
-// for each it reports "progress <item status> <fraction>" lines and finally "outcome <json>" on
+// for each it reports "progress <item status> <fraction>" lines (a few a second) and finally "outcome <json>" on
 // standard output. It ends when its input closes. The application kills a service to stop its
 // item; a crash in one fails only the item it was converting.
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <signal.h>
@@ -21,6 +22,10 @@ using sonvale::engine::ItemOutcome;
 
 namespace {
 
+// The window redraws a few times a second; each report wakes a thread of the application, so more
+// would cost the conversion and show nothing.
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+
 ItemOutcome convert(const std::string& text)
 {
     ItemJob job;
@@ -29,15 +34,16 @@ ItemOutcome convert(const std::string& text)
         outcome.status = parsed;
         return outcome;
     }
-    int lastStatus = -1, lastPercent = -1;
+    int lastStatus = -1;
+    auto lastReport = std::chrono::steady_clock::time_point();
     return ItemConverter::run(job, nullptr, [&](int status, double fraction) {
-        const int percent = int(fraction * 100);
-        if (percent != lastPercent || status != lastStatus) {
-            lastStatus = status;
-            lastPercent = percent;
-            std::printf("progress %d %.3f\n", status, fraction);
-            std::fflush(stdout);
-        }
+        const auto now = std::chrono::steady_clock::now();
+        if (status == lastStatus && now - lastReport < kProgressInterval)
+            return;
+        lastStatus = status;
+        lastReport = now;
+        std::printf("progress %d %.3f\n", status, fraction);
+        std::fflush(stdout);
     });
 }
 

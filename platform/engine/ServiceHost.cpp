@@ -20,6 +20,12 @@ ServiceHost::~ServiceHost()
     forgetHostLocked();
 }
 
+bool ServiceHost::start()
+{
+    std::lock_guard lock(mutex_);
+    return socket_ >= 0 || startHostLocked();
+}
+
 bool ServiceHost::startService(uint64_t id, int instance, int jobInput, int reports)
 {
     const std::string message = "run " + std::to_string(id) + ' ' + std::to_string(instance);

@@ -24,6 +24,9 @@ public:
     ServiceHost(const ServiceHost&) = delete;
     ServiceHost& operator=(const ServiceHost&) = delete;
 
+    // Starts the host now, if none runs, so that it has loaded the libraries before the first
+    // item asks for a service. False when it could not be started.
+    bool start();
     // Hands the two descriptors to a new service (the caller keeps and closes its own). False when
     // no host could be started.
     bool startService(uint64_t id, int instance, int jobInput, int reports);

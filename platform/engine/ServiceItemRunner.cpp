@@ -99,6 +99,9 @@ struct ServiceItemRunner::Service {
 ServiceItemRunner::ServiceItemRunner(std::string servicePath, std::chrono::seconds silenceLimit)
     : silenceLimit_(silenceLimit), host_(std::move(servicePath))
 {
+    // Loading the conversion libraries takes the host a while: it does so while the application
+    // is still gathering the first batch's items. A host that can't start is tried again per item.
+    host_.start();
 }
 
 // Idle services see their input close and end; the host then ends with any that still run.

@@ -397,6 +397,7 @@ void TQKitConversionList::itemFinished(TQKitConversionListItem* item)
         std::lock_guard lock(mutex_);
         std::erase(itemsInProgress_, item);
         finishedBytes_ += uint64_t(double(item->sourceBytes()) * doneFraction(*item));
+        finishedItemsDone_ += doneFraction(*item);
         done = itemsInProgress_.empty() && (stopFlag_ || nextToRun_ >= items_.size());
     }
     reportProgress();
@@ -425,15 +426,20 @@ void TQKitConversionList::addWrittenResult(const std::string& path)
     writtenResults_.insert(path);
 }
 
+// Finished items count whole, of the few running ones what they have done: no walk over the list,
+// which every running item's every report would make.
 void TQKitConversionList::reportProgress()
 {
-    const auto all = items();
-    if (all.empty())
-        return;
-    double sum = 0;
-    for (auto* item : all)
-        sum += item->status() == TQKitConversionListItem::Completed ? 1.0 : item->progress();
-    double fraction = sum / double(all.size());
+    double fraction;
+    {
+        std::lock_guard lock(mutex_);
+        if (items_.empty())
+            return;
+        double done = double(finishedItemsDone_);
+        for (auto* item : itemsInProgress_)
+            done += doneFraction(*item);
+        fraction = done / double(items_.size());
+    }
     notify(0, &fraction);
 }
 

@@ -152,6 +152,7 @@ private:
     // line never reads the file system.
     uint64_t totalBytes_ = 0;
     uint64_t finishedBytes_ = 0;
+    double finishedItemsDone_ = 0; // the finished items' share of the progress, in items
     std::chrono::steady_clock::time_point startedAt_;
     sonvale::engine::CallbackGate callback_;
     std::atomic<State> state_{NotStarted};
