@@ -252,6 +252,13 @@ tqcrash_error_t dwarf_parse_fde(const dwarf_section* section, std::uint64_t addr
 
 namespace {
 
+// A factored offset times the data alignment factor. Damaged tables may hold any values: the
+// product wraps instead of overflowing, and a wrapped offset only makes a rule point nowhere useful.
+std::int64_t scaledByDataAlignment(std::int64_t factored, const dwarf_cie_info* cie) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(factored) *
+                                     static_cast<std::uint64_t>(cie->data_alignment_factor));
+}
+
 // Binary search of the sorted table of .eh_frame_hdr: {initial location, FDE address} pairs.
 tqcrash_error_t findThroughIndex(const dwarf_section* section, std::uint64_t pc, std::uint64_t* fdeAddress) {
     const tqcrash_async_mobject* index = section->index;
@@ -372,7 +379,7 @@ tqcrash_error_t dwarf_cfa_eval_program(const dwarf_section* section, const dwarf
     };
     auto offsetRule = [&](std::uint64_t reg, tqcrash_dwarf_cfa_reg_rule_t rule, std::int64_t factored) {
         return state->set_register(static_cast<std::uint32_t>(reg), rule,
-                                   static_cast<std::uint64_t>(factored * cie->data_alignment_factor));
+                                   static_cast<std::uint64_t>(scaledByDataAlignment(factored, cie)));
     };
 
     while (cursor.at < cursor.end) {
@@ -454,7 +461,7 @@ tqcrash_error_t dwarf_cfa_eval_program(const dwarf_section* section, const dwarf
             TQCRASH_TRY(cursor.uleb(&reg));
             TQCRASH_TRY(cursor.sleb(&s));
             state->set_cfa_register(static_cast<std::uint32_t>(reg), dwarf_cfa_rule_kind::register_signed,
-                                    s * cie->data_alignment_factor);
+                                    scaledByDataAlignment(s, cie));
             break;
         case DW_CFA_def_cfa_register: {
             TQCRASH_TRY(cursor.uleb(&reg));
@@ -477,7 +484,7 @@ tqcrash_error_t dwarf_cfa_eval_program(const dwarf_section* section, const dwarf
                 rule.kind = dwarf_cfa_rule_kind::register_unsigned;
             } else {
                 TQCRASH_TRY(cursor.sleb(&s));
-                rule.offset = s * cie->data_alignment_factor;
+                rule.offset = scaledByDataAlignment(s, cie);
                 rule.kind = dwarf_cfa_rule_kind::register_signed;
             }
             break;

@@ -4,18 +4,19 @@
 
 #include "crashcapture/TQCrashElfImage.h"
 #include "crashcapture/TQCrashMemoryObject.h"
+#include "fuzz/unwind/GuardedCopy.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 using namespace tqcrash::async;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Aligned, and with room past the input so that small headers still read as zeros.
-    std::vector<std::uint64_t> words(size / 8 + 16, 0);
-    __builtin_memcpy(words.data(), data, size);
-    const auto address = reinterpret_cast<std::uintptr_t>(words.data());
+    const GuardedCopy copy(data, size);
+    const std::uintptr_t address = copy.address();
+    if (address == 0) {
+        return 0;
+    }
     static elf_image image; // large: kept off the fuzzer's stack
     if (elf_image_init(&image, address, "fuzz") != tqcrash::TQCRASH_ESUCCESS) {
         return 0;

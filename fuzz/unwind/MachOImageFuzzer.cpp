@@ -4,17 +4,19 @@
 
 #include "crashcapture/TQCrashMachOImage.h"
 #include "crashcapture/TQCrashObjCMethods.h"
+#include "fuzz/unwind/GuardedCopy.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 using namespace tqcrash::async;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::uint64_t> words(size / 8 + 16, 0);
-    __builtin_memcpy(words.data(), data, size);
-    const auto address = reinterpret_cast<std::uintptr_t>(words.data());
+    const GuardedCopy copy(data, size);
+    const std::uintptr_t address = copy.address();
+    if (address == 0) {
+        return 0;
+    }
     static macho_image image; // large: kept off the fuzzer's stack
     if (macho_image_init(&image, "fuzz", address) != tqcrash::TQCRASH_ESUCCESS) {
         return 0;
