@@ -43,6 +43,7 @@ struct EncoderPlan {
     bool variableBitRate = false;
     double quality = 0;           // LAME VBR quality, or AAC VBR scale
     int compressionLevel = -1;    // FLAC/ALAC, -1 = encoder default
+    int alacMaxPredictionOrder = 0; // ALAC's longest predictor, 0 = encoder default
     // LAME only
     int mp3ChannelMode = 1;       // 0 stereo, 1 joint, 2 dual, 3 mono
     bool mp3HighQuality = true;

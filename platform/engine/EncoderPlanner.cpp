@@ -1,5 +1,7 @@
 #include "platform/engine/EncoderPlanner.h"
 
+#include "platform/tqkit/TQKitEncoderRules.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -81,42 +83,81 @@ int sourceDepth(const SourceInfo& source)
     return source.bitsPerSample > 0 ? source.bitsPerSample : 16;
 }
 
+std::string kbpsText(int kbps) { return std::to_string(kbps) + " kbps"; }
+std::string hzText(int hz) { return std::to_string(hz) + " Hz"; }
+
+// The chosen bit rates of an MP3 as the encoder rules read them.
+std::string bitRatesText(const TQMP3SettingsRecord& r)
+{
+    return r.cbr ? kbpsText(r.cbrBitRate)
+                 : "VBR " + std::to_string(r.vbrMinBitRate) + " to " + kbpsText(r.vbrMaxBitRate);
+}
+
+// Each MPEG version of Layer III carries its own bit rates at its own sample rates (see
+// TQKitEncoderRules). The rules settle both before encoding, as the MP3 panel does: the sample
+// rate moves to one that carries the chosen bit rates, then any bit rate still out of reach moves
+// to the nearest one the rate carries. LAME would otherwise clamp on its own and say nothing.
+// Leaves the bit rates in `rules` (Auto resolved) and the sample rate in the plan.
+void fitMp3Rates(const Mp3Options& o, const SourceInfo& source, EncoderPlan& plan, TQMP3SettingsRecord& rules)
+{
+    rules.cbr = o.cbr;
+    rules.cbrBitRate = o.cbr ? std::max(0, o.cbrBitRate) : 0;
+    rules.vbrMinBitRate = std::min(o.vbrMinBitRate, o.vbrMaxBitRate);
+    rules.vbrMaxBitRate = std::max(o.vbrMinBitRate, o.vbrMaxBitRate);
+    const TQMP3SettingsRecord chosen = rules;
+    const int asked = fitRate(chosenRate(o.sampleRate, source), kMp3Rates);
+    int32_t rate = asked;
+    const uint8_t channels = 2; // the rules allow the same bit rates for one and two channels
+    TQKitMP3SampleRateFitBitRate(&rules, &rate, &channels);
+    if (rate != asked)
+        plan.notes.push_back(hzText(rate) + " instead of " + hzText(asked) + ", which can't carry "
+                             + bitRatesText(chosen));
+    rules.sampleRate = rate;
+    if (TQKitMP3BitRatesFitSampleRate(&rules))
+        plan.notes.push_back(bitRatesText(rules) + " instead of " + bitRatesText(chosen) + ", which "
+                             + hzText(rate) + " can't carry");
+    if (rules.cbr && rules.cbrBitRate == 0) {
+        // Automatic: the standard rate that keeps a lossy source's rate; lossless gets the top.
+        const int sourceKbps = source.bitsPerSample > 0 ? 0 : int(source.bitRate / 1000);
+        rules.cbrBitRate = 320;
+        if (sourceKbps > 0)
+            for (int r : kMp3BitRates)
+                if (r >= sourceKbps) {
+                    rules.cbrBitRate = r;
+                    break;
+                }
+        TQKitMP3BitRatesFitSampleRate(&rules);
+    }
+    plan.sampleRate = rate;
+}
+
 Status planMp3(const Mp3Options& o, const SourceInfo& source, EncoderPlan& plan)
 {
     plan.kind = EncoderPlan::Kind::Lame;
     plan.extension = "mp3";
     plan.codec = AV_CODEC_ID_MP3;
-    plan.sampleRate = fitRate(chosenRate(o.sampleRate, source), kMp3Rates);
     plan.mp3Crc = o.useCrc;
     plan.mp3HighQuality = o.cbrHighQuality;
     plan.variableBitRate = !o.cbr;
+    TQMP3SettingsRecord rules;
+    fitMp3Rates(o, source, plan, rules);
     int lowestKbps;
     if (o.cbr) {
-        int kbps = o.cbrBitRate;
-        if (kbps <= 0) {
-            // Automatic: the standard rate that keeps a lossy source's rate; lossless gets the top.
-            const int sourceKbps = source.bitsPerSample > 0 ? 0 : int(source.bitRate / 1000);
-            kbps = 320;
-            if (sourceKbps > 0)
-                for (int r : kMp3BitRates)
-                    if (r >= sourceKbps) {
-                        kbps = r;
-                        break;
-                    }
-        }
-        plan.bitRate = int64_t(kbps) * 1000;
-        lowestKbps = kbps;
+        plan.bitRate = int64_t(rules.cbrBitRate) * 1000;
+        lowestKbps = rules.cbrBitRate;
     } else {
-        plan.mp3VbrMinKbps = std::min(o.vbrMinBitRate, o.vbrMaxBitRate);
-        plan.mp3VbrMaxKbps = std::max(o.vbrMinBitRate, o.vbrMaxBitRate);
+        plan.mp3VbrMinKbps = rules.vbrMinBitRate;
+        plan.mp3VbrMaxKbps = rules.vbrMaxBitRate;
         plan.quality = std::clamp(o.vbrQuality, 0, 9);
         lowestKbps = plan.mp3VbrMinKbps;
     }
     int mode = o.channelMode;
     if (mode < 0 || mode > 3)
         mode = chosenChannels(0, source, 2) == 1 ? 3 : 1;
-    if (lowestKbps > 0 && lowestKbps < 24)
+    if (lowestKbps > 0 && lowestKbps < 24 && mode != 3) {
         mode = 3; // below 24 kbps stereo isn't worth its bits
+        plan.notes.push_back("mono, as the bit rate is below 24 kbps");
+    }
     plan.mp3ChannelMode = mode;
     plan.channels = mode == 3 ? 1 : 2;
     switch (o.metadataFormat) {
@@ -127,6 +168,9 @@ Status planMp3(const Mp3Options& o, const SourceInfo& source, EncoderPlan& plan)
     }
     return Status::success();
 }
+
+// The AAC encoder spends at most 6144 bits per channel on a frame of 1024 samples.
+int64_t aacBitRateLimit(int channels, int sampleRate) { return int64_t(6144) * channels * sampleRate / 1024; }
 
 Status planM4a(const M4aOptions& o, const SourceInfo& source, EncoderPlan& plan)
 {
@@ -143,22 +187,39 @@ Status planM4a(const M4aOptions& o, const SourceInfo& source, EncoderPlan& plan)
         if (o.sampleSize == 4)
             plan.notes.push_back("32-bit ALAC is not available, encoded with 24 bits");
         plan.bitsPerSample = depth;
-        plan.compressionLevel = quality - 1;
+        // Every level predicts (the encoder's level 0 stores frames uncompressed): low with the
+        // fixed predictor, medium and high adaptively, high looking further back.
+        plan.compressionLevel = quality == 1 ? 1 : 2;
+        plan.alacMaxPredictionOrder = quality == 3 ? 16 : 0;
         return chooseLayout(source, plan);
     }
     plan.codec = AV_CODEC_ID_AAC;
+    if (o.codec == 42)
+        plan.channels = 2; // parametric stereo: always two channels, a mono source is upmixed
     if (o.codec == 41 || o.codec == 42)
         plan.notes.push_back(std::string(o.codec == 41 ? "HE-AAC v1" : "HE-AAC v2")
                              + " is not available, encoded as AAC-LC");
-    plan.sampleRate = fitRate(chosenRate(o.sampleRate, source), kAacRates);
+    const int askedRate = chosenRate(o.sampleRate, source);
+    plan.sampleRate = fitRate(askedRate, kAacRates);
+    if (o.sampleRate > 0 && plan.sampleRate != askedRate)
+        plan.notes.push_back(hzText(plan.sampleRate) + " instead of " + hzText(askedRate) + ", which AAC can't carry");
     if (o.bitRateMode == 4) {
         // The native encoder's quality scale: about 0.5 (small) to 2 (transparent).
         plan.variableBitRate = true;
         plan.quality = std::array{0.6, 1.0, 1.6}[quality - 1];
-    } else {
-        const int kbps = o.bitRate > 0 ? o.bitRate : 64 * std::min(plan.channels, 2);
-        plan.bitRate = int64_t(kbps) * 1000;
+        return chooseLayout(source, plan);
     }
+    if (o.bitRateMode == 1)
+        plan.notes.push_back("AAC is encoded at an average bit rate: constant is not available");
+    int64_t bitRate = int64_t(o.bitRate > 0 ? o.bitRate : 64 * std::min(plan.channels, 2)) * 1000;
+    const int64_t limit = aacBitRateLimit(plan.channels, plan.sampleRate);
+    if (bitRate > limit) {
+        if (o.bitRate > 0)
+            plan.notes.push_back(kbpsText(int(limit / 1000)) + " instead of " + kbpsText(int(bitRate / 1000)) + ", the most "
+                                 + hzText(plan.sampleRate) + " carries");
+        bitRate = limit / 1000 * 1000;
+    }
+    plan.bitRate = bitRate;
     return chooseLayout(source, plan);
 }
 

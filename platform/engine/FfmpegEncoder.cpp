@@ -77,6 +77,8 @@ Status FfmpegEncoder::openCodec(const AVCodec& codec)
         c->bits_per_raw_sample = plan_.bitsPerSample;
     if (plan_.compressionLevel >= 0)
         c->compression_level = plan_.compressionLevel;
+    if (plan_.alacMaxPredictionOrder > 0)
+        av_opt_set_int(c->priv_data, "max_prediction_order", plan_.alacMaxPredictionOrder, 0);
     if (plan_.variableBitRate) {
         c->flags |= AV_CODEC_FLAG_QSCALE;
         c->global_quality = int(plan_.quality * FF_QP2LAMBDA);

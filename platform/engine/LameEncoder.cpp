@@ -35,7 +35,9 @@ Status LameEncoder::configure()
     } else {
         lame_set_VBR(lame_, vbr_off);
         lame_set_brate(lame_, int(plan_.bitRate / 1000));
-        lame_set_quality(lame_, plan_.mp3HighQuality ? 2 : 5);
+        // Normal quality is LAME's own default algorithm; high is its slower, better one.
+        if (plan_.mp3HighQuality)
+            lame_set_quality(lame_, 2);
     }
     if (lame_init_params(lame_) < 0)
         return Status::failure("the MP3 encoder rejected these settings");
@@ -80,6 +82,16 @@ Status LameEncoder::write(const double* samples, int frames)
                           : lame_encode_buffer_interleaved_ieee_double(lame_, samples, frames, buffer_.data(),
                                                                       int(buffer_.size()));
     return writeBuffer(bytes);
+}
+
+std::vector<std::string> LameEncoder::notes() const
+{
+    // LAME leaves the info frame out when a frame of the bit rate can't hold it.
+    if (lame_ && lame_get_lametag_frame(lame_, nullptr, 0) == 0)
+        return {"no gapless header: frames at " + std::to_string(plan_.variableBitRate ? plan_.mp3VbrMinKbps
+                                                                                        : int(plan_.bitRate / 1000))
+                + " kbps are too small to hold one"};
+    return {};
 }
 
 Status LameEncoder::finish()

@@ -21,6 +21,7 @@ public:
     Status open(const std::string& path) override;
     Status write(const double* samples, int frames) override;
     Status finish() override;
+    std::vector<std::string> notes() const override;
 
 private:
     Status configure();

@@ -64,6 +64,8 @@ AudioProbe AudioProbe::of(const std::filesystem::path& path)
     }
     probe.container = raw->iformat->name;
     probe.codec = avcodec_get_name(par->codec_id);
+    if (const char* profile = avcodec_profile_name(par->codec_id, par->profile))
+        probe.profile = profile;
     probe.sampleRate = codec->sample_rate;
     probe.channels = codec->ch_layout.nb_channels;
     probe.bitsPerSample = par->bits_per_raw_sample > 0 ? par->bits_per_raw_sample : par->bits_per_coded_sample;

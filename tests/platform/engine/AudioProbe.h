@@ -10,6 +10,7 @@ namespace sonvale::test {
 struct AudioProbe {
     std::string container;  // FFmpeg's demuxer name
     std::string codec;      // FFmpeg's codec name
+    std::string profile;    // FFmpeg's name of the codec profile ("LC" for AAC-LC); empty when none
     int sampleRate = 0;
     int channels = 0;
     int bitsPerSample = 0;  // 0 for codecs without a fixed depth

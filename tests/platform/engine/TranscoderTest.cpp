@@ -107,8 +107,9 @@ const Case kCases[] = {
     // The AAC encoder spends fewer bits than asked on a pure tone: it has nothing more to code.
     {"aac-256", {OutputFormat::M4a, M4aOptions{.codec = 37, .bitRate = 256, .bitRateMode = 1}},
      "aac", 0, 2, 0, 256, -1, 1024, "", 0.2},
+    // HE-AAC v2 is parametric stereo: a mono choice still gives two channels.
     {"aac-hev2-mono-mp4", {OutputFormat::M4a, M4aOptions{.codec = 42, .sampleRate = 32000, .channels = 1, .bitRate = 64, .extension = 3}},
-     "aac", 32000, 1, 0, 64, -1, 1024, "HE-AAC v2 is not available"},
+     "aac", 32000, 2, 0, 64, -1, 1024, "HE-AAC v2 is not available"},
     {"aac-variable", {OutputFormat::M4a, M4aOptions{.codec = 37, .quality = 3, .bitRateMode = 4}},
      "aac", 0, 2, 0, 0, -1, 1024},
     {"alac-24", {OutputFormat::M4a, M4aOptions{.codec = 43, .sampleSize = 3}}, "alac", 0, 2, 24, 0, -1, 4096},
