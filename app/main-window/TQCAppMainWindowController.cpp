@@ -131,7 +131,7 @@ void TQCAppMainWindowController::windowDidLoad()
     picker->setEventNameBrowseNew("ae_cnv_main_wnd_dest_folder_btn");
     picker->setEventNameSelect("ae_cnv_main_wnd_dest_folder_sel");
 
-    TQRatingPromptStartup();
+    TQRatingPromptStart();
     TQUpdateCheckStartInBackground();
 
     auto destinationHandler = [this](QMenu* menu) { menuWillOpenDestination(menu); };
@@ -450,6 +450,8 @@ bool TQCAppMainWindowController::validateMenuItem(QAction* item)
     const QByteArray action = TQKitMenuItemAction(item);
     if (action == "stayInFront:")
         item->setChecked(isStayInFront());
+    if (action == "checkForUpdates:")
+        item->setVisible(TQUpdateCheckCommandIsVisible());
     if (action == "contactUs:" || action == "openAppInfoURL:" || action == "showPreferences:" ||
         action == "terminate:")
         return true;
@@ -792,7 +794,7 @@ void TQCAppMainWindowController::closeAllCustomImpl(QObject*)
     TQPreferencesDialogClose();
     const int closed = progressWindowControllersCloseAll();
     for (int i = 0; i < closed; ++i) {
-        if (TQRatingPromptSignificantEvent(window_))
+        if (TQRatingPromptIncrementSigEventAndRate(window_))
             return;
     }
     if (window_)
@@ -801,7 +803,7 @@ void TQCAppMainWindowController::closeAllCustomImpl(QObject*)
 
 bool TQCAppMainWindowController::windowShouldClose()
 {
-    return appQuitInProgress_ || !TQRatingPromptSignificantEvent(window_);
+    return appQuitInProgress_ || !TQRatingPromptIncrementSigEventAndRate(window_);
 }
 
 int TQCAppMainWindowController::closeAndRequestQuitApp(QObject*)
@@ -810,7 +812,7 @@ int TQCAppMainWindowController::closeAndRequestQuitApp(QObject*)
         activateAppWindows();
         return 0;
     }
-    if (TQRatingPromptSignificantEvent(window_))
+    if (TQRatingPromptIncrementSigEventAndRate(window_))
         return 0;
     if (!progressWindows_.isEmpty()) {
         activateAppWindows();
