@@ -530,6 +530,14 @@ void TQCAppProgressWindowController::startConvertProcessImplCompletion()
     TQKitConversionStart(converter, list);
 }
 
+void TQCAppProgressWindowController::reloadItems()
+{
+    if (repostToMainThread([this] { reloadItems(); }))
+        return;
+    if (TQKitConversionList* list = list_.load(); list && tableView_ && tableView_->hasListHandle())
+        tableView_->setListHandle(list);
+}
+
 // ---- Status lines
 
 bool TQCAppProgressWindowController::repostToMainThread(std::function<void()> call)
@@ -929,6 +937,9 @@ int TQProgressWindowListCallback(uint32_t type, void* data, void* context)
         break;
     case 17:
         controller->conversionTagsGetOverride(static_cast<TQKitTagList*>(data));
+        break;
+    case 18:
+        controller->reloadItems();
         break;
     default:
         break;

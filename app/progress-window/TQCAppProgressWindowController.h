@@ -107,6 +107,8 @@ public:
     bool startConvertProcessImplRestartWithMessageIfConcurrentCountCritical(const QStringList& paths,
                                                                           bool acceptListSettings);
     void startConvertProcessImplCompletion();
+    // The list grew while converting (the media of a web page): the table shows every item again.
+    void reloadItems();
     // A queued restart is pending.
     bool isWaitingForRestart() const { return delayedCalls_.pendingCount() > 0; }
 

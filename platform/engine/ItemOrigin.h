@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/engine/PageMedia.h"
 #include "platform/engine/SourceSpan.h"
 #include "platform/engine/TagSet.h"
 
 namespace sonvale::engine {
 
 // Where an item came from, beyond its source file: a track of a disc image, an entry of a source
-// playlist, or an entry that could not be used. Fixed when the item is made.
+// playlist, a media item of a web page, or an entry that could not be used. Fixed when the item is
+// made.
 struct ItemOrigin {
     // Names the item and its result in place of the source's own name (a track of an image).
     std::string fileName;
@@ -21,6 +23,9 @@ struct ItemOrigin {
     // Set: the item cannot be converted (a playlist entry that is missing or not a file); it fails
     // with this reason.
     std::string problem;
+    // Set: one of several media items of the web page the item's address names (the first of them
+    // belongs to the page's own item, which finds them).
+    std::optional<PageMedia> pageMedia;
 };
 
 } // namespace sonvale::engine

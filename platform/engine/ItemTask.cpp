@@ -67,9 +67,10 @@ std::string withNotes(std::string done, const std::vector<std::string>& notes)
 } // namespace
 
 ItemTask::ItemTask(TQKitConversionList& list, TQKitConversionListItem& item, ItemRunner& runner, TagLookup& lookup,
-                   DestinationPlanner::PatternRenderer renderer, const DownloadLimits& downloads)
+                   DestinationPlanner::PatternRenderer renderer, const DownloadLimits& downloads,
+                   const PageMediaFinder::Options& pageFinder)
     : list_(list), item_(item), runner_(runner), lookup_(lookup), settings_(list.runningSettings()),
-      planner_(settings_, std::move(renderer)), downloads_(downloads)
+      planner_(settings_, std::move(renderer)), downloads_(downloads), pageFinder_(pageFinder)
 {
 }
 
@@ -113,15 +114,55 @@ Status ItemTask::prepareWorkFolder()
     return WorkFolders::create(workFolder_);
 }
 
-Status ItemTask::fetchRemoteSource()
+UrlDownloader::Events ItemTask::downloadEvents()
 {
-    const fs::path local = workFolder_ / DestinationPlanner::safeName(item_.name());
     UrlDownloader::Events events;
     events.connecting = [this](const std::string& host) {
         list_.notify(13, const_cast<char*>(host.c_str()));
     };
     events.received = [this](double bytes) { list_.notify(11, &bytes); };
-    if (Status s = UrlDownloader::download(item_.sourcePath(), local, list_.stopFlag(), events, downloads_); !s)
+    return events;
+}
+
+Status ItemTask::fetchRemoteSource()
+{
+    if (const std::optional<PageMedia>& media = item_.origin().pageMedia)
+        return fetchPageMedia(*media);
+    const fs::path local = workFolder_ / DestinationPlanner::safeName(item_.name());
+    const auto pages = item_.flags() & Item::kNoWebPages ? UrlDownloader::WebPages::Refuse
+                                                          : UrlDownloader::WebPages::Download;
+    bool webPage = false;
+    if (Status s = UrlDownloader::download(item_.sourcePath(), local, list_.stopFlag(), downloadEvents(), downloads_,
+                                           pages, &webPage);
+        !s)
+        return s;
+    if (webPage)
+        return findPageMedia(local);
+    list_.setLocalSource(item_, local);
+    return Status::success();
+}
+
+Status ItemTask::findPageMedia(const fs::path& pageFile)
+{
+    std::string pageText;
+    {
+        std::ifstream in(pageFile, std::ios::binary);
+        pageText.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::error_code ignored;
+    fs::remove(pageFile, ignored);
+    std::vector<PageMedia> media;
+    if (Status s = PageMediaFinder::find(item_.sourcePath(), pageText, list_.stopFlag(), media, pageFinder_); !s)
+        return s;
+    list_.addPageMedia(item_, {media.begin() + 1, media.end()});
+    return fetchPageMedia(media.front());
+}
+
+Status ItemTask::fetchPageMedia(const PageMedia& media)
+{
+    pageMedia_ = media;
+    const fs::path local = workFolder_ / DestinationPlanner::safeName(PageMediaFinder::fileNameOf(media));
+    if (Status s = UrlDownloader::download(media.url, local, list_.stopFlag(), downloadEvents(), downloads_); !s)
         return s;
     list_.setLocalSource(item_, local);
     return Status::success();
@@ -153,7 +194,9 @@ std::optional<TagSet> ItemTask::askApplicationForTags()
 
 DestinationPlanner::Request ItemTask::request(const std::string& extension, TagSet tags) const
 {
-    return {item_.sourcePath(), item_.sourceRoot(), extension, std::move(tags), item_.origin().fileName};
+    // A page's media is named after its title (or its own address), not after the page.
+    const std::string fileName = pageMedia_ ? PageMediaFinder::fileNameOf(*pageMedia_) : item_.origin().fileName;
+    return {item_.sourcePath(), item_.sourceRoot(), extension, std::move(tags), fileName};
 }
 
 void ItemTask::convert()
@@ -218,6 +261,12 @@ ItemJob ItemTask::jobFor(const fs::path& output)
         item_.setStatus(Item::LoadingTags);
         job.lookedUpTags = lookup_.lookUp(item_.localSourcePath(), list_.stopFlag());
     }
+    // What the page says of its media fills what the source's own tags leave empty.
+    if (pageMedia_)
+        for (const auto& [name, value] : {std::pair{"TITLE", pageMedia_->title}, {"ARTIST", pageMedia_->artist},
+                                          {"DATE", pageMedia_->year}})
+            if (!value.empty() && job.lookedUpTags.value(name).empty())
+                job.lookedUpTags.fields.emplace_back(name, value);
     return job;
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/engine/BatchFinisher.h"
+#include "platform/engine/PageMediaFinder.h"
 #include "platform/engine/SourceScanner.h"
 #include "platform/engine/TagReader.h"
 #include "platform/engine/TaskInfoMapping.h"
@@ -109,7 +110,7 @@ std::vector<std::string> TQKitConversionList::claimNewSources(const std::vector<
     return fresh;
 }
 
-void TQKitConversionList::addSources(const std::vector<std::string>& given)
+void TQKitConversionList::addSources(const std::vector<std::string>& given, uint32_t flagsWord)
 {
     const BatchSettings settings = this->settings();
     std::vector<std::string> sources;
@@ -150,11 +151,31 @@ void TQKitConversionList::addSources(const std::vector<std::string>& given)
         const auto& entry = entries[i];
         if (!present.insert(entry.key()).second)
             continue;
-        items_.push_back(std::make_unique<TQKitConversionListItem>(nextItemId_++, entry.path, entry.root, entry.flags,
+        const uint32_t flags = entry.flags & TQKitConversionListItem::kRemote
+                                   ? entry.flags | (flagsWord & TQKitConversionListItem::kNoWebPages)
+                                   : entry.flags;
+        items_.push_back(std::make_unique<TQKitConversionListItem>(nextItemId_++, entry.path, entry.root, flags,
                                                                    entry.kind, entry.origin));
         items_.back()->setSourceBytes(sizes[i]);
         totalBytes_ += sizes[i];
     }
+}
+
+void TQKitConversionList::addPageMedia(const TQKitConversionListItem& page,
+                                       const std::vector<sonvale::engine::PageMedia>& media)
+{
+    if (media.empty())
+        return;
+    std::unique_lock lock(mutex_);
+    for (const sonvale::engine::PageMedia& one : media) {
+        sonvale::engine::ItemOrigin origin;
+        origin.fileName = sonvale::engine::PageMediaFinder::fileNameOf(one);
+        origin.pageMedia = one;
+        items_.push_back(std::make_unique<TQKitConversionListItem>(nextItemId_++, page.sourcePath(), std::string(),
+                                                                   page.flags(), page.kind(), std::move(origin)));
+    }
+    lock.unlock();
+    notify(18);
 }
 
 bool TQKitConversionList::hasItemFor(const std::string& path) const
@@ -509,11 +530,11 @@ double TQKitConversionListScanValue(TQKitConversionList*)
     return 0;
 }
 
-void TQKitConversionListAddSources(TQKitConversionList* list, const std::vector<std::string>& sources, uint32_t,
-                                   double)
+void TQKitConversionListAddSources(TQKitConversionList* list, const std::vector<std::string>& sources,
+                                   uint32_t flagsWord, double)
 {
     if (list)
-        list->addSources(sources);
+        list->addSources(sources, flagsWord);
 }
 
 bool TQKitConversionListOutputDirectory(TQKitConversionList* list, std::string& folder)

@@ -22,6 +22,7 @@
 //  9, 10 const char* status text  11 double* bytes downloaded   12 none: calculating size
 //  13 const char* server          14 none: waiting              15 TQKitTitleRecord*
 //  16, 17 TQKitTagList*: tags of one file before they are written (synchronous)
+//  18 none: items were added while converting (the media of a web page)
 using TQKitListCallback = int (*)(uint32_t type, void* data, void* context);
 // A tag list of one file: (name, value) pairs in order.
 using TQKitTagList = std::vector<std::pair<std::string, std::string>>;
@@ -70,8 +71,12 @@ public:
     int notify(uint32_t type, void* data = nullptr);
 
     // Adds the items of these sources; a source (or a file inside a folder) already in the list is
-    // not added again. Asks callback type 1 for every file to convert.
-    void addSources(const std::vector<std::string>& sources);
+    // not added again. Asks callback type 1 for every file to convert. Of `flagsWord`, bit 17
+    // (kNoWebPages) goes to the remote items.
+    void addSources(const std::vector<std::string>& sources, uint32_t flagsWord = 0);
+    // The media a running web page item found beyond its first: an item each, converted like the
+    // others of the batch, opening the same page.
+    void addPageMedia(const TQKitConversionListItem& page, const std::vector<sonvale::engine::PageMedia>& media);
 
     std::vector<TQKitConversionListItem*> items() const;
     size_t itemCount() const;

@@ -38,6 +38,9 @@ public:
     // Item flags.
     static constexpr uint32_t kFromFolder = 0x100;
     static constexpr uint32_t kRemote = 0x1000;
+    // Bit 17 of the flags word the sources were added with, kept on remote items: an address that
+    // names a web page fails instead of having its media looked for.
+    static constexpr uint32_t kNoWebPages = 0x20000;
     // Completion flags.
     static constexpr uint32_t kCanShowResult = 0x02;
     static constexpr uint32_t kNeutral = 0x10;

@@ -107,6 +107,20 @@ bool TQKitConverter::takeWork(TQKitConversionList*& list, TQKitConversionListIte
     return false;
 }
 
+// A web page item adds the page's other media to its list while it runs; the list may have left
+// the queue with its last item, so it joins it again.
+void TQKitConverter::requeueGrownList(TQKitConversionList* list, size_t added)
+{
+    if (added == 0)
+        return;
+    std::lock_guard lock(mutex_);
+    waitingItemsInProcess += long(added);
+    if (std::find(lists_.begin(), lists_.end(), list) == lists_.end() && list->hasWorkLeft()) {
+        list->retain();
+        lists_.push_back(list);
+    }
+}
+
 void TQKitConverter::work()
 {
     while (true) {
@@ -121,7 +135,11 @@ void TQKitConverter::work()
             ++running_;
         }
         list->announceItemStarted(first);
-        ItemTask(*list, *item, *options_.runner, *options_.tagLookup, options_.renderer, options_.downloadLimits).run();
+        const size_t itemsBefore = list->itemCount();
+        ItemTask(*list, *item, *options_.runner, *options_.tagLookup, options_.renderer, options_.downloadLimits,
+                 options_.pageFinder)
+            .run();
+        requeueGrownList(list, list->itemCount() - itemsBefore);
         --running_;
         list->itemFinished(item);
         list->release();

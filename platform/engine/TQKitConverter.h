@@ -10,6 +10,7 @@
 
 #include "platform/engine/DestinationPlanner.h"
 #include "platform/engine/ItemRunner.h"
+#include "platform/engine/PageMediaFinder.h"
 #include "platform/engine/TagLookup.h"
 #include "platform/engine/UrlDownloader.h"
 
@@ -28,6 +29,8 @@ struct TQKitConverterOptions {
     std::shared_ptr<sonvale::engine::TagLookup> tagLookup;
     // How much and how slowly an address source may download before it fails.
     sonvale::engine::DownloadLimits downloadLimits;
+    // How the media of web pages are looked for.
+    sonvale::engine::PageMediaFinder::Options pageFinder;
 };
 
 // Runs the items of started lists on a pool of worker threads, oldest list first, one item per
@@ -49,6 +52,7 @@ private:
     void work();
     // The next item of the oldest list with work left; drops lists that have none.
     bool takeWork(TQKitConversionList*& list, TQKitConversionListItem*& item, bool& first);
+    void requeueGrownList(TQKitConversionList* list, size_t added);
 
     TQKitConverterOptions options_;
     mutable std::mutex mutex_;

@@ -1,11 +1,14 @@
 #include "platform/engine/UrlDownloader.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <memory>
+#include <string_view>
 #include <unistd.h>
 
 #include "platform/engine/SourceScanner.h"
@@ -18,14 +21,41 @@ struct Transfer {
     const UrlDownloader::Events* events;
     std::FILE* file;
     uint64_t maxBytes;
+    CURL* curl;
+    UrlDownloader::WebPages pages;
     uint64_t written = 0;
     bool tooLarge = false;
+    bool webPage = false;
 };
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size()
+           && std::equal(prefix.begin(), prefix.end(), text.begin(),
+                         [](char a, char b) { return std::tolower((unsigned char)a) == std::tolower((unsigned char)b); });
+}
+
+// Told by the answer's type; an answer without one by its first bytes.
+bool looksLikeWebPage(CURL* curl, std::string_view firstBytes)
+{
+    const char* type = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
+    if (type && *type)
+        return startsWithNoCase(type, "text/html") || startsWithNoCase(type, "application/xhtml+xml");
+    const size_t start = firstBytes.find_first_not_of(" \t\r\n");
+    const std::string_view text = start == std::string_view::npos ? std::string_view() : firstBytes.substr(start);
+    return startsWithNoCase(text, "<!doctype html") || startsWithNoCase(text, "<html");
+}
 
 size_t writeBody(char* data, size_t size, size_t count, void* opaque)
 {
     auto* transfer = static_cast<Transfer*>(opaque);
     const size_t bytes = size * count;
+    if (transfer->written == 0 && !transfer->webPage && looksLikeWebPage(transfer->curl, {data, bytes})) {
+        transfer->webPage = true;
+        if (transfer->pages == UrlDownloader::WebPages::Refuse)
+            return 0; // aborts the transfer before anything is kept
+    }
     if (transfer->written + bytes > transfer->maxBytes) {
         transfer->tooLarge = true;
         return 0; // aborts the transfer
@@ -79,6 +109,8 @@ Status failureOf(CURLcode rc, const Transfer& transfer, const DownloadLimits& li
 {
     if (rc == CURLE_ABORTED_BY_CALLBACK || transfer.stop->load())
         return Status::failure("stopped");
+    if (transfer.webPage && transfer.pages == UrlDownloader::WebPages::Refuse)
+        return Status::failure("the address is a web page, and taking audio from web pages is turned off");
     if (transfer.tooLarge || rc == CURLE_FILESIZE_EXCEEDED)
         return Status::failure("the download is larger than " + sizeText(limits.maxBytes)
                                + ", the most Sonvale downloads for one source");
@@ -93,7 +125,7 @@ Status failureOf(CURLcode rc, const Transfer& transfer, const DownloadLimits& li
 } // namespace
 
 Status UrlDownloader::download(const std::string& url, const std::string& path, const std::atomic<bool>& stop,
-                               const Events& events, const DownloadLimits& limits)
+                               const Events& events, const DownloadLimits& limits, WebPages pages, bool* isWebPage)
 {
     static const bool initialized = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     if (!SourceScanner::isRemote(url))
@@ -109,7 +141,7 @@ Status UrlDownloader::download(const std::string& url, const std::string& path, 
             ::close(fd);
         return Status::failure(std::string("cannot create the download file (") + std::strerror(error) + ")");
     }
-    Transfer transfer{&stop, &events, file.get(), limits.maxBytes};
+    Transfer transfer{&stop, &events, file.get(), limits.maxBytes, curl.get(), pages};
     if (events.connecting)
         events.connecting(hostOf(url));
     CURL* c = curl.get();
@@ -138,6 +170,8 @@ Status UrlDownloader::download(const std::string& url, const std::string& path, 
                                                   : Status::success();
     if (!result)
         ::unlink(path.c_str());
+    if (isWebPage)
+        *isWebPage = transfer.webPage;
     return result;
 }
 

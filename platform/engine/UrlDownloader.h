@@ -22,14 +22,20 @@ struct DownloadLimits {
 // `stop` being set. A server is never trusted to end: a body larger than the size bound, or a
 // transfer slower than the stall rate for the stall time, fails the download. Whatever way the
 // download ends other than success, no file is left at `path`. Runs on the calling thread.
+//
+// An answer that is a web page (HTML by its type, or by its first bytes when it has none) is told
+// apart: downloaded and reported as such, or refused at its headers, so that nothing of it is
+// downloaded.
 class UrlDownloader final {
 public:
     struct Events {
         std::function<void(const std::string& host)> connecting;
         std::function<void(double bytesReceived)> received;
     };
+    enum class WebPages { Download, Refuse };
     static Status download(const std::string& url, const std::string& path, const std::atomic<bool>& stop,
-                           const Events& events, const DownloadLimits& limits = {});
+                           const Events& events, const DownloadLimits& limits = {},
+                           WebPages pages = WebPages::Download, bool* isWebPage = nullptr);
 };
 
 } // namespace sonvale::engine
