@@ -341,6 +341,15 @@ TEST_F(ProgressWindowCompletionTest, TheDetailsButtonTogglesTheListAndRemembersT
     EXPECT_TRUE(details.isExpanded());
     EXPECT_TRUE(TQCAppProgressWindowDetailsList::expandInitially());
 
+    // While a sheet is open the button does nothing.
+    auto* sheet = new QDialog(controller->window());
+    ASSERT_TRUE(TQKitWindowSheet::of(controller->window())->attach(sheet));
+    sheet->open();
+    controller->detailsButton()->click();
+    EXPECT_TRUE(details.isExpanded());
+    EXPECT_TRUE(TQCAppProgressWindowDetailsList::expandInitially());
+    delete sheet;
+
     // A batch where every item succeeded leaves a closed list closed.
     controller->detailsButton()->click();
     finish(*controller, {result("a.m4a"), result("b.m4a"), result("c.m4a")});
