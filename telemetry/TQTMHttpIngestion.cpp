@@ -77,6 +77,12 @@ std::optional<std::string> TQTMHttpIngestion::buildURLWithBaseURLApiPathQueryStr
     return text;
 }
 
+std::string TQTMHttpIngestion::baseURL() const
+{
+    std::lock_guard lock(mutex_);
+    return baseURL_;
+}
+
 void TQTMHttpIngestion::setBaseURL(const std::string& baseUrl)
 {
     std::lock_guard lock(mutex_);

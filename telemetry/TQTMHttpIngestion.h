@@ -43,6 +43,7 @@ public:
     // Moves the service to another scheme, host and port, keeping path and query; a text that is
     // no http or https URL leaves the URL as it was (logged).
     void setBaseURL(const std::string& baseUrl);
+    std::string baseURL() const;
     std::optional<std::string> sendURL() const;
     const std::vector<double>& callsRetryIntervals() const { return callsRetryIntervals_; }
     int64_t maxNumberOfConnections() const { return maxNumberOfConnections_; }

@@ -58,6 +58,8 @@ constexpr int kQuestionStyle = 16;
 constexpr auto kQuitAfterQuestionDelay = 100ms;
 const QString kIntroToolTipsTag = u"introToolTips"_s;
 constexpr auto kIntroToolTipsDelay = 300ms;
+// A drop of music tracks is taken up once the drag has ended.
+constexpr auto kDropFromMusicDelay = 100ms;
 
 // The windows a person sees (menus, tool tips and pop-overs aside).
 QList<QWidget*> visibleWindows()
@@ -425,14 +427,27 @@ void TQCAppMainWindowController::dropPanelDragFinishedWithFilesPasteboard(TQNSVi
     if (!id.isEmpty() && id != u"SrcFiles"_s)
         return;
     TQAnalyticsPostEvent("ae_cnv_main_wnd_drop_src_files");
-    // Tracks dragged from the music library convert with their library tags.
-    QString playlistName;
-    const QVariantMap tracks = TQKitMusicPasteboardTracks(pasteboard, &playlistName);
-    if (!tracks.isEmpty()) {
-        startConversionWithFiles(files, musicBatchArgs(playlistName, tracks));
+    // Tracks dragged from the music library convert with their library tags, once access is granted.
+    const QVariantMap tracks = TQKitMusicPasteboardTracks(pasteboard);
+    if (!tracks.isEmpty() && panel->window()) {
+        delayedCalls_.perform(kDropFromMusicDelay, [this, window = QPointer<QWidget>(panel->window()), files, tracks] {
+            dropPanelDragFinishedWithFilesDropFromTunesStepParseTunesDict(window, files, tracks);
+        });
         return;
     }
     startConversionWithFiles(files);
+}
+
+void TQCAppMainWindowController::dropPanelDragFinishedWithFilesDropFromTunesStepParseTunesDict(
+    QWidget* window, const QStringList& files, const QVariantMap& tracks)
+{
+    // Without access to the library the dragged files are still converted, as plain files.
+    if (tracks.isEmpty() || !window || !TQKitMusicAccessRequest(window, u"Import from %1"_s.arg(TQKitMusicAppName()))) {
+        startConversionWithFiles(files);
+        return;
+    }
+    const QString playlistName = TQKitMusicPasteboardPlaylistName(tracks);
+    startConversionWithFiles(files, musicBatchArgs(playlistName, u"tunesPasteboardDict"_s, tracks));
 }
 
 void TQCAppMainWindowController::dropPanelOnEvent(TQNSViewDropPanel*, QMouseEvent* event)
@@ -566,7 +581,7 @@ void TQCAppMainWindowController::enterURLAndStartConversionWithWindow(QWidget* w
 void TQCAppMainWindowController::importFromMusicAndStartConversionWithWindow(QWidget* window)
 {
     TQAnalyticsPostEvent("ae_cnv_main_wnd_import_tunes");
-    if (appQuitInProgress_ || !window || !TQKitMusicLibraryCheckAvailable(window))
+    if (appQuitInProgress_ || !window || !TQKitMusicAccessRequest(window, TQKitMusicAppName()))
         return;
     TQKitMusicPlaylistSheetDescription description;
     description.mode = 1;
@@ -576,16 +591,18 @@ void TQCAppMainWindowController::importFromMusicAndStartConversionWithWindow(QWi
     TQKitMusicPlaylistSheetRun(window, description, [this, guard = QPointer<TQCAppMainWindowController>(this)](
                                                         const TQKitMusicImportResult& result) {
         if (guard && !result.paths.isEmpty())
-            startConversionWithFiles(result.paths, musicBatchArgs(result.playlistName, result.tracks));
+            startConversionWithFiles(result.paths,
+                                     musicBatchArgs(result.playlistName, u"tunesTrackSearchDict"_s, result.tracks));
     });
 }
 
-QVariantMap TQCAppMainWindowController::musicBatchArgs(const QString& playlistName, const QVariantMap& tracks)
+QVariantMap TQCAppMainWindowController::musicBatchArgs(const QString& playlistName, const QString& tracksKey,
+                                                       const QVariantMap& tracks)
 {
     // A missing value travels as a null placeholder, which the receiver does not take.
     return {{u"tunesImport"_s, true},
             {u"tunesPlaylistName"_s, playlistName.isEmpty() ? QVariant::fromValue(nullptr) : QVariant(playlistName)},
-            {u"tunesTrackSearchDict"_s, tracks.isEmpty() ? QVariant::fromValue(nullptr) : QVariant(tracks)}};
+            {tracksKey, tracks.isEmpty() ? QVariant::fromValue(nullptr) : QVariant(tracks)}};
 }
 
 void TQCAppMainWindowController::showInFinderWithWindow(QWidget*)

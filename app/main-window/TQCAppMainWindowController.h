@@ -99,8 +99,13 @@ public:
     void browseFilesAndStartConversionWithWindow(QWidget* window);
     void enterURLAndStartConversionWithWindow(QWidget* window);
     void importFromMusicAndStartConversionWithWindow(QWidget* window);
-    // The arguments of a batch of music library tracks.
-    static QVariantMap musicBatchArgs(const QString& playlistName, const QVariantMap& tracks);
+    // The arguments of a batch of music library tracks: `tracks` goes under `tracksKey`
+    // ("tunesTrackSearchDict" for a playlist import, "tunesPasteboardDict" for a drop).
+    static QVariantMap musicBatchArgs(const QString& playlistName, const QString& tracksKey, const QVariantMap& tracks);
+    // The step of a drop of music library tracks: asks for access to the library, then converts
+    // the dropped files with their tracks (without access, as plain files).
+    void dropPanelDragFinishedWithFilesDropFromTunesStepParseTunesDict(QWidget* window, const QStringList& files,
+                                                                        const QVariantMap& tracks);
     void showInFinderWithWindow(QWidget* window);
     void menuWillOpenDestination(QMenu* menu);
     void showPreferences();

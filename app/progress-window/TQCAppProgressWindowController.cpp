@@ -840,7 +840,7 @@ void TQCAppProgressWindowController::showSuccessfullyConvertedItemsInLyrebookOrF
 void TQCAppProgressWindowController::sendSuccessfullyConvertedItemsToiTunes()
 {
     TQKitConversionList* list = list_.load();
-    if (!list || !TQKitMusicLibraryCheckAvailable(window_.get()))
+    if (!list || !TQKitMusicAccessRequest(window_.get(), TQKitMusicExportTitle()))
         return;
     completionActions_->sendToMusic(list, [this] { close(); });
 }

@@ -65,6 +65,9 @@ public:
     const QStringList& srcPaths() const { return srcPaths_; }
     const QVariantMap& tunesPasteboardDict() const { return tunesPasteboardDict_; }
     const QVariantMap& tunesTrackSearchDict() const { return tunesTrackSearchDict_; }
+    // The worker found the files of dropped music tracks (path -> track id). Main thread, before
+    // the conversion starts: the engine's tag requests read it from then on.
+    void setTunesTrackSearchDict(const QVariantMap& tracks) { tunesTrackSearchDict_ = tracks; }
     TQCAppProgressWindowDelegate* delegate() const { return delegate_; }
     // The delegate becomes the drop panel's too, so that files dropped or pasted on the window
     // reach it as a new batch.

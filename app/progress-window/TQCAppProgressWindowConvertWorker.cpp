@@ -8,7 +8,10 @@
 #include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
+#include "platform/tqkit-ui/TQKitMusicApp.h"
+#include "platform/tqkit-ui/TQKitMusicPlaylistSheet.h"
 #include "platform/tqkit-ui/TQKitReachability.h"
+#include "platform/tqkit/TQKitProgressTracker.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
@@ -51,6 +54,49 @@ bool pathsAreWritable(const std::vector<std::string>& folders, std::vector<std::
 // caught by the writability test after it.
 bool folderAccessRequest(const std::string&) { return true; }
 
+// The progress of finding dropped music tracks, shown in the window: the bar turns determinate
+// with the first value; at the end the top line and the bar go back to searching.
+class TQScanProgress final : public TQKitProgressTracker {
+public:
+    TQScanProgress(TQKitConversionList* list, QPointer<TQCAppProgressWindowController> controller)
+        : list_(list), controller_(std::move(controller))
+    {
+    }
+    ~TQScanProgress() override
+    {
+        perform([determinate = determinate_](TQCAppProgressWindowController& controller) {
+            controller.setStatusTopWithString(u"default"_s);
+            if (determinate)
+                controller.setProgressIndicatorIndeterminateOn();
+        });
+    }
+    bool IsStopped() const override { return TQKitProgressTracker::IsStopped() || TQKitConversionListIsStopped(list_); }
+    void setProgress(double value) override
+    {
+        TQKitProgressTracker::setProgress(value);
+        const bool first = !determinate_;
+        determinate_ = true;
+        perform([first, value](TQCAppProgressWindowController& controller) {
+            if (first)
+                controller.setProgressIndicatorIndeterminateOff();
+            controller.setProgressIndicatorValue(value);
+        });
+    }
+
+private:
+    void perform(std::function<void(TQCAppProgressWindowController&)> call) const
+    {
+        TQKitPerformOnMainThread(QCoreApplication::instance(), [controller = controller_, call = std::move(call)] {
+            if (controller)
+                call(*controller);
+        });
+    }
+
+    TQKitConversionList* list_;
+    QPointer<TQCAppProgressWindowController> controller_;
+    bool determinate_ = false;
+};
+
 } // namespace
 
 int TQCAppProgressWindowConvertWorker::runningCount() { return TQConvertWorkerCount.load(); }
@@ -70,6 +116,7 @@ TQCAppProgressWindowConvertWorker::TQCAppProgressWindowConvertWorker(
     TQCAppProgressWindowController* controller, TQKitConversionList* list,
     std::shared_ptr<TQCAppProgressWindowPrompts> prompts, QStringList paths, bool acceptListSettings)
     : controller_(controller), list_(list), prompts_(std::move(prompts)), paths_(std::move(paths)),
+      tunesPasteboardDict_(controller ? controller->tunesPasteboardDict() : QVariantMap()),
       acceptListSettings_(acceptListSettings)
 {
     if (list_)
@@ -139,10 +186,13 @@ bool TQCAppProgressWindowConvertWorker::steps()
 {
     if (stopped())
         return false;
+    QStringList paths = paths_;
+    if (!tunesPasteboardDict_.isEmpty() && !resolveMusicTracks(paths))
+        return false;
 
     // Collect the sources' file-system paths, in order.
     std::vector<std::string> sources;
-    for (const QString& source : paths_) {
+    for (const QString& source : paths) {
         const QUrl url(source);
         const QString path = url.isLocalFile() ? url.toLocalFile() : source;
         const QByteArray bytes = QFile::encodeName(path);
@@ -268,6 +318,32 @@ bool TQCAppProgressWindowConvertWorker::steps()
     setStatusTop(u"Starting Conversion..."_s);
     TQStatsSendConversionPreferenceEvents(list_);
     postToController(&TQCAppProgressWindowController::startConvertProcessImplCompletion);
+    return true;
+}
+
+bool TQCAppProgressWindowConvertWorker::resolveMusicTracks(QStringList& paths)
+{
+    setStatusTop(u"Searching tracks in %1 database..."_s.arg(TQKitMusicAppName()));
+    QVariantMap trackSearchDict;
+    QStringList found;
+    {
+        TQScanProgress tracker(list_, controller_);
+        found = TQKitMusicResolveTracks(tracker, tunesPasteboardDict_, trackSearchDict);
+    }
+    if (stopped())
+        return false;
+    if (found.isEmpty()) {
+        if (waitForSheet())
+            prompts_->showNoFilesFoundMessage();
+        return endAndClose();
+    }
+    paths = found;
+    // Queued before the conversion starts, so the tag requests of the engine find it.
+    QPointer<TQCAppProgressWindowController> controller = controller_;
+    TQKitPerformOnMainThread(QCoreApplication::instance(), [controller, trackSearchDict] {
+        if (controller)
+            controller->setTunesTrackSearchDict(trackSearchDict);
+    });
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QStringList>
+#include <QVariantMap>
 
 #include <memory>
 #include <string>
@@ -42,6 +43,9 @@ private:
     bool waitForSheet();
     bool endAndClose();
     bool checkFolders(const std::string& outputFolder);
+    // Finds the files of the music tracks dropped on the window (its pasteboard dictionary) and
+    // gives the window their track ids; false ends the worker.
+    bool resolveMusicTracks(QStringList& paths);
     void dropSourcesAlreadyListed(std::vector<std::string>& sources) const;
     void postToController(void (TQCAppProgressWindowController::*method)());
     void setStatusTop(const QString& text);
@@ -50,6 +54,7 @@ private:
     TQKitConversionList* list_;
     std::shared_ptr<TQCAppProgressWindowPrompts> prompts_;
     QStringList paths_;
+    QVariantMap tunesPasteboardDict_;
     bool acceptListSettings_;
     bool closeWindow_ = false;
     bool stoppedForSettings_ = false;

@@ -23,6 +23,11 @@ QVariantMap tipDescription(QVariantMap texts)
     return texts;
 }
 
+// The start of `view` (its bounds cut to `width`), where a tip points.
+QRect startOf(const QWidget* view, int width) { return QRect(0, 0, width, view->height()); }
+
+constexpr int kLyrebookTipWidth = 40;
+
 } // namespace
 
 bool TQCAppProgressWindowIntroTips::enabled()
@@ -38,10 +43,12 @@ void TQCAppProgressWindowIntroTips::show(TQCAppProgressWindowController& control
     QPointer<TQCAppProgressWindowController> target(&controller);
     TQKitConversionList* list = controller.list();
     const bool finished = list && TQKitConversionListState(list) == TQKitConversionList::Finished;
-    if (controller.statusTop()->hyperLinkEnabled() && finished &&
+    const TQNSTextFieldLink* top = controller.statusTop();
+    if (top->hyperLinkEnabled() && finished &&
         TQKitShowIntroToolTip(controller.statusTop(), u"ProgressWindowTopLink"_s,
                               tipDescription({{u"message"_s, u"\nClick here to access converted files in the file manager.\n"_s},
-                                              {u"defaultButton"_s, u"Show in File Manager"_s}}),
+                                              {u"defaultButton"_s, u"Show in File Manager"_s},
+                                              {u"fromViewRect"_s, startOf(top, top->width() * 3 / 4)}}),
                               [target] {
                                   if (target)
                                       target->showSuccessfullyConvertedItemsInFinder();
@@ -52,7 +59,8 @@ void TQCAppProgressWindowIntroTips::show(TQCAppProgressWindowController& control
                               tipDescription({{u"title"_s, u"Edit Tags"_s},
                                               {u"message"_s, u"Start Lyrebook to clean up tags, rename converted files and make your "
                                                              u"playlists completely flawless in quick and easy way."_s},
-                                              {u"defaultButton"_s, u"Start Lyrebook..."_s}}),
+                                              {u"defaultButton"_s, u"Start Lyrebook..."_s},
+                                              {u"fromViewRect"_s, startOf(controller.statusBottom(), kLyrebookTipWidth)}}),
                               [target] {
                                   if (target)
                                       target->showSuccessfullyConvertedItemsInLyrebookOrForceOpeningPage(true);

@@ -27,16 +27,24 @@ fs::path safeRelative(const fs::path& relative)
     return out;
 }
 
+// `folder` in its plain form: no ".", "..", doubled or trailing separators ("/out//" is "/out").
+fs::path plainFolder(const fs::path& folder)
+{
+    fs::path plain = folder.lexically_normal();
+    if (plain.has_relative_path() && !plain.has_filename())
+        plain = plain.parent_path();
+    return plain;
+}
+
 bool isInside(const fs::path& path, const fs::path& folder)
 {
-    const fs::path p = path.lexically_normal(), f = folder.lexically_normal();
-    auto fi = f.begin();
+    const fs::path f = plainFolder(folder);
+    const fs::path p = path.lexically_normal();
     auto pi = p.begin();
-    for (; fi != f.end(); ++fi, ++pi) {
-        if (fi->empty())
-            continue; // a trailing separator
-        if (pi == p.end() || *pi != *fi)
+    for (const fs::path& part : f) {
+        if (pi == p.end() || *pi != part)
             return false;
+        ++pi;
     }
     return pi != p.end();
 }
@@ -58,7 +66,8 @@ Status DestinationPlanner::folderFor(const Request& request, fs::path& folder) c
 {
     const bool remote = SourceScanner::isRemote(request.sourcePath);
     const bool besideSource = settings_.asSourceFolder && !remote;
-    const fs::path base = besideSource ? fs::path(request.sourcePath).parent_path() : fs::path(settings_.destinationFolder);
+    const fs::path base =
+        besideSource ? fs::path(request.sourcePath).parent_path() : plainFolder(settings_.destinationFolder);
     if (base.empty())
         return Status::failure("no destination folder");
     folder = base;

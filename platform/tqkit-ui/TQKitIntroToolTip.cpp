@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -15,6 +16,9 @@ namespace {
 
 constexpr char kSection[] = "TQKitIntroToolTips";
 constexpr int kActionDelayMs = 300;
+
+// The tip on screen; one at a time, so the offers of others wait until it has gone.
+QPointer<QFrame> currentTip;
 
 std::string key(const QString& identifier, const char* suffix) { return (identifier + QString::fromLatin1(suffix)).toStdString(); }
 
@@ -54,7 +58,7 @@ QFrame* buildTip(QWidget* anchor, const QVariantMap& description, const std::fun
 bool TQKitShowIntroToolTip(QWidget* anchor, const QString& identifier, const QVariantMap& description,
                            std::function<void()> action)
 {
-    if (!anchor || identifier.isEmpty() || !anchor->isVisible())
+    if (!anchor || identifier.isEmpty() || !anchor->isVisible() || (currentTip && currentTip->isVisible()))
         return false;
     if (TQKitSettingReadInt(kSection, key(identifier, ".shown").c_str(), 0) != 0)
         return false;
@@ -64,8 +68,12 @@ bool TQKitShowIntroToolTip(QWidget* anchor, const QString& identifier, const QVa
         return false;
     TQKitSettingWriteInt(kSection, key(identifier, ".shown").c_str(), 1);
     QFrame* tip = buildTip(anchor, description, action);
+    currentTip = tip;
     tip->adjustSize();
-    tip->move(anchor->mapToGlobal(QPoint(anchor->width() / 2, anchor->height() + 4)));
+    // The tip points below the middle of the part of the anchor it explains.
+    const QRect from = description.value(u"fromViewRect"_s).toRect();
+    const QRect target = from.isValid() ? from : anchor->rect();
+    tip->move(anchor->mapToGlobal(QPoint(target.center().x(), target.bottom() + 5)));
     tip->show();
     return true;
 }

@@ -3,7 +3,8 @@
 // Introductory tips: a small bubble beside a control that explains it once. Each tip (by its
 // identifier) is offered many times but shown at most once ever, and only after it has been
 // offered "ITTDelayShows" times (0: at once); what was shown and how often each was offered is
-// kept in section "TQKitIntroToolTips". Main thread only. The bubble's object name is
+// kept in section "TQKitIntroToolTips". One tip is on screen at a time: while one shows, offers of
+// others are not counted. Main thread only. The bubble's object name is
 // "introToolTip".
 
 #include <QVariantMap>
@@ -14,8 +15,9 @@ class QString;
 class QWidget;
 
 // Offers the tip `identifier` at `anchor`, described by "title", "message", "defaultButton"
-// (optional) and "ITTDelayShows". The tip's button runs `action` after 0.3 s and closes the tip.
-// True when the tip is shown now.
+// (optional), "ITTDelayShows" and "fromViewRect" (optional QRect in the anchor's coordinates: the
+// part of it the tip points to; the whole anchor without it). The tip's button runs `action`
+// after 0.3 s and closes the tip. True when the tip is shown now.
 bool TQKitShowIntroToolTip(QWidget* anchor, const QString& identifier, const QVariantMap& description,
                            std::function<void()> action);
 

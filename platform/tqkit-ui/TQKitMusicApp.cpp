@@ -50,11 +50,11 @@ void TQKitMusicShowResult(QWidget* window, const TQKitMusicAddResult& result)
     TQKitShowMessageBox(window, TQKitMusicExportTitle(), lines.join(u'\n'), 0);
 }
 
-bool TQKitMusicLibraryCheckAvailable(QWidget* window)
+bool TQKitMusicAccessRequest(QWidget* window, const QString& title)
 {
     if (TQKitMusicLibraryExists())
         return true;
-    TQKitShowMessageBox(window, TQKitMusicAppName(),
+    TQKitShowMessageBox(window, title,
                         u"No %1 library was found.\n\nSonvale reads the library from \"%2\"."_s.arg(
                             TQKitMusicAppName(), QDir::toNativeSeparators(QString::fromStdString(TQKitMusicLibraryPath().string()))),
                         0);

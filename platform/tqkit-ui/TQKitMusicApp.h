@@ -21,5 +21,7 @@ QString TQKitApplicationName();
 QStringList TQKitMusicPlaylistNamesList();
 // Tells what an export added and what failed, in a box over `window`. Main thread.
 void TQKitMusicShowResult(QWidget* window, const TQKitMusicAddResult& result);
-// Without a library file: says so in a box over `window` and answers false. Main thread.
-bool TQKitMusicLibraryCheckAvailable(QWidget* window);
+// Access to the music library, asked before the windows read or change it: granted while its file
+// exists; without one, a box titled `title` over `window` says where it is looked for, and the
+// answer is false. Main thread.
+bool TQKitMusicAccessRequest(QWidget* window, const QString& title);

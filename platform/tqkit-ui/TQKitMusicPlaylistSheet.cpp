@@ -3,10 +3,12 @@
 #include "platform/tqkit-ui/TQKitMusicApp.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitMusicLibrary.h"
+#include "platform/tqkit/TQKitProgressTracker.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -38,6 +40,16 @@ protected:
     }
 };
 
+// Adds `track` to `paths` and `trackIds` when its file exists and is not listed yet.
+void addTrackFile(const TQKitMusicTrack& track, QStringList& paths, QVariantMap& trackIds)
+{
+    const QString path = QString::fromStdString(track.location);
+    if (path.isEmpty() || !QFileInfo(path).isFile() || trackIds.contains(path))
+        return;
+    paths.append(path);
+    trackIds.insert(path, QString::fromStdString(track.id));
+}
+
 } // namespace
 
 TQKitMusicImportResult TQKitMusicImportPlaylist(const QString& name)
@@ -49,46 +61,70 @@ TQKitMusicImportResult TQKitMusicImportPlaylist(const QString& name)
     }
     TQKitMusicImportResult result;
     result.playlistName = name;
-    for (const TQKitMusicTrack& track : tracks.value_or(std::vector<TQKitMusicTrack>())) {
-        const QString path = QString::fromStdString(track.location);
-        if (path.isEmpty() || !QFileInfo(path).isFile() || result.tracks.contains(path))
-            continue;
-        result.paths.append(path);
-        result.tracks.insert(path, QString::fromStdString(track.id));
-    }
+    for (const TQKitMusicTrack& track : tracks.value_or(std::vector<TQKitMusicTrack>()))
+        addTrackFile(track, result.paths, result.tracks);
     return result;
 }
 
 QMimeData* TQKitMusicMakePasteboard(const TQKitMusicImportResult& result)
 {
     auto* data = new QMimeData;
-    QJsonObject tracks;
-    for (auto it = result.tracks.cbegin(); it != result.tracks.cend(); ++it)
-        tracks.insert(it.key(), it.value().toString());
-    const QJsonObject object{{u"playlist"_s, result.playlistName}, {u"tracks"_s, tracks}};
-    data->setData(QString::fromLatin1(kTQKitMusicTracksMimeType), QJsonDocument(object).toJson(QJsonDocument::Compact));
+    QJsonArray ids;
     QList<QUrl> urls;
-    for (const QString& path : result.paths)
+    for (const QString& path : result.paths) {
+        ids.append(result.tracks.value(path).toString());
         urls.append(QUrl::fromLocalFile(path));
+    }
+    const QJsonObject object{{u"playlist"_s, result.playlistName}, {u"tracks"_s, ids}};
+    data->setData(QString::fromLatin1(kTQKitMusicTracksMimeType), QJsonDocument(object).toJson(QJsonDocument::Compact));
     data->setUrls(urls);
     return data;
 }
 
-QVariantMap TQKitMusicPasteboardTracks(const QMimeData* pasteboard, QString* playlistName)
+QVariantMap TQKitMusicPasteboardTracks(const QMimeData* pasteboard)
 {
     const QString type = QString::fromLatin1(kTQKitMusicTracksMimeType);
     if (!pasteboard || !pasteboard->hasFormat(type))
         return {};
     const QJsonObject object = QJsonDocument::fromJson(pasteboard->data(type)).object();
-    QVariantMap tracks;
-    const QJsonObject entries = object.value(u"tracks"_s).toObject();
-    for (auto it = entries.begin(); it != entries.end(); ++it) {
-        if (it.value().isString() && !it.key().isEmpty())
-            tracks.insert(it.key(), it.value().toString());
+    QStringList ids;
+    for (const QJsonValue& id : object.value(u"tracks"_s).toArray()) {
+        if (id.isString() && !id.toString().isEmpty())
+            ids.append(id.toString());
     }
-    if (playlistName)
-        *playlistName = object.value(u"playlist"_s).toString();
-    return tracks;
+    if (ids.isEmpty())
+        return {};
+    return {{u"playlist"_s, object.value(u"playlist"_s).toString()}, {u"tracks"_s, ids}};
+}
+
+QString TQKitMusicPasteboardPlaylistName(const QVariantMap& tracks)
+{
+    const QVariant name = tracks.value(u"playlist"_s);
+    return name.typeId() == QMetaType::QString ? name.toString() : QString();
+}
+
+QStringList TQKitMusicResolveTracks(TQKitProgressTracker& tracker, const QVariantMap& tracks,
+                                    QVariantMap& trackSearchDict)
+{
+    std::vector<std::string> ids;
+    for (const QString& id : tracks.value(u"tracks"_s).toStringList())
+        ids.push_back(id.toStdString());
+    std::vector<TQKitMusicTrack> found;
+    {
+        std::lock_guard lock(TQKitMusicLibraryMutex());
+        found = TQKitMusicTracksWithIds(ids);
+    }
+    QStringList paths;
+    trackSearchDict.clear();
+    for (size_t i = 0; i < found.size(); ++i) {
+        if (tracker.IsStopped()) {
+            trackSearchDict.clear();
+            return {};
+        }
+        addTrackFile(found[i], paths, trackSearchDict);
+        tracker.setProgress(static_cast<double>(i + 1) / static_cast<double>(found.size()));
+    }
+    return paths;
 }
 
 void TQKitMusicPlaylistSheetRun(QWidget* window, const TQKitMusicPlaylistSheetDescription& description,

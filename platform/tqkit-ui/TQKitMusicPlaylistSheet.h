@@ -11,6 +11,7 @@
 #include <functional>
 
 class QMimeData;
+class TQKitProgressTracker;
 class QWidget;
 
 struct TQKitMusicPlaylistSheetDescription {
@@ -25,7 +26,8 @@ struct TQKitMusicImportResult {
     QString playlistName;
 };
 
-// The drag type of library tracks: JSON {"playlist": name, "tracks": {path: id, ...}}.
+// The drag type of library tracks: JSON {"playlist": name, "tracks": [track id, ...]}. The ids are
+// looked up in the library when the drop is converted, so a track finds its file where it is then.
 inline constexpr char kTQKitMusicTracksMimeType[] = "application/x-sonvale-music-tracks";
 
 // Shows the sheet over `window`; `completion` gets the result, with no paths when the person
@@ -34,9 +36,17 @@ inline constexpr char kTQKitMusicTracksMimeType[] = "application/x-sonvale-music
 void TQKitMusicPlaylistSheetRun(QWidget* window, const TQKitMusicPlaylistSheetDescription& description,
                                 std::function<void(const TQKitMusicImportResult&)> completion);
 
-// The tracks a drag or the clipboard carries in the library's drag type (path -> track id), and
-// their playlist's name; empty when it carries none.
-QVariantMap TQKitMusicPasteboardTracks(const QMimeData* pasteboard, QString* playlistName = nullptr);
+// The tracks a drag or the clipboard carries in the library's drag type: {"playlist": name,
+// "tracks": QStringList of track ids}; empty when it carries no track.
+QVariantMap TQKitMusicPasteboardTracks(const QMimeData* pasteboard);
+// The playlist name of such a dictionary; empty when it has none.
+QString TQKitMusicPasteboardPlaylistName(const QVariantMap& tracks);
+// Finds the dragged tracks of `tracks` (a dictionary of TQKitMusicPasteboardTracks) in the library:
+// answers the existing files of the tracks in their order and fills `trackSearchDict` with
+// path -> track id. Reports its progress to `tracker` and answers nothing once it says stop.
+// Any thread.
+QStringList TQKitMusicResolveTracks(TQKitProgressTracker& tracker, const QVariantMap& tracks,
+                                    QVariantMap& trackSearchDict);
 // Data of a drag of `result`'s tracks: the library's drag type and the files as URLs.
 QMimeData* TQKitMusicMakePasteboard(const TQKitMusicImportResult& result);
 // The tracks of the playlist `name` as an import result; empty paths when it has none.

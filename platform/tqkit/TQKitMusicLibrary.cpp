@@ -67,9 +67,9 @@ std::optional<TQKitMusicTrack> findTrack(const json& library, const std::string&
 {
     if (const json* tracks = tracksOf(library)) {
         for (const json& object : *tracks) {
-            std::optional<TQKitMusicTrack> track = trackOf(object);
-            if (track && track->id == id)
-                return track;
+            // Only the track found is copied out.
+            if (!id.empty() && object.is_object() && object.contains("id") && idOf(object["id"]) == id)
+                return trackOf(object);
         }
     }
     return std::nullopt;
@@ -143,6 +143,19 @@ std::optional<TQKitMusicTrack> TQKitMusicTrackWithId(const std::string& id)
 {
     const std::optional<json> library = readLibrary();
     return library ? findTrack(*library, id) : std::nullopt;
+}
+
+std::vector<TQKitMusicTrack> TQKitMusicTracksWithIds(const std::vector<std::string>& ids)
+{
+    std::vector<TQKitMusicTrack> tracks;
+    const std::optional<json> library = readLibrary();
+    if (!library)
+        return tracks;
+    for (const std::string& id : ids) {
+        if (std::optional<TQKitMusicTrack> track = findTrack(*library, id))
+            tracks.push_back(std::move(*track));
+    }
+    return tracks;
 }
 
 std::vector<uint8_t> TQKitMusicTrackArtwork(const TQKitMusicTrack& track)

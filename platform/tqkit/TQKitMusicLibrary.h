@@ -44,6 +44,8 @@ std::vector<std::string> TQKitMusicPlaylistNames();
 std::optional<std::vector<TQKitMusicTrack>> TQKitMusicPlaylistTracks(const std::string& name);
 // The track of that id, or nothing.
 std::optional<TQKitMusicTrack> TQKitMusicTrackWithId(const std::string& id);
+// The tracks of `ids` in that order, from one reading of the library; ids it does not know are left out.
+std::vector<TQKitMusicTrack> TQKitMusicTracksWithIds(const std::vector<std::string>& ids);
 // The bytes of the track's artwork file; empty when it has none or it cannot be read.
 std::vector<uint8_t> TQKitMusicTrackArtwork(const TQKitMusicTrack& track);
 

@@ -22,9 +22,9 @@ public:
     std::string statusText() const;
     void setStatusText(std::string text);
 
-    // Fraction done, 0 to 1; values outside are clamped.
+    // Fraction done, 0 to 1; values outside are clamped. Subclasses may pass it on as well.
     double progress() const { return progress_.load(); }
-    void setProgress(double value);
+    virtual void setProgress(double value);
 
 private:
     std::atomic<bool> stopped_{false};

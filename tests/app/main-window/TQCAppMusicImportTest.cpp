@@ -1,21 +1,19 @@
 // Import from Music on the main window: the playlist sheet over a library file written by the
 // test, dragged tracks, and the message without a library.
 
-#include "app/main-window/TQCAppMainWindowPanelSrcFiles.h"
 #include "app/progress-window/TQCAppProgressWindowController.h"
 #include "platform/tqkit-ui/TQKitMusicPlaylistSheet.h"
 #include "platform/tqkit/TQKitMusicLibrary.h"
+#include "platform/tqkit/TQKitProgressTracker.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/app/support/MainWindowFixture.h"
 #include "tests/app/support/TQKitEngineStandIn.h"
 
-#include <QCoreApplication>
 #include <QDialog>
-#include <QDropEvent>
+#include <QFile>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
-#include <QWindow>
 
 #include <fstream>
 
@@ -83,21 +81,74 @@ TEST_F(TQCAppMusicImportTest, CancellingOrAnEmptyPlaylistStartsNothing)
     EXPECT_TRUE(controller_->progressWindowControllers().isEmpty());
 }
 
-TEST_F(TQCAppMusicImportTest, DraggedTracksConvertWithTheirIds)
+TEST_F(TQCAppMusicImportTest, DroppedTracksAreFoundInTheLibraryByTheWorker)
 {
     load();
     writeLibrary();
     std::unique_ptr<QMimeData> drag(TQKitMusicMakePasteboard(TQKitMusicImportPlaylist(u"Road Trip"_s)));
-    TQCAppMainWindowPanelSrcFiles* panel = window_->srcFilesPanel();
-    const QPoint where = panel->mapTo(window_.get(), QPoint(40, 40));
-    QDragEnterEvent enter(where, Qt::CopyAction, drag.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window_->windowHandle(), &enter);
-    QDropEvent drop(where, Qt::CopyAction, drag.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window_->windowHandle(), &drop);
+    ASSERT_TRUE(dropOnSourcePanel(drag.get()));
 
     ASSERT_TRUE(waitForBatches(1));
     TQCAppProgressWindowController* batch = controller_->progressWindowControllers().first();
+    EXPECT_EQ(batch->tunesPasteboardDict(),
+              (QVariantMap{{u"playlist"_s, u"Road Trip"_s}, {u"tracks"_s, QStringList{u"T2"_s, u"T1"_s}}}));
+    ASSERT_TRUE(pumpUntil([&] { return engine::startedLists().size() == 1; }));
     EXPECT_EQ(batch->tunesTrackSearchDict(), (QVariantMap{{one_, u"T1"_s}, {two_, u"T2"_s}}));
+    std::vector<std::string> sources;
+    for (TQKitConversionListItem* item : engine::items(batch->list())) {
+        std::string path;
+        sources.push_back(TQKitConversionListItemPath(item, path));
+    }
+    EXPECT_EQ(sources, (std::vector<std::string>{two_.toStdString(), one_.toStdString()}));
+    TQTaskInfoRecord record;
+    TQKitConversionListGetTaskInfo(batch->list(), &record);
+    EXPECT_EQ(record.secondName, "Road Trip");
+    EXPECT_TRUE(scriptedResponder().titles().isEmpty());
+}
+
+TEST_F(TQCAppMusicImportTest, DroppedTracksResolveInTheirOrderWithoutUnknownOrMissingOnesUntilStopped)
+{
+    writeLibrary();
+    const QVariantMap dropped{{u"playlist"_s, u"Road Trip"_s},
+                              {u"tracks"_s, QStringList{u"T2"_s, u"T3"_s, u"T9"_s, u"T1"_s, u"T2"_s}}};
+    TQKitProgressTracker tracker;
+    QVariantMap found;
+    EXPECT_EQ(TQKitMusicResolveTracks(tracker, dropped, found), (QStringList{two_, one_}));
+    EXPECT_EQ(found, (QVariantMap{{one_, u"T1"_s}, {two_, u"T2"_s}}));
+    EXPECT_EQ(tracker.progress(), 1.0);
+    tracker.Stop();
+    EXPECT_TRUE(TQKitMusicResolveTracks(tracker, dropped, found).isEmpty());
+    EXPECT_TRUE(found.isEmpty());
+}
+
+TEST_F(TQCAppMusicImportTest, DroppedTracksWithoutTheirFilesSayNothingWasFoundAndClose)
+{
+    load();
+    writeLibrary();
+    std::unique_ptr<QMimeData> drag(TQKitMusicMakePasteboard(TQKitMusicImportPlaylist(u"Road Trip"_s)));
+    QFile::remove(one_);
+    QFile::remove(two_);
+    ASSERT_TRUE(dropOnSourcePanel(drag.get()));
+
+    ASSERT_TRUE(pumpUntil([&] { return scriptedResponder().requests().size() == 1; }));
+    EXPECT_TRUE(pumpUntil([&] { return controller_->progressWindowControllers().isEmpty(); }));
+    EXPECT_TRUE(engine::startedLists().empty());
+}
+
+TEST_F(TQCAppMusicImportTest, WithoutALibraryDroppedTracksConvertAsPlainFiles)
+{
+    load();
+    writeLibrary();
+    std::unique_ptr<QMimeData> drag(TQKitMusicMakePasteboard(TQKitMusicImportPlaylist(u"Road Trip"_s)));
+    std::filesystem::remove(TQKitMusicLibraryPath());
+    ASSERT_TRUE(dropOnSourcePanel(drag.get()));
+
+    ASSERT_TRUE(waitForBatches(1));
+    EXPECT_EQ(scriptedResponder().titles(), QStringList{u"Import from Music"_s});
+    TQCAppProgressWindowController* batch = controller_->progressWindowControllers().first();
+    EXPECT_EQ(batch->srcPaths(), (QStringList{two_, one_}));
+    EXPECT_TRUE(batch->tunesPasteboardDict().isEmpty());
+    EXPECT_TRUE(batch->tunesTrackSearchDict().isEmpty());
 }
 
 TEST_F(TQCAppMusicImportTest, WithoutALibraryTheButtonSaysSo)

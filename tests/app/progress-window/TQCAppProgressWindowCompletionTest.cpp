@@ -7,10 +7,13 @@
 #include "app/progress-window/TQCAppProgressWindowController.h"
 #include "app/progress-window/TQCAppProgressWindowDetailsList.h"
 #include "app/progress-window/TQCAppProgressWindowTableView.h"
+#include "platform/system/XdgPaths.h"
+#include "platform/tqkit-ui/TQKitIntroToolTip.h"
 #include "platform/tqkit-ui/TQKitSound.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit-ui/TQKitWorkspace.h"
 #include "platform/tqkit/TQGeneralSettingsRecord.h"
+#include "platform/tqkit/TQKitRemoteParams.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTagSettingsRecord.h"
 #include "tests/app/progress-window/ProgressWindowFixture.h"
@@ -20,7 +23,9 @@
 #include <QDialog>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QToolButton>
 #include <QUrl>
 
@@ -44,7 +49,15 @@ protected:
     {
         TQKitSetRevealRecorder({});
         TQKitSetSoundRecorder({});
+        useOnlineFeatures(0);
         ProgressWindowFixture::TearDown();
+    }
+
+    // The version parameter that switches the online features and their tips on (430).
+    static void useOnlineFeatures(int version)
+    {
+        std::ofstream(sonvale::sonvaleDataDir() / "params.json") << "{\"TQCAppVersion\": " << version << "}";
+        ASSERT_TRUE(TQKitRemoteParamsLoad());
     }
 
     static void changeGeneral(const std::function<void(TQGeneralSettingsRecord&)>& change)
@@ -101,13 +114,18 @@ TEST_F(ProgressWindowCompletionTest, TheTopLinkRevealsTheResultsByTheirFolders)
         const char* what;
         std::vector<std::string> results;
         std::vector<std::string> revealed; // selected in the file manager
-        std::string opened;                // a folder opened instead
+        std::string opened;                // else the folder opened ("" = the destination)
     };
+    // Too many files to select one by one: their folder opens instead.
+    std::vector<std::string> many;
+    for (int i = 0; i < 500; ++i)
+        many.push_back("Album/track" + std::to_string(i) + ".m4a");
     const std::vector<Case> cases = {
         {"one result: that file", {"Album/a.m4a"}, {"Album/a.m4a"}, {}},
         {"one folder: its files", {"Album/a.m4a", "Album/b.m4a"}, {"Album/a.m4a", "Album/b.m4a"}, {}},
         {"two folders of one parent: the folders", {"Artist/One/a.m4a", "Artist/Two/b.m4a"}, {"Artist/One", "Artist/Two"}, {}},
-        {"different parents: their common folder", {"A/One/a.m4a", "B/Two/b.m4a"}, {}, "."},
+        {"different parents: their common folder", {"A/One/a.m4a", "B/Two/b.m4a"}, {}, ""},
+        {"500 files of one folder: that folder", many, {}, "Album"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -126,7 +144,8 @@ TEST_F(ProgressWindowCompletionTest, TheTopLinkRevealsTheResultsByTheirFolders)
             expected.append(QString::fromStdString((destination() / path).string()));
         if (expected.isEmpty()) {
             EXPECT_TRUE(reveals_.isEmpty());
-            EXPECT_EQ(opened.urls, QStringList{QString::fromStdString(destination().string())});
+            const fs::path folder = c.opened.empty() ? destination() : destination() / c.opened;
+            EXPECT_EQ(opened.urls, QStringList{QString::fromStdString(folder.string())});
         } else {
             EXPECT_EQ(reveals_, QList<QStringList>{expected});
             EXPECT_TRUE(opened.urls.isEmpty());
@@ -299,10 +318,91 @@ TEST_F(ProgressWindowCompletionTest, TheDetailsButtonTogglesTheListAndRemembersT
     EXPECT_TRUE(details.isExpanded());
     EXPECT_TRUE(TQCAppProgressWindowDetailsList::expandInitially());
 
+    // While a sheet is open the button does nothing.
+    auto* sheet = new QDialog(controller->window());
+    ASSERT_TRUE(TQKitWindowSheet::of(controller->window())->attach(sheet));
+    sheet->open();
+    controller->detailsButton()->click();
+    EXPECT_TRUE(details.isExpanded());
+    EXPECT_TRUE(TQCAppProgressWindowDetailsList::expandInitially());
+    delete sheet;
+
     // A batch where every item succeeded leaves a closed list closed.
     controller->detailsButton()->click();
     finish(*controller, {result("a.m4a"), result("b.m4a"), result("c.m4a")});
     EXPECT_FALSE(details.isExpanded());
+}
+
+TEST_F(ProgressWindowCompletionTest, TheTipsOfAFinishedWindowComeOneAtATimeInTheirOrder)
+{
+    useOnlineFeatures(430);
+    struct Tip {
+        const char* id;
+        QString title, message, button;
+    };
+    const std::vector<Tip> tips = {
+        {"ProgressWindowTopLink", {}, u"\nClick here to access converted files in the file manager.\n"_s,
+         u"Show in File Manager"_s},
+        {"ProgressWindowLyrebookLink", u"Edit Tags"_s,
+         u"Start Lyrebook to clean up tags, rename converted files and make your playlists completely flawless in quick "
+         u"and easy way."_s,
+         u"Start Lyrebook..."_s},
+        {"ProgressWindowiTunesLink", {}, u"\nClick here to export converted files to Music\n"_s, u"Export to Music"_s},
+        {"ProgressWindowZoomButton", {}, u"\nClick on this button\nto show or hide details of conversion\n"_s,
+         u"Hide details"_s},
+    };
+    auto controller = startedWindow(1);
+    // Each tip shows on the offer after its twentieth.
+    for (const Tip& tip : tips)
+        TQKitSettingWriteInt("TQKitIntroToolTips", (std::string(tip.id) + ".offered").c_str(), 20);
+    finish(*controller, {result("a.m4a")}); // shows the first tip
+    const std::vector<QWidget*> anchors = {controller->statusTop(), controller->statusBottom(),
+                                           controller->sendToiTunesLink(), controller->detailsButton()};
+    const auto visibleTips = [&] {
+        QList<QFrame*> shown;
+        for (QFrame* tip : controller->window()->findChildren<QFrame*>(u"introToolTip"_s))
+            if (tip->isVisible())
+                shown.append(tip);
+        return shown;
+    };
+    for (size_t i = 0; i < tips.size(); ++i) {
+        SCOPED_TRACE(tips[i].id);
+        controller->showIntroductoryToolTips(); // nothing new while a tip shows
+        const QList<QFrame*> shown = visibleTips();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown.first()->parentWidget(), anchors[i]);
+        EXPECT_TRUE(TQKitIntroToolTipWasShown(QString::fromLatin1(tips[i].id)));
+        QStringList labels, buttons;
+        for (const QLabel* label : shown.first()->findChildren<QLabel*>())
+            labels.append(label->text());
+        for (const QPushButton* button : shown.first()->findChildren<QPushButton*>())
+            buttons.append(button->text());
+        const QString title = tips[i].title.isEmpty() ? u"<b></b>"_s : u"<b>%1</b>"_s.arg(tips[i].title);
+        EXPECT_EQ(labels, (QStringList{title, tips[i].message}));
+        EXPECT_EQ(buttons, (QStringList{tips[i].button, u"Close"_s}));
+        if (i == 0) {
+            // The tip's button does what the top link does.
+            shown.first()->findChildren<QPushButton*>().first()->click();
+            ASSERT_TRUE(pumpUntil([&] { return !reveals_.isEmpty(); }));
+            EXPECT_EQ(reveals_.first(), QStringList{QString::fromStdString((destination() / "a.m4a").string())});
+        } else {
+            shown.first()->close();
+        }
+    }
+    // Every tip has been shown: no more come.
+    controller->showIntroductoryToolTips();
+    EXPECT_TRUE(visibleTips().isEmpty());
+}
+
+TEST_F(ProgressWindowCompletionTest, WithAnotherVersionParameterNoTipIsOffered)
+{
+    useOnlineFeatures(429);
+    TQKitSettingWriteInt("TQKitIntroToolTips", "ProgressWindowTopLink.offered", 20);
+    auto controller = startedWindow(1);
+    finish(*controller, {result("a.m4a")});
+    controller->showIntroductoryToolTips();
+    EXPECT_TRUE(controller->window()->findChildren<QFrame*>(u"introToolTip"_s).isEmpty());
+    EXPECT_EQ(TQKitSettingReadInt("TQKitIntroToolTips", "ProgressWindowTopLink.offered", 0), 20);
 }
 
 } // namespace

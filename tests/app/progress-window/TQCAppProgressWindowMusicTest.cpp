@@ -179,7 +179,7 @@ TEST_F(ProgressWindowMusicTest, WithoutALibraryTheExportSaysWhereItLooked)
     auto controller = openWindow({addSource("one.wav")});
     ASSERT_TRUE(waitUntilStarted(*controller));
     controller->sendSuccessfullyConvertedItemsToiTunes();
-    ASSERT_EQ(scriptedResponder().titles(), QStringList{u"Music"_s});
+    ASSERT_EQ(scriptedResponder().titles(), QStringList{u"Export to Music"_s});
     EXPECT_TRUE(scriptedResponder().requests().front().message.contains(u"MusicLibrary.json"_s));
 }
 

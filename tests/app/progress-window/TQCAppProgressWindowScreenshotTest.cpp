@@ -112,6 +112,22 @@ TEST_P(ProgressWindowScreenshotTest, FinishedAllConvertedAtBothFontSizes)
         controller->detailsList().expand();
         pumpEvents();
         EXPECT_FALSE(saveScreenshot(controller->window(), u"progress-window-all-converted-open-"_s + suffix() + size).empty());
+
+        // One failure opens the closed list by itself.
+        auto failing = openWindow(paths);
+        ASSERT_TRUE(waitUntilStarted(*failing));
+        const auto failingItems = engine::items(failing->list());
+        engine::completeItem(failingItems[0], "Failed: not a readable audio file", 0x80);
+        for (size_t i = 1; i < failingItems.size(); ++i) {
+            const auto file = destination() / ("again" + std::to_string(i) + ".m4a");
+            writeWav(file, 0.01);
+            engine::completeItem(failingItems[i], file.filename().string(), 0x42, file.string());
+        }
+        engine::setListState(failing->list(), finished);
+        engine::notify(failing->list(), 2, &finished);
+        pumpEvents();
+        EXPECT_TRUE(failing->detailsList().isExpanded());
+        EXPECT_FALSE(saveScreenshot(failing->window(), u"progress-window-some-failed-"_s + suffix() + size).empty());
     }
     QApplication::setFont(original);
 }

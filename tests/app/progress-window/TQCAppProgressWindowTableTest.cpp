@@ -6,6 +6,7 @@
 #include "app/progress-window/TQCAppProgressWindowTableDataRecord.h"
 #include "app/progress-window/TQCAppProgressWindowTableScrollView.h"
 #include "app/progress-window/TQCAppProgressWindowTableView.h"
+#include "platform/tqkit-ui/TQKitWorkspace.h"
 #include "tests/app/progress-window/ProgressWindowFixture.h"
 #include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
@@ -308,6 +309,27 @@ TEST_F(ProgressTableTest, ContextMenuActsOnTheRightClickedCellForHalfASecond)
     table().prepareContextMenuAt(onFinishedStatus, 0); // not opened by the mouse
     table().validateContextMenu(1);
     EXPECT_FALSE(table().showInFinderAction()->isEnabled());
+}
+
+TEST_F(ProgressTableTest, TheRowLinksAndShowInFileManagerSelectTheirFiles)
+{
+    QList<QStringList> reveals;
+    TQKitSetRevealRecorder([&reveals](const QStringList& paths) { reveals.append(paths); });
+    table();
+    const std::filesystem::path result = destination() / "one.mp3";
+    std::ofstream(result) << "mp3";
+    engine::completeItem(items_[0], "one.mp3", 0x42, result.string());
+    const QString resultPath = QString::fromStdString(result.string());
+    const QString sourcePath = QString::fromStdString((sources() / "one.wav").string());
+
+    Q_EMIT statusCell(0)->textField()->clicked();       // the result
+    Q_EMIT table().cellView(0, 0)->textField()->clicked(); // the source
+    const QPoint onResult(table().columnViewportPosition(1) + 10, table().rowViewportPosition(0) + 5);
+    table().prepareContextMenuAt(onResult, 1000);
+    table().validateContextMenu(1001);
+    table().showInFinderAction()->trigger();
+    TQKitSetRevealRecorder({});
+    EXPECT_EQ(reveals, (QList<QStringList>{{resultPath}, {sourcePath}, {resultPath}}));
 }
 
 TEST(ProgressWindowBackgroundTest, LaysOutItsPartsWithFixedMargins)

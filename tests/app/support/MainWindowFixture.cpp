@@ -1,10 +1,14 @@
 #include "tests/app/support/MainWindowFixture.h"
 
+#include "app/main-window/TQCAppMainWindowPanelSrcFiles.h"
 #include "tests/app/support/ProgressWindowTestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <QWindow>
 
 using namespace std::chrono_literals;
 
@@ -57,6 +61,16 @@ std::unique_ptr<QMimeData> MainWindowFixture::fileDrag(const QStringList& paths)
         urls.append(QUrl::fromLocalFile(path));
     data->setUrls(urls);
     return data;
+}
+
+bool MainWindowFixture::dropOnSourcePanel(const QMimeData* data)
+{
+    const QPoint where = window_->srcFilesPanel()->mapTo(window_.get(), QPoint(40, 40));
+    QDragEnterEvent enter(where, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_->windowHandle(), &enter);
+    QDropEvent drop(where, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window_->windowHandle(), &drop);
+    return enter.isAccepted() && drop.isAccepted();
 }
 
 bool MainWindowFixture::waitForBatches(int count)

@@ -34,6 +34,9 @@ protected:
     // A real 0.1 s WAV file under the home folder.
     QString makeWav(const QString& name) const;
     static std::unique_ptr<QMimeData> fileDrag(const QStringList& paths);
+    // Drags `data` onto the source panel and drops it there, through the window as the desktop
+    // delivers a drag; answers whether the drop was accepted.
+    bool dropOnSourcePanel(const QMimeData* data);
     // Waits for the pending batch start to open its progress window.
     bool waitForBatches(int count);
 

@@ -267,6 +267,11 @@ void TQKitConversionListRelease(TQKitConversionList* list)
 {
     if (list == nullptr || --in(list)->references > 0)
         return;
+    {
+        // A new list may take the freed one's address; it must not count as started then.
+        std::lock_guard lock(scriptMutex());
+        std::replace(script().started.begin(), script().started.end(), list, static_cast<TQKitConversionList*>(nullptr));
+    }
     delete in(list);
     --liveLists;
 }

@@ -49,7 +49,7 @@ std::string listDestination(const TQKitConversionList* list);
 int notify(TQKitConversionList* list, uint32_t type, void* data = nullptr);
 // The state the list reports; a stopped list reports finished.
 void setListState(TQKitConversionList* list, int32_t state);
-// Lists handed to TQKitConversionStart, oldest first.
+// Lists handed to TQKitConversionStart, oldest first; a list freed since is null.
 std::vector<TQKitConversionList*> startedLists();
 
 std::vector<TQKitConversionListItem*> items(const TQKitConversionList* list);

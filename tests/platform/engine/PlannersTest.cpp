@@ -164,6 +164,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DestinationCase{"flat", to("/out"), {"/music/a/b/song.flac", "/music/a", "mp3", {}}, "/out/song.mp3"},
         DestinationCase{"replicated", to("/out", true), {"/music/a/b/song.flac", "/music/a", "mp3", {}}, "/out/a/b/song.mp3"},
+        DestinationCase{"trailing_separator", to("/out/"), {"/music/song.flac", "", "mp3", {}}, "/out/song.mp3"},
+        DestinationCase{"trailing_separators_replicated", to("/out//", true), {"/music/a/b/song.flac", "/music/a", "mp3", {}},
+                        "/out/a/b/song.mp3"},
+        DestinationCase{"root", to("/"), {"/music/song.flac", "", "mp3", {}}, "/song.mp3"},
         DestinationCase{"single_file_not_replicated", to("/out", true), {"/music/a/song.flac", "", "mp3", {}}, "/out/song.mp3"},
         DestinationCase{"playlist_subfolder", to("/out", true, "../My List"), {"/m/a/s.wav", "/m/a", "m4a", {}}, "/out/-My List/s.m4a"},
         DestinationCase{"beside_source", [] { auto s = to(""); s.asSourceFolder = true; return s; }(),
