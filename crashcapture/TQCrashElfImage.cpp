@@ -25,6 +25,8 @@ std::uint64_t align4(std::uint64_t n) {
 
 // The GNU build-id among the notes of one PT_NOTE segment.
 void readBuildId(std::uint64_t notes, std::uint64_t size, elf_image* image) {
+    constexpr std::uint64_t kLargestNotes = 1u << 16;
+    size = size < kLargestNotes ? size : kLargestNotes;
     for (std::uint64_t at = 0; at + sizeof(Elf64_Nhdr) <= size;) {
         Elf64_Nhdr header;
         if (!readAt(notes + at, &header)) {
@@ -86,7 +88,8 @@ void readCallFrameSections(elf_image* image, std::uint64_t phdrs, std::uint16_t 
     mobject_unmap(&hdr);
     const std::uint64_t end = segmentEnd(image, phdrs, count, start);
     std::uint64_t at = start;
-    while (at + 4 <= end) {
+    constexpr int kMostEntries = 1 << 22;
+    for (int entries = 0; at + 4 <= end && entries < kMostEntries; ++entries) {
         std::uint32_t length = 0;
         if (!readAt(at, &length)) {
             return;
@@ -127,8 +130,14 @@ std::uint64_t symbolCount(std::uint64_t sysvHash, std::uint64_t gnuHash) {
     if (gnuHash == 0 || !readAt(gnuHash, &words)) {
         return 0;
     }
+    // Bounds no real table comes near: a damaged one must not hold the reader for minutes.
+    constexpr std::uint32_t kMostBuckets = 1u << 20;
+    constexpr std::uint32_t kLongestChain = 1u << 16;
     const std::uint32_t bucketCount = words[0];
     const std::uint32_t firstSymbol = words[1];
+    if (bucketCount > kMostBuckets) {
+        return 0;
+    }
     const std::uint64_t buckets = gnuHash + 16 + std::uint64_t{words[2]} * 8;
     std::uint32_t last = 0;
     for (std::uint32_t i = 0; i < bucketCount; ++i) {
@@ -142,7 +151,7 @@ std::uint64_t symbolCount(std::uint64_t sysvHash, std::uint64_t gnuHash) {
         return firstSymbol;
     }
     const std::uint64_t chains = buckets + bucketCount * 4ull;
-    for (std::uint32_t index = last;; ++index) {
+    for (std::uint32_t index = last; index - last < kLongestChain; ++index) {
         std::uint32_t hash = 0;
         if (!readAt(chains + (index - firstSymbol) * 4ull, &hash)) {
             return 0;
@@ -151,12 +160,15 @@ std::uint64_t symbolCount(std::uint64_t sysvHash, std::uint64_t gnuHash) {
             return std::uint64_t{index} + 1;
         }
     }
+    return 0;
 }
 
 void readDynamicSymbols(elf_image* image, const Elf64_Phdr& dynamic) {
     std::uint64_t symtab = 0, strtab = 0, strsz = 0, hash = 0, gnuHash = 0;
     const std::uint64_t start = image->slide + dynamic.p_vaddr;
-    for (std::uint64_t at = 0; at + sizeof(Elf64_Dyn) <= dynamic.p_memsz; at += sizeof(Elf64_Dyn)) {
+    constexpr std::uint64_t kMostEntries = 4096;
+    for (std::uint64_t at = 0; at + sizeof(Elf64_Dyn) <= dynamic.p_memsz && at < kMostEntries * sizeof(Elf64_Dyn);
+         at += sizeof(Elf64_Dyn)) {
         Elf64_Dyn entry;
         if (!readAt(start + at, &entry) || entry.d_tag == DT_NULL) {
             break;
@@ -269,26 +281,34 @@ tqcrash_error_t elf_image_find_symbol(const elf_image* image, std::uint64_t pc, 
     bool have = false;
     Elf64_Sym best{};
     for (std::uint64_t at = 0; at + sizeof(Elf64_Sym) <= image->symbols.size; at += sizeof(Elf64_Sym)) {
-        const auto* entry = static_cast<const Elf64_Sym*>(
-            mobject_local_pointer(&symbols, image->symbols.address, static_cast<std::int64_t>(at), sizeof(Elf64_Sym)));
-        if (entry == nullptr) {
+        const void* bytes =
+            mobject_local_pointer(&symbols, image->symbols.address, static_cast<std::int64_t>(at), sizeof(Elf64_Sym));
+        if (bytes == nullptr) {
             break;
         }
-        const unsigned type = ELF64_ST_TYPE(entry->st_info);
-        const std::uint64_t start = image->slide + entry->st_value;
-        if ((type == STT_FUNC || type == STT_GNU_IFUNC) && entry->st_shndx != SHN_UNDEF && start <= pc &&
-            (!have || entry->st_value > best.st_value)) {
-            best = *entry;
+        Elf64_Sym entry;
+        async_memcpy(&entry, bytes, sizeof entry);
+        const unsigned type = ELF64_ST_TYPE(entry.st_info);
+        const std::uint64_t start = image->slide + entry.st_value;
+        if ((type == STT_FUNC || type == STT_GNU_IFUNC) && entry.st_shndx != SHN_UNDEF && start <= pc &&
+            (!have || entry.st_value > best.st_value)) {
+            best = entry;
             have = true;
         }
     }
+    // The name must end inside the string table.
     tqcrash_error_t status = have ? TQCRASH_EINVALID_DATA : TQCRASH_ENOTFOUND;
     if (have && best.st_name < image->strings.size) {
-        const auto* name = static_cast<const char*>(
-            mobject_local_pointer(&strings, image->strings.address, best.st_name, image->strings.size - best.st_name));
-        for (std::uint64_t i = 0; name != nullptr && i < image->strings.size - best.st_name; ++i) {
-            if (name[i] == '\0') {
-                found(image->slide + best.st_value, name, context);
+        for (std::uint64_t i = best.st_name; i < image->strings.size; ++i) {
+            std::uint8_t byte = 1;
+            if (mobject_read_byte(&strings, image->strings.address, static_cast<std::int64_t>(i), &byte) !=
+                TQCRASH_ESUCCESS) {
+                break;
+            }
+            if (byte == 0) {
+                found(image->slide + best.st_value,
+                      static_cast<const char*>(mobject_local_pointer(&strings, image->strings.address, best.st_name, 1)),
+                      context);
                 status = TQCRASH_ESUCCESS;
                 break;
             }

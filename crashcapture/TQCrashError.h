@@ -16,6 +16,13 @@ enum tqcrash_error_t : int {
     TQCRASH_EINVALID_DATA = 9,
 };
 
+// Returns the status of `expression` from the calling function unless it is TQCRASH_ESUCCESS.
+#define TQCRASH_TRY(expression)                                                                                \
+    do {                                                                                                       \
+        const ::tqcrash::tqcrash_error_t tqcrashTryStatus = (expression);                                      \
+        if (tqcrashTryStatus != ::tqcrash::TQCRASH_ESUCCESS) return tqcrashTryStatus;                          \
+    } while (0)
+
 // The text of a status code ("Unhandled error code" for any other value). Safe in a signal
 // handler: returns a constant string.
 const char* tqcrash_strerror(int error);

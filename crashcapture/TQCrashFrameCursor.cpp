@@ -2,6 +2,7 @@
 
 #include "crashcapture/TQCrashFrameCursor.h"
 
+#include "crashcapture/TQCrashDwarfFrameReader.h"
 #include "crashcapture/TQCrashFramePointerReader.h"
 
 namespace tqcrash::async {
@@ -11,6 +12,18 @@ namespace {
 constexpr std::uint64_t kLowestInstructionPointer = 0x1000;
 }
 
+frame_status frame_lookup_pc(const tqcrash_async_thread_state* state, std::uint64_t* pc) {
+    if (!thread_state_has_register(state, TQCRASH_REG_IP)) {
+        return FRAME_EBADFRAME;
+    }
+    const std::uint64_t ip = thread_state_get_register(state, TQCRASH_REG_IP);
+    if (ip == 0) {
+        return FRAME_ENOTSUP;
+    }
+    *pc = state->exact_ip ? ip : ip - 1;
+    return FRAME_ESUCCESS;
+}
+
 void frame_cursor_init(frame_cursor* cursor, const tqcrash_async_thread_state* state, const image_list* images) {
     cursor->images = images;
     cursor->depth = 0;
@@ -18,7 +31,7 @@ void frame_cursor_init(frame_cursor* cursor, const tqcrash_async_thread_state* s
 }
 
 frame_status frame_cursor_next(frame_cursor* cursor) {
-    static constexpr frame_reader kReaders[] = {frame_pointer_frame_read};
+    static constexpr frame_reader kReaders[] = {dwarf_frame_read, frame_pointer_frame_read};
     return frame_cursor_next_with_readers(cursor, kReaders, sizeof kReaders / sizeof kReaders[0]);
 }
 

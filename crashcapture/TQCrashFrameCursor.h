@@ -1,8 +1,8 @@
 #pragma once
 
 // Steps through a thread's stack from a register snapshot, one caller at a time, asking frame
-// readers in turn. The frame-pointer reader is the one we have; table-driven readers go in front of
-// it in frame_cursor_next. Everything here is safe in a signal handler.
+// readers in turn: the image's call-frame tables first, the frame-pointer chain as the fallback.
+// Everything here is safe in a signal handler.
 
 #include "crashcapture/TQCrashThreadState.h"
 
@@ -36,6 +36,11 @@ struct frame_cursor {
     tqcrash_async_thread_state previous;
     tqcrash_async_thread_state current;
 };
+
+// Where a frame's code is looked up in the tables: the instruction pointer itself when exact, else
+// one byte before the return address (the call may be a function's last instruction). 3 without an
+// instruction pointer, 4 when it is 0.
+frame_status frame_lookup_pc(const tqcrash_async_thread_state* state, std::uint64_t* pc);
 
 void frame_cursor_init(frame_cursor* cursor, const tqcrash_async_thread_state* state, const image_list* images);
 // The first call yields the initial state itself; later calls step to the caller.

@@ -2,12 +2,15 @@
 // first argument names; the report goes to the path of its second argument. Tests run it as a
 // child process and read the report back.
 //
-//   tqcrash_crash_child segv|fpe|ill|trap|bus|abrt|thread-stack-overflow|sandboxed-segv REPORT
+//   tqcrash_crash_child segv|fpe|ill|trap|bus|abrt|thread-stack-overflow|sandboxed-segv|threads-segv REPORT
 //
-// "sandboxed-segv" first puts the child under a seccomp filter that refuses process_vm_readv.
+// "sandboxed-segv" first puts the child under a seccomp filter that refuses process_vm_readv;
+// "threads-segv" starts 50 threads that wait in parkedThread() before it crashes. "abrt" writes
+// the return address of the crashing function (a place in main) to REPORT.caller first.
 
 #include "crashcapture/TQCrashImageList.h"
 #include "crashcapture/TQCrashLogWriter.h"
+#include "crashcapture/TQCrashProcessThreads.h"
 #include "crashcapture/TQCrashReportWriter.h"
 #include "crashcapture/TQCrashSignalHandler.h"
 #include "Sandbox.h"
@@ -19,9 +22,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -60,10 +66,27 @@ bool writeReport(int signal, siginfo_t* info, ucontext_t* context, void* handler
 }
 #pragma GCC diagnostic pop
 
+std::atomic<int> gParked{0};
+
+[[gnu::noinline]] void parkedThread() {
+    gParked.fetch_add(1);
+    for (;;) {
+        pause();
+    }
+}
+
 // Not inlined, so that the crashing frame and its caller, main, both lie in this executable.
 [[gnu::noinline]] int crashBy(const std::string& kind, const std::string& reportPath) {
     // Machine instructions, not C++: the compiler may neither drop nor reinterpret these crashes.
-    if (kind == "segv" || kind == "sandboxed-segv") {
+    if (kind == "threads-segv") {
+        for (int i = 0; i < 50; ++i) {
+            std::thread(parkedThread).detach();
+        }
+        while (gParked.load() < 50) {
+            std::this_thread::yield();
+        }
+    }
+    if (kind == "segv" || kind == "sandboxed-segv" || kind == "threads-segv") {
         __asm__ volatile("movl 0, %%eax" ::: "eax", "memory"); // a read of address 0
     } else if (kind == "fpe") {
         __asm__ volatile("xorl %%ecx, %%ecx; movl $1, %%eax; cltd; idivl %%ecx" ::: "eax", "ecx", "edx");
@@ -79,6 +102,7 @@ bool writeReport(int signal, siginfo_t* info, ucontext_t* context, void* handler
         auto* page = static_cast<volatile char*>(mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0));
         return page == MAP_FAILED ? 2 : page[0];
     } else if (kind == "abrt") {
+        std::ofstream(reportPath + ".caller") << reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
         std::abort();
     } else if (kind == "thread-stack-overflow") {
         std::thread worker([] { overflow(0); });
@@ -103,6 +127,7 @@ int main(int argc, char** argv) {
         return 3;
     }
     gContext.report_path = strdup(argv[2]);
+    gContext.threads = process_threads_prepare();
     image_list_follow_process_images(&process_image_list());
     for (int signal : kCrashSignals) {
         if (!tqcrash::TQCrashSignalHandler::sharedHandler().registerHandlerForSignalCallbackContextError(

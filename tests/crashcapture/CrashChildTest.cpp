@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <iterator>
@@ -34,6 +35,7 @@ const CrashCase kCases[] = {
     {"thread-stack-overflow", SIGSEGV, "SIGSEGV", {"SEGV_MAPERR", "SEGV_ACCERR"}},
     // Under a filter that refuses process_vm_readv: images and frames must still be read.
     {"sandboxed-segv", SIGSEGV, "SIGSEGV", {"SEGV_MAPERR"}},
+    {"threads-segv", SIGSEGV, "SIGSEGV", {"SEGV_MAPERR"}},
 };
 
 void PrintTo(const CrashCase& crash, std::ostream* out) {
@@ -70,9 +72,10 @@ TEST_P(CrashChildTest, LeavesAReportAndDiesByTheSignal) {
     ASSERT_TRUE(report->hasProcessInfo());
     EXPECT_EQ(report->processInfo()->processPath(), std::string(TQCRASH_CRASH_CHILD));
 
-    ASSERT_EQ(report->threads().size(), 1u) << "until other threads can be stopped, the crashed one alone";
-    const TQCrashReportThreadInfo& thread = report->threads().front();
-    EXPECT_TRUE(thread.crashed());
+    const auto& threads = report->threads();
+    ASSERT_EQ(std::count_if(threads.begin(), threads.end(), [](const auto& t) { return t.crashed(); }), 1);
+    const TQCrashReportThreadInfo& thread =
+        *std::find_if(threads.begin(), threads.end(), [](const auto& t) { return t.crashed(); });
     ASSERT_EQ(thread.registers().size(), 21u);
     EXPECT_EQ(thread.registers()[0].registerName(), "rip");
     EXPECT_EQ(thread.registers()[2].registerName(), "rsp");
@@ -92,6 +95,18 @@ TEST_P(CrashChildTest, LeavesAReportAndDiesByTheSignal) {
     EXPECT_EQ(executable->codeType()->type(), 0x1000007u);
 }
 
+const TQCrashReportThreadInfo& crashedThread(const TQCrashReport& report) {
+    return *std::find_if(report.threads().begin(), report.threads().end(), [](const auto& t) { return t.crashed(); });
+}
+
+std::unique_ptr<TQCrashReport> crashChild(const char* kind, const std::filesystem::path& reportPath) {
+    const auto end = test::runChild({TQCRASH_CRASH_CHILD, kind, reportPath.string()}, std::chrono::seconds(60));
+    if (!end.has_value() || !end->signaled) {
+        return nullptr;
+    }
+    return TQCrashReport::initWithDataError(readFile(reportPath), nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(Signals, CrashChildTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) {
                              std::string name = info.param.kind;
@@ -99,21 +114,51 @@ INSTANTIATE_TEST_SUITE_P(Signals, CrashChildTest, ::testing::ValuesIn(kCases),
                              return name;
                          });
 
-// The crash happens in a function of the executable: the frame-pointer walk from it reaches main().
+// The crash happens in a function of the executable: the walk from it reaches main().
 TEST(CrashChildFramesTest, CrashedFramesPointIntoTheExecutable) {
     sonvale::test::TempDir folder;
-    const auto reportPath = folder.path() / "live_report.tqcrash";
-    const auto end = test::runChild({TQCRASH_CRASH_CHILD, "segv", reportPath.string()}, std::chrono::seconds(60));
-    ASSERT_TRUE(end.has_value());
-    const auto report = TQCrashReport::initWithDataError(readFile(reportPath), nullptr);
+    const auto report = crashChild("segv", folder.path() / "live_report.tqcrash");
     ASSERT_TRUE(report);
-    const auto& frames = report->threads().front().stackFrames();
+    const auto& frames = crashedThread(*report).stackFrames();
     ASSERT_GE(frames.size(), 2u) << "the crashing function and its caller";
     for (std::size_t i = 0; i < 2; ++i) {
         const auto* image = report->imageForAddress(frames[i].instructionPointer());
         ASSERT_NE(image, nullptr) << "frame " << i;
         EXPECT_EQ(image->imageName(), TQCRASH_CRASH_CHILD) << "frame " << i;
     }
+}
+
+// abort() raises inside the C library, far from any frame pointer: the report still shows the
+// whole chain, through abort to the crashing function and on to main, and no made-up frames.
+TEST(CrashChildFramesTest, AnAbortsReportShowsItsCallersUpToMain) {
+    sonvale::test::TempDir folder;
+    const auto reportPath = folder.path() / "live_report.tqcrash";
+    const auto report = crashChild("abrt", reportPath);
+    ASSERT_TRUE(report);
+    std::uint64_t inMain = 0;
+    std::ifstream(reportPath.string() + ".caller") >> inMain;
+    ASSERT_NE(inMain, 0u);
+    std::vector<std::uint64_t> pcs;
+    for (const auto& frame : crashedThread(*report).stackFrames()) {
+        pcs.push_back(frame.instructionPointer());
+    }
+    EXPECT_NE(std::find(pcs.begin(), pcs.end(), inMain), pcs.end()) << "main's frame among " << pcs.size();
+    EXPECT_LT(pcs.size(), 40u);
+    EXPECT_EQ(std::adjacent_find(pcs.begin(), pcs.end()), pcs.end()) << "no frame repeats";
+}
+
+// Fifty threads wait in a function of their own: each is in the report, walked into that function.
+TEST(CrashChildFramesTest, AReportHoldsEveryThreadWithItsFrames) {
+    sonvale::test::TempDir folder;
+    const auto report = crashChild("threads-segv", folder.path() / "live_report.tqcrash");
+    ASSERT_TRUE(report);
+    ASSERT_GE(report->threads().size(), 51u);
+    int walked = 0;
+    for (const auto& thread : report->threads()) {
+        walked += thread.stackFrames().size() >= 3 ? 1 : 0;
+    }
+    EXPECT_GE(walked, 51);
+    EXPECT_EQ(report->threads().front().threadNumber(), 0);
 }
 
 } // namespace

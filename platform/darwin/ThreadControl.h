@@ -1,0 +1,54 @@
+#pragma once
+
+// What the crash engine expects of task_threads, thread_suspend, thread_get_state and
+// thread_resume, built on /proc/self/task and a real-time signal.
+//
+// Design: thread_control_install() (a normal thread, once, before any crash) installs the handler
+// of kThreadCaptureSignal. thread_suspend_all() sends that signal to each listed thread with a
+// slot number and a session number; the handler copies its interrupted registers into the slot in
+// the Darwin x86-64 layout, counts itself captured and parks on a futex until
+// thread_resume_all() ends the session. A thread that does not answer before the deadline (it
+// blocks the signal, or sleeps in a state that takes no signals) is left without state; when the
+// signal reaches it after the session, the handler sees the old session number and returns at
+// once. Stray signals of the same number (not queued by this process) are ignored.
+//
+// One session at a time: the crash path runs it on the crashed thread. Every function but
+// thread_control_install is safe in a signal handler: system calls, atomics and futexes only.
+
+#include "platform/darwin/ThreadState.h"
+#include "platform/darwin/VmRead.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+
+namespace sonvale::darwin {
+
+inline constexpr kern_return_t KERN_INVALID_ARGUMENT = 4;
+inline constexpr kern_return_t KERN_OPERATION_TIMED_OUT = 49;
+
+// The signal a capture is asked with: SIGRTMIN + 7 (glibc keeps the first real-time signals).
+int thread_capture_signal();
+
+// The most threads one session captures; a larger process has its other threads left without state.
+inline constexpr std::uint32_t kThreadCaptureCapacity = 1024;
+
+// Installs the capture handler. Normal threads only; true when installed (or already installed).
+bool thread_control_install();
+
+// Lists the threads of this process from /proc/self/task, at most `capacity`. KERN_FAILURE when the
+// folder cannot be read.
+kern_return_t task_threads(pid_t* threads, std::uint32_t capacity, std::uint32_t* count);
+
+// Asks each listed thread (except the caller) to capture its registers and park, and waits until
+// all have or `timeout_ms` have passed. KERN_FAILURE when the handler is not installed.
+kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std::uint32_t timeout_ms);
+
+// The registers of a thread captured in the current session; KERN_OPERATION_TIMED_OUT when it did
+// not answer in time, KERN_INVALID_ARGUMENT when it is not part of the session.
+kern_return_t thread_get_state(pid_t thread, x86_thread_state64_t* state, x86_exception_state64_t* exception);
+
+// Ends the session: every parked thread goes on.
+void thread_resume_all();
+
+} // namespace sonvale::darwin
