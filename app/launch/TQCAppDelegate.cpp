@@ -2,8 +2,10 @@
 
 #include "app/controls/TQMenuItemPerformer.h"
 #include "app/main-window/TQCAppMainWindowController.h"
+#include "lifecycle/TQAnalytics.h"
 #include "lifecycle/TQTelemetryStart.h"
 #include "lifecycle/TQUpdateCheck.h"
+#include "platform/tqkit-ui/TQKitAppEvents.h"
 #include "platform/tqkit-ui/TQKitAppMain.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit/TQKitProcess.h"
@@ -24,7 +26,6 @@ Q_LOGGING_CATEGORY(sonvaleSources, "sonvale.sources", QtWarningMsg)
 namespace {
 
 constexpr auto kLaunchRetryDelay = 100ms;
-constexpr int kOnlineFeaturesVersion = 430;
 
 bool forwardsToController(const QByteArray& action)
 {
@@ -32,8 +33,14 @@ bool forwardsToController(const QByteArray& action)
 }
 
 // Once the application parameters are known, every help and contact command counts as a usage
-// event.
-void TQAnalyticsOnRemoteConfig(void*) { TQMenuItemPerformerSetEventName("ae_cnv_page_appconf"); }
+// event, and usage statistics are recorded when the parameters switch them on.
+void TQAnalyticsOnRemoteConfig(void*)
+{
+    TQMenuItemPerformerSetEventName("ae_cnv_page_appconf");
+    TQAnalyticsInit(0);
+    if (TQAnalyticsIsEnabled())
+        TQKitAppEventObserverSet(&TQAnalyticsOnAppEvent, nullptr);
+}
 
 } // namespace
 
@@ -126,10 +133,8 @@ bool TQCAppDelegate::validateMenuItem(QAction* item)
     const QByteArray action = TQKitMenuItemAction(item);
     if (forwardsToController(action))
         return mainWindowController_->validateMenuItem(item);
-    if (action == "checkForUpdates:") {
-        item->setVisible(TQKitRemoteParamReadInt("TQCAppVersion", 0) == kOnlineFeaturesVersion &&
-                         TQKitNewVersionAvailable());
-    }
+    if (action == "checkForUpdates:")
+        item->setVisible(TQUpdateCheckCommandIsVisible());
     return true;
 }
 

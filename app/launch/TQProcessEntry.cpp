@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -22,8 +23,9 @@ constexpr char kVersionId[] = "com.telquor.Sonvale-FS-1.0.21";
 
 void TQProcessExitHandler()
 {
+    static std::once_flag once;
     try {
-        TQAnalyticsShutdown();
+        std::call_once(once, [] { TQAnalyticsShutdown(); });
     } catch (...) {
         // Too late to report anything: the process is ending.
     }
@@ -36,6 +38,10 @@ int TQProcessEntry(int argc, char** argv)
     TQKitServicePatternSet(kServicePattern, std::strlen(kServicePattern));
     TQKitAppGroupSet(kAppGroup, std::strlen(kAppGroup));
     std::atexit(TQProcessExitHandler);
-    return TQKitAppMain(argc, argv, kProductCode, kStoreAppId, kProductPageUrl, kProductPageUrl,
-                        kSupportPageUrl, kVersionId, TQCAppLoadMainInterface);
+    const int exitCode = TQKitAppMain(argc, argv, kProductCode, kStoreAppId, kProductPageUrl, kProductPageUrl,
+                                      kSupportPageUrl, kVersionId, TQCAppLoadMainInterface);
+    // At the end of the main loop, while everything the sender uses is still there; the exit
+    // handler covers the ways out that skip this.
+    TQProcessExitHandler();
+    return exitCode;
 }

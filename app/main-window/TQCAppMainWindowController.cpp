@@ -133,7 +133,7 @@ void TQCAppMainWindowController::windowDidLoad()
     picker->setEventNameBrowseNew("ae_cnv_main_wnd_dest_folder_btn");
     picker->setEventNameSelect("ae_cnv_main_wnd_dest_folder_sel");
 
-    TQRatingPromptStartup();
+    TQRatingPromptStart();
     TQUpdateCheckStartInBackground();
 
     auto destinationHandler = [this](QMenu* menu) { menuWillOpenDestination(menu); };
@@ -465,6 +465,8 @@ bool TQCAppMainWindowController::validateMenuItem(QAction* item)
     const QByteArray action = TQKitMenuItemAction(item);
     if (action == "stayInFront:")
         item->setChecked(isStayInFront());
+    if (action == "checkForUpdates:")
+        item->setVisible(TQUpdateCheckCommandIsVisible());
     if (action == "contactUs:" || action == "openAppInfoURL:" || action == "showPreferences:" ||
         action == "terminate:")
         return true;
@@ -809,7 +811,7 @@ void TQCAppMainWindowController::closeAllCustomImpl(QObject*)
     TQPreferencesDialogClose();
     const int closed = progressWindowControllersCloseAll();
     for (int i = 0; i < closed; ++i) {
-        if (TQRatingPromptSignificantEvent(window_))
+        if (TQRatingPromptIncrementSigEventAndRate(window_))
             return;
     }
     if (window_)
@@ -818,7 +820,7 @@ void TQCAppMainWindowController::closeAllCustomImpl(QObject*)
 
 bool TQCAppMainWindowController::windowShouldClose()
 {
-    return appQuitInProgress_ || !TQRatingPromptSignificantEvent(window_);
+    return appQuitInProgress_ || !TQRatingPromptIncrementSigEventAndRate(window_);
 }
 
 int TQCAppMainWindowController::closeAndRequestQuitApp(QObject*)
@@ -827,7 +829,7 @@ int TQCAppMainWindowController::closeAndRequestQuitApp(QObject*)
         activateAppWindows();
         return 0;
     }
-    if (TQRatingPromptSignificantEvent(window_))
+    if (TQRatingPromptIncrementSigEventAndRate(window_))
         return 0;
     if (!progressWindows_.isEmpty()) {
         activateAppWindows();

@@ -15,6 +15,7 @@
 #include "app/progress-window/TQCAppProgressWindowTexts.h"
 #include "app/progress-window/TQCAppProgressWindowTunesTags.h"
 #include "lifecycle/TQAnalytics.h"
+#include "lifecycle/TQConversionStatistics.h"
 #include "lifecycle/TQRatingPrompt.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConversionListItem.h"
@@ -326,7 +327,7 @@ void TQCAppProgressWindowController::closeWindowWithPrompt()
         return;
     }
     if (list && TQKitConversionListState(list) == TQKitConversionList::Finished) {
-        if (TQKitConversionListSucceededCount(list) != 0 && TQRatingPromptSignificantEvent(window_.get()))
+        if (TQKitConversionListSucceededCount(list) != 0 && TQRatingPromptIncrementSigEventAndRate(window_.get()))
             return;
         const int64_t stamp = TQKitSettingReadInt64(TQCAppProgressWindowPrompts::kConfirmationSection, kClosePromptKey, 0);
         if (closeQuestionSuppressed || prompts_->now() - stamp <= kClosePromptPeriod - 1) {

@@ -3,6 +3,7 @@
 #include "app/progress-window/TQCAppProgressWindowController.h"
 #include "app/progress-window/TQCAppProgressWindowPrompts.h"
 #include "lifecycle/TQAnalytics.h"
+#include "lifecycle/TQConversionStatistics.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConversionListItem.h"
 #include "platform/engine/TQKitConverter.h"

@@ -1,6 +1,7 @@
 #include "app/progress-window/TQCAppProgressWindowiTunesController.h"
 
 #include "platform/tqkit-ui/TQKitAccessibility.h"
+#include "platform/tqkit-ui/TQKitApplicationFacts.h"
 #include "platform/tqkit-ui/TQKitMusicApp.h"
 #include "platform/tqkit/TQKitSettings.h"
 

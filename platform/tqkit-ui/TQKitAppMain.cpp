@@ -2,10 +2,11 @@
 
 #include "platform/tqkit-ui/TQKitAppDelegate.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"
+#include "platform/tqkit-ui/TQKitApplicationFacts.h"
 #include "platform/tqkit-ui/TQKitDockMenu.h"
 #include "platform/tqkit-ui/TQKitReachabilityQt.h"
+#include "platform/tqkit-ui/TQKitRemoteConfig.h"
 #include "platform/tqkit-ui/TQKitSingleInstance.h"
-#include "platform/tqkit/TQKitRemoteParams.h"
 
 #include <algorithm>
 
@@ -82,6 +83,7 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
 
     TQKitReachabilityQt reachability;
     TQKitReachability::install(&reachability);
+    TQKitNoteLaunch();
     std::unique_ptr<TQKitAppDelegate> delegate = loadMainInterface();
     runningDelegate = delegate.get();
     TQKitDockMenu dockMenu(*delegate);
@@ -101,7 +103,7 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
         if (!files.isEmpty())
             delegate->applicationOpenFiles(files);
         delegate->applicationDidFinishLaunching();
-        TQKitRemoteParamsLoad();
+        TQKitRemoteConfigLoad();
     });
 
     const int exitCode = QApplication::exec();

@@ -16,8 +16,6 @@ QString TQKitMusicExportTitle() { return u"Export to %1"_s.arg(TQKitMusicAppName
 
 QString TQKitMusicLibraryTitle() { return u"a"_s; }
 
-QString TQKitApplicationName() { return u"Sonvale"_s; }
-
 QStringList TQKitMusicPlaylistNamesList()
 {
     std::vector<std::string> names;

@@ -15,8 +15,6 @@ QString TQKitMusicAppName();
 QString TQKitMusicExportTitle();
 // The word before the library's name in "Select a Music playlist ...".
 QString TQKitMusicLibraryTitle();
-// The name of the application, the default playlist name of an export.
-QString TQKitApplicationName();
 // The playlists of the library, in its order. Main thread.
 QStringList TQKitMusicPlaylistNamesList();
 // Tells what an export added and what failed, in a box over `window`. Main thread.

@@ -1,6 +1,8 @@
 #include "platform/tqkit/TQKitPaths.h"
 
 #include <cctype>
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -125,4 +127,91 @@ std::string TQKitDefaultFolderPath()
     if (music.empty())
         music = homeFolder() + "/Music";
     return music + "/Sonvale";
+}
+
+namespace {
+
+std::string lastName(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+size_t extensionStart(const std::string& name)
+{
+    const size_t dot = name.find_last_of('.');
+    return (dot == std::string::npos || dot == 0) ? name.size() : dot;
+}
+
+} // namespace
+
+std::string TQKitPathExtension(const std::string& path)
+{
+    const std::string name = lastName(path);
+    return name.substr(extensionStart(name));
+}
+
+std::string TQKitPathStem(const std::string& path)
+{
+    const std::string name = lastName(path);
+    return name.substr(0, extensionStart(name));
+}
+
+bool TQKitSourcePathTest(const char* path)
+{
+    return TQKitPathType(path) == kTQKitPathFile && ::access(path, R_OK) == 0;
+}
+
+std::string TQKitPathJoin(const std::string& folder, const std::string& name, const std::string& suffix)
+{
+    if (folder.empty())
+        return name + suffix;
+    return folder + (folder.back() == '/' ? "" : "/") + name + suffix;
+}
+
+std::string TQKitPathJoinFormat(const std::string& folder, const char* format, ...)
+{
+    char name[4096];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(name, sizeof name, format, arguments);
+    va_end(arguments);
+    return TQKitPathJoin(folder, name, "");
+}
+
+std::string TQKitPackagePathCandidate(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    if (!TQKitPathExists(path.c_str()))
+        return path;
+    const std::string folder = TQKitPathFolder(path);
+    const std::string stem = TQKitPathStem(path);
+    const std::string extension = TQKitPathExtension(path);
+    for (int number = 2; number <= 100; ++number) {
+        const std::string candidate = TQKitPathJoinFormat(folder, "%s (%d)%s", stem.c_str(), number, extension.c_str());
+        if (!TQKitPathExists(candidate.c_str()))
+            return candidate;
+    }
+    return {};
+}
+
+bool TQKitFileRemove(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::remove(path, error);
+}
+
+bool TQKitFileMove(const std::string& from, const std::string& to)
+{
+    if (from.empty() || to.empty() || TQKitPathExists(to.c_str()))
+        return false;
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    if (!error)
+        return true;
+    if (!std::filesystem::copy_file(from, to, error))
+        return false;
+    std::filesystem::remove(from, error);
+    return true;
 }

@@ -30,3 +30,24 @@ bool TQKitPathIsWritable(const char* path);
 // The default destination folder: "Sonvale" in the user's music folder ($XDG_MUSIC_DIR from the
 // user-dirs file, else ~/Music).
 std::string TQKitDefaultFolderPath();
+
+// The extension of the last name of `path`, with its dot (".flac"), or "" when it has none (a
+// leading dot, as in ".hidden", is not an extension).
+std::string TQKitPathExtension(const std::string& path);
+// The last name of `path` without its extension.
+std::string TQKitPathStem(const std::string& path);
+// Whether `path` still names a local file that can be read: a failed item counts in the
+// statistics only when its source is still there.
+bool TQKitSourcePathTest(const char* path);
+// `folder` + "/" + `name` + `suffix` (no doubled separator; an empty folder gives the name alone).
+std::string TQKitPathJoin(const std::string& folder, const std::string& name, const std::string& suffix);
+// A path in `folder` whose name is printf `format` filled with the arguments.
+std::string TQKitPathJoinFormat(const std::string& folder, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+// A free path for a new file at `path`: the path itself when nothing is there, else the first of
+// "stem (2).ext", "stem (3).ext", ... that is free; "" when none of the first hundred is.
+std::string TQKitPackagePathCandidate(const std::string& path);
+bool TQKitFileRemove(const std::string& path);
+// Moves a file to `to` (replacing nothing: false when `to` exists); copies and removes across file
+// systems. True when the file was placed.
+bool TQKitFileMove(const std::string& from, const std::string& to);

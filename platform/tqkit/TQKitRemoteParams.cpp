@@ -47,25 +47,35 @@ TQKitRemoteParams& TQKitRemoteParams::shared()
     return params;
 }
 
-bool TQKitRemoteParams::load()
+bool TQKitRemoteParams::load() { return load(std::nullopt); }
+
+bool TQKitRemoteParams::load(const std::optional<std::string>& feed)
 {
     const std::filesystem::path file = file_.value_or(sonvale::sonvaleDataDir() / "params.json");
     std::string error;
     const std::optional<std::string> content = sonvale::readWholeFile(file, &error);
-    if (!content) {
-        if (!error.empty())
-            std::fprintf(stderr, "Sonvale: %s; application parameters keep their defaults.\n",
-                         error.c_str());
-        return false;
-    }
-    nlohmann::json parsed = nlohmann::json::parse(*content, nullptr, false);
-    if (parsed.is_discarded() || !parsed.is_object()) {
+    if (!content && !error.empty())
+        std::fprintf(stderr, "Sonvale: %s; application parameters keep their defaults.\n", error.c_str());
+    nlohmann::json parsed = content ? nlohmann::json::parse(*content, nullptr, false) : nlohmann::json();
+    if (content && (parsed.is_discarded() || !parsed.is_object()))
         std::fprintf(stderr,
                      "Sonvale: \"%s\" is not a JSON object; application parameters keep their "
                      "defaults.\n",
                      file.c_str());
-        return false;
+    if (!parsed.is_object())
+        parsed = nlohmann::json();
+    if (feed) {
+        const nlohmann::json update = nlohmann::json::parse(*feed, nullptr, false);
+        if (update.is_object()) {
+            if (parsed.is_null())
+                parsed = nlohmann::json::object();
+            parsed.update(update);
+        } else {
+            std::fprintf(stderr, "Sonvale: the update feed is not a JSON object; it is ignored.\n");
+        }
     }
+    if (!parsed.is_object())
+        return false;
 
     std::vector<std::pair<Observer, void*>> ready;
     {

@@ -1,8 +1,9 @@
 #pragma once
 
-// Application parameters. There is no remote service: the values come from a JSON object in the
-// data folder ($XDG_DATA_HOME/Sonvale/params.json), for example {"TQCAppVersion": 430}. Until the
-// file has been loaded, and for every name it does not hold, readers get their default.
+// Application parameters: a JSON object in the data folder ($XDG_DATA_HOME/Sonvale/params.json),
+// for example {"TQCAppVersion": 430}, with the members of the update feed (a JSON object fetched
+// from SONVALE_UPDATE_URL, see TQKitRemoteConfigLoad) laid over it. Until they have been loaded,
+// and for every name they do not hold, readers get their default.
 
 #include <cstddef>
 #include <filesystem>
@@ -31,6 +32,9 @@ public:
     // a damaged one does too and says so on stderr. After the first successful load every observer
     // runs, on the calling thread.
     bool load();
+    // The same with the text of the update feed laid over the file: its members replace the
+    // file's. Either alone is enough; a feed that is not a JSON object is ignored (said on stderr).
+    bool load(const std::optional<std::string>& feed);
     bool isLoaded() const;
 
     int readInt(const std::string& name, int defaultValue) const;

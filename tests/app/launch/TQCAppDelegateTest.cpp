@@ -2,7 +2,7 @@
 #include "app/launch/TQCAppDelegateCustom.h"
 #include "app/launch/TQCAppMainInterface.h"
 #include "app/main-window/TQCAppMainWindowController.h"
-#include "lifecycle/TQAnalytics.h"
+#include "tests/support/PostedEvents.h"
 #include "platform/tqkit-ui/TQKitAppMain.h"
 #include "platform/system/XdgPaths.h"
 #include "platform/tqkit-ui/TQKitDockMenu.h"
@@ -199,10 +199,10 @@ TEST_F(TQCAppDelegateTest, HelpCommandsCountAsUsageOnceTheParametersAreLoaded)
     delegate_.applicationDidFinishLaunching();
     QAction item(u"Guides"_s);
     TQMenuItemPerformer::setupMenuItemWithTag(&item, 0); // a command that does nothing
-    const size_t before = TQAnalyticsPostedEvents().size();
+    const sonvale::test::PostedEvents posted;
     item.trigger();
-    const std::vector<std::string> events = TQAnalyticsPostedEvents();
-    ASSERT_EQ(events.size(), before + 1);
+    const std::vector<std::string> events = posted.names();
+    ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events.back(), "ae_cnv_page_appconf");
 }
 

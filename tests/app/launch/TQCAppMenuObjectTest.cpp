@@ -2,7 +2,7 @@
 #include "app/controls/TQCAppMenuObject.h"
 #include "app/controls/TQMenuItemPerformer.h"
 #include "app/controls/TQLyrebook.h"
-#include "lifecycle/TQAnalytics.h"
+#include "tests/support/PostedEvents.h"
 #include "platform/system/XdgPaths.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"
 #include "platform/tqkit-ui/TQKitMenuItems.h"
@@ -148,14 +148,14 @@ TEST_F(TQCAppMenuObjectTest, PerformedCommandsRecordTheUsageEventAndTagZeroDoesN
     TQMenuItemPerformer::setupMenuItemWithTag(&zero, 0);
     TQMenuItemPerformer::setupMenuItemWithTag(&guide, 1);
     TQMenuItemPerformerSetEventName("ae_cnv_help_cmd");
-    const auto before = TQAnalyticsPostedEvents().size();
+    const PostedEvents posted;
     zero.trigger();
     guide.trigger();
-    EXPECT_EQ(TQAnalyticsPostedEvents().size(), before + 2);
+    EXPECT_EQ(posted.names().size(), 2u);
     EXPECT_EQ(opened_.urls, QStringList{u"https://help.example/guide"_s});
     TQMenuItemPerformerSetEventName(nullptr);
     guide.trigger();
-    EXPECT_EQ(TQAnalyticsPostedEvents().size(), before + 2);
+    EXPECT_EQ(posted.names().size(), 2u);
 }
 
 TEST_F(TQCAppMenuObjectTest, MenusNameTheMusicLibrary)

@@ -7,9 +7,13 @@
 #include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "platform/tqkit-ui/TQKitOpenPanel.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
+#include "platform/tqkit/TQKitRemoteParams.h"
 #include "platform/tqkit/TQKitSettings.h"
+#include "platform/system/XdgPaths.h"
 #include "tests/app/support/MainWindowFixture.h"
 #include "tests/app/support/TQKitEngineStandIn.h"
+
+#include <fstream>
 
 #include <QAction>
 #include <QApplication>
@@ -195,6 +199,27 @@ TEST_F(TQCAppMainWindowControllerTest, CollapsedSettingsButtonOpensThePopUpMenu)
     window_->preferencesButton()->click();
     EXPECT_TRUE(pumpUntil([&] { return window_->popupMenu()->isVisible(); }));
     window_->popupMenu()->hide();
+}
+
+// "Check for Updates..." is offered only with the online features and while a newer version is
+// announced; the command then checks with a progress box, or says the computer is offline.
+TEST_F(TQCAppMainWindowControllerTest, CheckForUpdatesIsShownOnlyWhenANewerVersionIsAnnounced)
+{
+    load();
+    QAction* item = menuItem("checkForUpdates:");
+    ASSERT_NE(item, nullptr);
+    const std::pair<const char*, bool> cases[] = {
+        {"{}", false},
+        {R"({"TQCAppVersion": 430})", false},
+        {R"({"TQCAppVersion": 429, "TQKitUpdateAvailable": 1})", false},
+        {R"({"TQCAppVersion": 430, "TQKitUpdateAvailable": 1})", true},
+    };
+    for (const auto& [json, visible] : cases) {
+        std::ofstream(sonvale::sonvaleDataDir() / "params.json") << json;
+        ASSERT_TRUE(TQKitRemoteParamsLoad());
+        controller_->validateMenuItem(item);
+        EXPECT_EQ(item->isVisible(), visible) << json;
+    }
 }
 
 TEST_F(TQCAppMainWindowControllerTest, PasteOfAPathStartsABatchAndAnEmptyPasteDoesNot)

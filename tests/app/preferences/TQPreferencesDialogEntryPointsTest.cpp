@@ -5,7 +5,7 @@
 #include "app/preferences/TQPreferencesDialogController.h"
 #include "app/preferences/TQPreferencesViewController.h"
 #include "app/progress-window/TQCAppProgressWindowController.h"
-#include "lifecycle/TQAnalytics.h"
+#include "tests/support/PostedEvents.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
 #include "platform/tqkit/TQEffectsSettingsRecord.h"
 #include "platform/tqkit/TQKitSettings.h"
@@ -23,9 +23,9 @@ using namespace Qt::StringLiterals;
 namespace sonvale::test {
 namespace {
 
-long preferencesEvents()
+long preferencesEvents(const PostedEvents& posted)
 {
-    const auto events = TQAnalyticsPostedEvents();
+    const auto events = posted.names();
     return std::count(events.begin(), events.end(), std::string("ae_cnv_preferences"));
 }
 
@@ -47,7 +47,7 @@ TEST_F(TQPreferencesDialogEntryPointsTest, CtrlCommaInTheMainWindowOpensTheDialo
     EXPECT_EQ(TQPreferencesDialogGetWindow(), nullptr);
     window_->activateWindow();
     QApplication::setActiveWindow(window_.get());
-    const long before = preferencesEvents();
+    const PostedEvents posted;
     QTest::keyClick(window_.get(), Qt::Key_Comma, Qt::ControlModifier);
     ASSERT_NE(TQPreferencesDialogGetWindow(), nullptr);
     EXPECT_TRUE(TQPreferencesDialogGetWindow()->isVisible());
@@ -56,7 +56,7 @@ TEST_F(TQPreferencesDialogEntryPointsTest, CtrlCommaInTheMainWindowOpensTheDialo
 
     // Every show is counted, also of the open dialog.
     TQPreferencesDialogShow();
-    EXPECT_EQ(preferencesEvents(), before + 2);
+    EXPECT_EQ(preferencesEvents(posted), 2);
 }
 
 TEST_F(TQPreferencesDialogEntryPointsTest, PagesOpenByTheirLabelWithoutRegardToCase)

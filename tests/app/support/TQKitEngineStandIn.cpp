@@ -498,3 +498,21 @@ void TQKitConversionStart(TQKitConverter*, TQKitConversionList* list)
 }
 
 bool TQKitConversionCapacityCritical(const TQKitConversionList*) { return script().capacityCritical; }
+
+// Items as the statistics see them: a succeeded item counts as converted (0), any other as
+// failed (4).
+void TQKitConversionListEnumerateItems(const TQKitConversionList* list, TQKitItemEnumerator callback, void* context,
+                                       int)
+{
+    std::vector<std::pair<std::string, int>> entries;
+    {
+        std::lock_guard lock(in(list)->mutex);
+        for (const auto& item : in(list)->items) {
+            std::lock_guard itemLock(item->mutex);
+            entries.emplace_back(item->path, (item->completionFlags & 0x40) ? 0 : 4);
+        }
+    }
+    for (const auto& [path, code] : entries)
+        if (!callback(path.c_str(), 0, code, context))
+            return;
+}
