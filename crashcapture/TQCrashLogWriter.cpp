@@ -3,13 +3,18 @@
 #include "crashcapture/TQCrashProcessInfo.h"
 #include "crashcapture/TQCrashSysctl.h"
 #include "platform/darwin/ExecutablePath.h"
-#include "platform/darwin/OperatingSystemVersion.h"
+#include "platform/system/HostInfo.h"
 
+#include <fcntl.h>
+#include <sched.h>
 #include <sys/random.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace tqcrash::async {
@@ -32,25 +37,59 @@ void freeText(crash_log_text* text) {
     *text = {0, nullptr};
 }
 
-// A random (version 4) UUID.
-void makeReportUuid(std::uint8_t uuid[16]) {
+// Fills `bytes` from the kernel's random source, then /dev/urandom; false when neither gives them.
+bool randomBytes(std::uint8_t* bytes, std::size_t length) {
     std::size_t filled = 0;
-    while (filled < 16) {
-        const ssize_t got = getrandom(uuid + filled, 16 - filled, 0);
+    while (filled < length) {
+        const ssize_t got = getrandom(bytes + filled, length - filled, GRND_NONBLOCK);
         if (got > 0) {
             filled += static_cast<std::size_t>(got);
+        } else if (got < 0 && errno != EINTR) {
+            break;
+        }
+    }
+    if (filled == length) {
+        return true;
+    }
+    const int fd = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    filled = 0;
+    while (filled < length) {
+        const ssize_t got = read(fd, bytes + filled, length - filled);
+        if (got > 0) {
+            filled += static_cast<std::size_t>(got);
+        } else if (got == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    close(fd);
+    return filled == length;
+}
+
+// A random (version 4) UUID. When the process may use no random source (a sandbox refusing both),
+// the time, the process id and an address are mixed instead: unique enough to tell reports apart,
+// and the id never waits for randomness that will not come.
+void makeReportUuid(std::uint8_t uuid[16]) {
+    if (!randomBytes(uuid, 16)) {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        std::uint64_t seed = static_cast<std::uint64_t>(now.tv_sec) * 1000000007u ^
+                             static_cast<std::uint64_t>(now.tv_nsec) ^
+                             (std::uint64_t{static_cast<std::uint32_t>(getpid())} << 32) ^
+                             reinterpret_cast<std::uintptr_t>(uuid);
+        for (int half = 0; half < 2; ++half) {
+            // splitmix64
+            std::uint64_t z = (seed += 0x9E3779B97F4A7C15ull);
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            z ^= z >> 31;
+            std::memcpy(uuid + 8 * half, &z, 8);
         }
     }
     uuid[6] = static_cast<std::uint8_t>((uuid[6] & 0x0F) | 0x40);
     uuid[8] = static_cast<std::uint8_t>((uuid[8] & 0x3F) | 0x80);
-}
-
-std::string versionText(const sonvale::darwin::OperatingSystemVersion& version) {
-    std::string text = std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion);
-    if (version.patchVersion > 0) {
-        text += "." + std::to_string(version.patchVersion);
-    }
-    return text;
 }
 
 } // namespace
@@ -108,10 +147,9 @@ tqcrash_error_t crash_log_writer_init(crash_log_writer* writer, const char* appl
     }
     writer->native = !(sysctl_int_read("sysctl.proc_native", &value) && value == 0);
 
-    if (char* build = sysctl_string_copy("kern.osversion")) {
-        writer->os_build = {std::strlen(build), build};
-    }
-    writer->os_version = copyText(versionText(sonvale::darwin::operatingSystemVersion()));
+    const auto system = sonvale::hostinfo::operatingSystemDescription();
+    writer->os_version = copyText(system.version);
+    writer->os_build = copyText(system.build);
     return TQCRASH_ESUCCESS;
 }
 
@@ -135,19 +173,23 @@ void tqcrash_log_writer_set_exception(crash_log_writer* writer, const char* name
 }
 
 void crash_log_writer_set_custom_data(crash_log_writer* writer, const std::vector<std::uint8_t>* data) {
-    std::free(writer->custom_data.bytes);
-    writer->custom_data = {false, 0, nullptr};
-    if (data == nullptr) {
-        return;
-    }
-    writer->custom_data.bytes = static_cast<std::uint8_t*>(std::malloc(data->empty() ? 1 : data->size()));
-    if (writer->custom_data.bytes != nullptr) {
-        if (!data->empty()) {
-            std::memcpy(writer->custom_data.bytes, data->data(), data->size());
+    crash_log_custom_data* fresh = nullptr;
+    if (data != nullptr) {
+        fresh = static_cast<crash_log_custom_data*>(std::malloc(sizeof(crash_log_custom_data) + data->size()));
+        if (fresh != nullptr) {
+            fresh->length = data->size();
+            fresh->bytes = reinterpret_cast<std::uint8_t*>(fresh + 1);
+            if (!data->empty()) {
+                std::memcpy(fresh->bytes, data->data(), data->size());
+            }
         }
-        writer->custom_data.length = data->size();
-        writer->custom_data.has_custom_data = true;
     }
+    crash_log_custom_data* old = __atomic_exchange_n(&writer->custom_data, fresh, __ATOMIC_SEQ_CST);
+    // A crash that began reading the old bytes keeps them until its report is written.
+    while (__atomic_load_n(&writer->custom_data_readers, __ATOMIC_SEQ_CST) != 0) {
+        sched_yield();
+    }
+    std::free(old);
 }
 
 void crash_log_writer_free(crash_log_writer* writer) {

@@ -17,6 +17,11 @@ struct crash_log_text {
     char* text;
 };
 
+struct crash_log_custom_data {
+    std::size_t length;
+    std::uint8_t* bytes; // just past the record, in the same block
+};
+
 struct crash_log_writer {
     std::int32_t symbolication_flags;
     bool user_requested;
@@ -51,12 +56,22 @@ struct crash_log_writer {
         std::size_t return_address_count;
     } uncaught_exception;
 
-    struct {
-        bool has_custom_data; // set even for zero bytes
-        std::size_t length;
-        std::uint8_t* bytes;
-    } custom_data;
+    // Replaced while the process runs, and read by a crash at any moment: the pointer is swapped
+    // atomically, and the old bytes are freed only once no crash is reading them. Null: no custom
+    // data (a record of zero bytes is custom data too).
+    crash_log_custom_data* custom_data;
+    mutable std::uint32_t custom_data_readers;
 };
+
+// Takes the custom data for one report: the bytes stay valid until crash_log_custom_data_release().
+// Safe in a signal handler.
+inline const crash_log_custom_data* crash_log_custom_data_acquire(const crash_log_writer* writer) {
+    __atomic_fetch_add(&writer->custom_data_readers, 1, __ATOMIC_SEQ_CST);
+    return __atomic_load_n(&writer->custom_data, __ATOMIC_SEQ_CST);
+}
+inline void crash_log_custom_data_release(const crash_log_writer* writer) {
+    __atomic_fetch_sub(&writer->custom_data_readers, 1, __ATOMIC_SEQ_CST);
+}
 
 // Fills the record (zeroing it first). TQCRASH_EINVAL when this process's facts cannot be read.
 // Normal threads only: allocates and reads files.
@@ -69,7 +84,8 @@ tqcrash_error_t crash_log_writer_init(crash_log_writer* writer, const char* appl
 void tqcrash_log_writer_set_exception(crash_log_writer* writer, const char* name, const char* reasonOrNull,
                                       const std::uint64_t* returnAddresses, std::size_t count);
 
-// Replaces the custom data with a copy of `data`; null leaves none.
+// Replaces the custom data with a copy of `data`; null leaves none. Waits for a crash reading the
+// old bytes to finish with them.
 void crash_log_writer_set_custom_data(crash_log_writer* writer, const std::vector<std::uint8_t>* data);
 
 // Frees every copy the record holds.

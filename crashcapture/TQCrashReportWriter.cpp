@@ -9,7 +9,12 @@
 #include "crashcapture/TQCrashSignalNames.h"
 
 #include <fcntl.h>
+#include <linux/futex.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
 
 #include <cstddef>
 #include <ctime>
@@ -338,6 +343,47 @@ struct crashed_frames {
     }
 };
 
+// The thread writing a report to its path now; 0 when none is.
+constinit std::atomic<pid_t> gReportWriter{0};
+
+void futex_wait(std::atomic<pid_t>* word, pid_t value) {
+    syscall(SYS_futex, reinterpret_cast<int*>(word), FUTEX_WAIT_PRIVATE, value, nullptr, nullptr, 0);
+}
+
+void futex_wake_all(std::atomic<pid_t>* word) {
+    syscall(SYS_futex, reinterpret_cast<int*>(word), FUTEX_WAKE_PRIVATE, INT32_MAX, nullptr, nullptr, 0);
+}
+
+// "<report path>.<process id>.tmp", formatted without allocation.
+struct temporary_path {
+    char text[4096];
+    bool fits = false;
+
+    explicit temporary_path(const char* path) {
+        std::size_t at = 0;
+        for (; path[at] != '\0'; ++at) {
+            if (at + 32 >= sizeof text) {
+                return;
+            }
+            text[at] = path[at];
+        }
+        text[at++] = '.';
+        char digits[12];
+        std::size_t count = 0;
+        for (auto pid = static_cast<unsigned>(getpid()); count == 0 || pid != 0; pid /= 10) {
+            digits[count++] = static_cast<char>('0' + pid % 10);
+        }
+        while (count > 0) {
+            text[at++] = digits[--count];
+        }
+        for (const char* suffix = ".tmp"; *suffix != '\0'; ++suffix) {
+            text[at++] = *suffix;
+        }
+        text[at] = '\0';
+        fits = true;
+    }
+};
+
 } // namespace
 
 pid_t current_thread_id() {
@@ -426,11 +472,11 @@ tqcrash_error_t crash_log_write_report(const crash_log_writer* writer, pid_t cra
         put_exception(file, *writer);
     }
     put_signal(file, *signal);
-    const auto& custom = writer->custom_data;
-    if (custom.has_custom_data &&
-        budget.take(put_bytes(nullptr, report::custom_data, custom.bytes, custom.length))) {
-        put_bytes(file, report::custom_data, custom.bytes, custom.length);
+    if (const crash_log_custom_data* custom = crash_log_custom_data_acquire(writer);
+        custom != nullptr && budget.take(put_bytes(nullptr, report::custom_data, custom->bytes, custom->length))) {
+        put_bytes(file, report::custom_data, custom->bytes, custom->length);
     }
+    crash_log_custom_data_release(writer);
 
     image_list_set_reading(images, false);
     if (threads != nullptr) {
@@ -442,17 +488,36 @@ tqcrash_error_t crash_log_write_report(const crash_log_writer* writer, pid_t cra
 tqcrash_error_t crash_log_write_to_path(const crash_handler_context* context, pid_t crashedThread,
                                         const tqcrash_async_thread_state* currentState,
                                         const crash_signal_info* signal) {
-    const int fd = open(context->report_path, O_RDWR | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) {
+    const pid_t self = current_thread_id();
+    pid_t writing = 0;
+    if (!gReportWriter.compare_exchange_strong(writing, self)) {
+        // The same thread again: its own write faulted, and that report is lost. Another thread:
+        // its report is on the way, and this crash must not end the process before it is closed.
+        while (writing != self && (writing = gReportWriter.load()) != 0) {
+            futex_wait(&gReportWriter, writing);
+        }
         return TQCRASH_EINTERNAL;
     }
-    async_file file;
-    async_file_init(&file, fd, kCrashReportSizeLimit);
-    const tqcrash_error_t status = crash_log_write_report(&context->writer, crashedThread, &process_image_list(),
-                                                         &file, signal, currentState, context->threads);
-    const bool flushed = async_file_flush(&file);
-    const bool closed = async_file_close(&file);
-    return flushed && closed ? status : TQCRASH_EINTERNAL;
+    // Written aside and renamed over the report when complete: a report that is already there is
+    // never cut short, and two processes sharing the folder never write into one file.
+    temporary_path temporary(context->report_path);
+    tqcrash_error_t status = TQCRASH_EINTERNAL;
+    const int fd = temporary.fits ? open(temporary.text, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
+    if (fd >= 0) {
+        async_file file;
+        async_file_init(&file, fd, kCrashReportSizeLimit);
+        status = crash_log_write_report(&context->writer, crashedThread, &process_image_list(), &file, signal,
+                                        currentState, context->threads);
+        const bool flushed = async_file_flush(&file);
+        const bool closed = async_file_close(&file);
+        if (!flushed || !closed || rename(temporary.text, context->report_path) != 0) {
+            unlink(temporary.text);
+            status = TQCRASH_EINTERNAL;
+        }
+    }
+    gReportWriter.store(0);
+    futex_wake_all(&gReportWriter);
+    return status;
 }
 
 } // namespace tqcrash::async

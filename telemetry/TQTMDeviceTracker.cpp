@@ -129,9 +129,10 @@ std::shared_ptr<TQTMDevice> TQTMDeviceTracker::updatedDevice()
     device->setSdkVersion(TQTMUtility::sdkVersion());
     device->setModel(sonvale::hostinfo::dmiValue("product_name").value_or(kUnknown));
     device->setOemName(sonvale::hostinfo::dmiValue("sys_vendor"));
-    device->setOsName("Linux");
-    device->setOsVersion(sonvale::hostinfo::kernelVersion());
-    device->setOsBuild(sonvale::hostinfo::osReleaseValue("PRETTY_NAME").value_or(kUnknown));
+    const auto system = sonvale::hostinfo::operatingSystemDescription();
+    device->setOsName(system.name);
+    device->setOsVersion(system.version);
+    device->setOsBuild(system.build);
     const auto languages = sonvale::hostinfo::preferredLanguages();
     device->setLocale(locale(languages.empty() ? std::nullopt : std::optional(languages.front()),
                              sonvale::hostinfo::currentLocaleName()));

@@ -42,23 +42,14 @@ std::string firstLocaleOf(std::initializer_list<const char*> variables)
 
 } // namespace
 
-std::string kernelVersion()
+OperatingSystemDescription operatingSystemDescription()
 {
     utsname names{};
-    if (::uname(&names) != 0)
-        return "0.0.0";
-    long parts[3] = {0, 0, 0};
-    const char* cursor = names.release;
-    for (long& part : parts) {
-        char* end = nullptr;
-        part = std::strtol(cursor, &end, 10);
-        if (end == cursor || *end != '.') {
-            break;
-        }
-        cursor = end + 1;
-    }
-    return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." +
-           std::to_string(parts[2]);
+    const std::string release = ::uname(&names) == 0 ? names.release : "unknown";
+    std::optional<std::string> version = osReleaseValue("VERSION_ID");
+    if (!version || version->empty())
+        version = release;
+    return {"Linux", *version, release};
 }
 
 std::optional<std::string> osReleaseValue(const std::string& name)

@@ -12,8 +12,14 @@ namespace sonvale {
 // locale variables. Each call reads afresh; nothing is cached. Safe from any thread.
 namespace hostinfo {
 
-// The running kernel's version as "major.minor.patch" (missing parts 0); "0.0.0" when unknown.
-std::string kernelVersion();
+// The operating system as every report of this program names it: crash reports and the device
+// record carry the same texts.
+struct OperatingSystemDescription {
+    std::string name;    // "Linux"
+    std::string version; // the distribution's VERSION_ID as written ("12", "22.04"); else the kernel release
+    std::string build;   // the kernel release as written ("6.1.0-18-amd64"); "unknown" when unreadable
+};
+OperatingSystemDescription operatingSystemDescription();
 // A value of /etc/os-release (e.g. "PRETTY_NAME"), without quotes.
 std::optional<std::string> osReleaseValue(const std::string& name);
 // A firmware value from /sys/class/dmi/id (e.g. "product_name", "sys_vendor").

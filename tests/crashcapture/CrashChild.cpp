@@ -1,60 +1,116 @@
-// A small program that prepares the crash engine as the reporter does, then crashes the way its
-// first argument names; the report goes to the path of its second argument. Tests run it as a
-// child process and read the report back.
+// A small program that enables the crash reporter, then crashes the way its first argument names.
+// Tests run it as a child process and read the report back from below the base folder of its
+// second argument (see CrashChildPaths.h). The third argument chooses the reporter's mode.
 //
-//   tqcrash_crash_child segv|fpe|ill|trap|bus|abrt|thread-stack-overflow|sandboxed-segv|threads-segv REPORT
+//   tqcrash_crash_child KIND BASE [signal|mach]
 //
-// "sandboxed-segv" first puts the child under a seccomp filter that refuses process_vm_readv;
-// "threads-segv" starts 50 threads that wait in parkedThread() before it crashes. "abrt" writes
-// the return address of the crashing function (a place in main) to REPORT.caller first.
+// Kinds: segv (a read of address 0), wild (a write far from any mapping), main-stack-overflow,
+// thread-stack-overflow, bus, fpe, ill, trap, abrt, sys (a call refused by a system-call filter),
+// cxx-exception (uncaught), pc-zero (a call through a null function pointer), bad-sp (a push with
+// a ruined stack pointer), two-threads (two threads fault at the same moment), threads-segv (50
+// threads wait in parkedThread() first), sandboxed-segv (under a filter refusing
+// process_vm_readv), malloc-parked (a thread waits inside malloc holding its lock, and malloc
+// refuses to serve the crash path). "abrt" writes the return address of the crashing function (a
+// place in main) to BASE/abrt.caller first.
 
-#include "crashcapture/TQCrashImageList.h"
-#include "crashcapture/TQCrashLogWriter.h"
-#include "crashcapture/TQCrashProcessThreads.h"
-#include "crashcapture/TQCrashReportWriter.h"
-#include "crashcapture/TQCrashSignalHandler.h"
+#include "CrashChildPaths.h"
 #include "Sandbox.h"
+#include "crashcapture/TQCrashReporter.h"
+#include "crashcapture/TQCrashSignalHandler.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <atomic>
 #include <cstring>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+// The allocator, interposed: every call goes to the C library's own, except that a thread may be
+// told to wait inside it holding the allocator's lock, and that a call from the crash path ends the
+// child with exit code 97 (the crash path must allocate nothing).
+extern "C" {
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void __libc_free(void*);
+}
+
 namespace {
 
-using namespace tqcrash::async;
+pthread_mutex_t gAllocatorLock = PTHREAD_MUTEX_INITIALIZER;
+std::atomic<bool> gParkInMalloc{false};
+std::atomic<bool> gParkedInMalloc{false};
+std::atomic<bool> gOnCrashPath{false};
 
-constexpr int kCrashSignals[] = {SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGSEGV, SIGTRAP};
-
-crash_handler_context gContext;
-
-// What the reporter's signal callback does: default actions back, the report, then "not handled"
-// so that the entry re-raises the signal and the process ends by it.
-bool writeReport(int signal, siginfo_t* info, ucontext_t* context, void* handlerContext,
-                 const signal_handler_continuation*) {
-    struct sigaction defaultAction {};
-    defaultAction.sa_handler = SIG_DFL;
-    sigemptyset(&defaultAction.sa_mask);
-    for (int each : kCrashSignals) {
-        sigaction(each, &defaultAction, nullptr);
+void allocatorEntered() {
+    if (gOnCrashPath.load()) {
+        static const char message[] = "the crash path allocated\n";
+        (void)!write(2, message, sizeof message - 1);
+        _exit(97);
     }
-    tqcrash_async_thread_state state;
-    thread_state_init_from_mcontext(&state, &context->uc_mcontext);
-    const crash_signal_facts facts{signal, info->si_code,
-                                   static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(info->si_addr))};
-    const crash_signal_info signalInfo{&facts, nullptr};
-    crash_log_write_to_path(static_cast<crash_handler_context*>(handlerContext), current_thread_id(), &state,
-                            &signalInfo);
-    return false;
+}
+
+} // namespace
+
+extern "C" void* malloc(std::size_t size) noexcept {
+    allocatorEntered();
+    pthread_mutex_lock(&gAllocatorLock);
+    if (gParkInMalloc.exchange(false)) {
+        gParkedInMalloc.store(true);
+        for (;;) {
+            pause(); // holding the lock for ever
+        }
+    }
+    void* block = __libc_malloc(size);
+    pthread_mutex_unlock(&gAllocatorLock);
+    return block;
+}
+
+extern "C" void* calloc(std::size_t count, std::size_t size) noexcept {
+    allocatorEntered();
+    pthread_mutex_lock(&gAllocatorLock);
+    void* block = __libc_calloc(count, size);
+    pthread_mutex_unlock(&gAllocatorLock);
+    return block;
+}
+
+extern "C" void* realloc(void* block, std::size_t size) noexcept {
+    allocatorEntered();
+    pthread_mutex_lock(&gAllocatorLock);
+    void* moved = __libc_realloc(block, size);
+    pthread_mutex_unlock(&gAllocatorLock);
+    return moved;
+}
+
+extern "C" void free(void* block) noexcept {
+    if (block == nullptr) {
+        return;
+    }
+    allocatorEntered();
+    pthread_mutex_lock(&gAllocatorLock);
+    __libc_free(block);
+    pthread_mutex_unlock(&gAllocatorLock);
+}
+
+namespace {
+
+using namespace tqcrash;
+
+// First in the signal chain: from here on the process is on its crash path.
+bool enterCrashPath(int signal, siginfo_t* info, ucontext_t* context, void*,
+                    const async::signal_handler_continuation* next) {
+    gOnCrashPath.store(true);
+    return next != nullptr && (*next)(signal, info, context);
 }
 
 #pragma GCC diagnostic push
@@ -75,8 +131,17 @@ std::atomic<int> gParked{0};
     }
 }
 
+std::atomic<int> gReady{0};
+
+[[gnu::noinline]] void faultTogether() {
+    gReady.fetch_add(1);
+    while (gReady.load() < 2) {
+    }
+    __asm__ volatile("movl 0, %%eax" ::: "eax", "memory");
+}
+
 // Not inlined, so that the crashing frame and its caller, main, both lie in this executable.
-[[gnu::noinline]] int crashBy(const std::string& kind, const std::string& reportPath) {
+[[gnu::noinline]] int crashBy(const std::string& kind, const std::string& base) {
     // Machine instructions, not C++: the compiler may neither drop nor reinterpret these crashes.
     if (kind == "threads-segv") {
         for (int i = 0; i < 50; ++i) {
@@ -86,8 +151,24 @@ std::atomic<int> gParked{0};
             std::this_thread::yield();
         }
     }
-    if (kind == "segv" || kind == "sandboxed-segv" || kind == "threads-segv") {
+    if (kind == "malloc-parked") {
+        static std::atomic<bool> go{false};
+        std::thread([] {
+            while (!go.load()) {
+                sched_yield();
+            }
+            std::free(std::malloc(16));
+        }).detach();
+        gParkInMalloc.store(true);
+        go.store(true);
+        while (!gParkedInMalloc.load()) {
+            sched_yield();
+        }
+    }
+    if (kind == "segv" || kind == "sandboxed-segv" || kind == "threads-segv" || kind == "malloc-parked") {
         __asm__ volatile("movl 0, %%eax" ::: "eax", "memory"); // a read of address 0
+    } else if (kind == "wild") {
+        __asm__ volatile("movabsq $0x5eadbeef000, %%rax; movl $1, (%%rax)" ::: "rax", "memory");
     } else if (kind == "fpe") {
         __asm__ volatile("xorl %%ecx, %%ecx; movl $1, %%eax; cltd; idivl %%ecx" ::: "eax", "ecx", "edx");
     } else if (kind == "ill") {
@@ -96,17 +177,35 @@ std::atomic<int> gParked{0};
         __asm__ volatile("int3");
     } else if (kind == "bus") {
         // Touching a shared mapping past the end of its file.
-        const std::string path = reportPath + ".empty";
+        const std::string path = base + "/empty";
         const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
         unlink(path.c_str());
         auto* page = static_cast<volatile char*>(mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0));
         return page == MAP_FAILED ? 2 : page[0];
     } else if (kind == "abrt") {
-        std::ofstream(reportPath + ".caller") << reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
+        std::ofstream(base + "/abrt.caller") << reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
         std::abort();
+    } else if (kind == "sys") {
+        if (!test::trapSystemCall(SYS_sysfs)) {
+            return 6;
+        }
+        syscall(SYS_sysfs, 3);
+    } else if (kind == "cxx-exception") {
+        throw std::runtime_error("nobody catches this");
+    } else if (kind == "pc-zero") {
+        void (*volatile nowhere)() = nullptr;
+        nowhere();
+    } else if (kind == "bad-sp") {
+        __asm__ volatile("movq $0x10, %%rsp; pushq %%rax" ::: "memory");
+    } else if (kind == "main-stack-overflow") {
+        return overflow(0);
     } else if (kind == "thread-stack-overflow") {
         std::thread worker([] { overflow(0); });
         worker.join();
+    } else if (kind == "two-threads") {
+        std::thread other(faultTogether);
+        faultTogether();
+        other.join();
     }
     return 2;
 }
@@ -114,26 +213,25 @@ std::atomic<int> gParked{0};
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fputs("usage: tqcrash_crash_child KIND REPORT\n", stderr);
+    if (argc < 3) {
+        std::fputs("usage: tqcrash_crash_child KIND BASE [signal|mach]\n", stderr);
         return 2;
     }
-    if (std::strcmp(argv[1], "sandboxed-segv") == 0 &&
-        (!tqcrash::test::refuseProcessVmReadv() || !tqcrash::test::processVmReadvIsRefused())) {
+    const std::string kind = argv[1];
+    const bool mach = argc > 3 && std::strcmp(argv[3], "mach") == 0;
+    if (kind == "sandboxed-segv" && (!test::refuseProcessVmReadv() || !test::processVmReadvIsRefused())) {
         return 5;
     }
-    if (crash_log_writer_init(&gContext.writer, "com.sonvale.crashchild", "1.0", "1.0.21", 0, false) !=
-        tqcrash::TQCRASH_ESUCCESS) {
+    TQCrashReporter reporter = test::makeChildReporter(argv[2], mach);
+    TQCrashReporterError error;
+    if (!reporter.enableCrashReporterAndReturnError(&error)) {
+        std::fprintf(stderr, "%s\n", error.description.c_str());
         return 3;
     }
-    gContext.report_path = strdup(argv[2]);
-    gContext.threads = process_threads_prepare();
-    image_list_follow_process_images(&process_image_list());
-    for (int signal : kCrashSignals) {
-        if (!tqcrash::TQCrashSignalHandler::sharedHandler().registerHandlerForSignalCallbackContextError(
-                signal, writeReport, &gContext, nullptr)) {
-            return 4;
-        }
+    if (kind == "malloc-parked" &&
+        !TQCrashSignalHandler::sharedHandler().registerHandlerForSignalCallbackContextError(SIGSEGV, enterCrashPath,
+                                                                                            nullptr, nullptr)) {
+        return 4;
     }
-    return crashBy(argv[1], argv[2]);
+    return crashBy(kind, argv[2]);
 }

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "CrashChildPaths.h"
 #include "ElfBuildId.h"
 #include "crashcapture/TQCrashReport.h"
 #include "tests/support/TempHome.h"
@@ -20,29 +21,38 @@ struct CrashCase {
     const char* kind;
     int signal;
     const char* signalName;
-    std::set<std::string> codeNames; // what this host gives for the way the child crashes
 };
 
-// Codes come from this host: int3 arrives as SI_KERNEL and abort() as SI_TKILL, codes without a
-// name in the table, so reports give their numbers.
+// Every way the child crashes, in both of the reporter's modes.
 const CrashCase kCases[] = {
-    {"segv", SIGSEGV, "SIGSEGV", {"SEGV_MAPERR"}},
-    {"fpe", SIGFPE, "SIGFPE", {"FPE_INTDIV"}},
-    {"ill", SIGILL, "SIGILL", {"ILL_ILLOPN"}},
-    {"trap", SIGTRAP, "SIGTRAP", {"#" + std::to_string(SI_KERNEL)}},
-    {"bus", SIGBUS, "SIGBUS", {"BUS_ADRERR"}},
-    {"abrt", SIGABRT, "SIGABRT", {"#" + std::to_string(SI_TKILL)}},
-    {"thread-stack-overflow", SIGSEGV, "SIGSEGV", {"SEGV_MAPERR", "SEGV_ACCERR"}},
+    {"segv", SIGSEGV, "SIGSEGV"},
+    {"wild", SIGSEGV, "SIGSEGV"},
+    {"main-stack-overflow", SIGSEGV, "SIGSEGV"},
+    {"thread-stack-overflow", SIGSEGV, "SIGSEGV"},
+    {"bus", SIGBUS, "SIGBUS"},
+    {"fpe", SIGFPE, "SIGFPE"},
+    {"ill", SIGILL, "SIGILL"},
+    {"trap", SIGTRAP, "SIGTRAP"},
+    {"abrt", SIGABRT, "SIGABRT"},
+    {"sys", SIGSYS, "SIGSYS"},
+    {"cxx-exception", SIGABRT, "SIGABRT"},
+    {"pc-zero", SIGSEGV, "SIGSEGV"},
+    {"bad-sp", SIGSEGV, "SIGSEGV"},
+    {"two-threads", SIGSEGV, "SIGSEGV"},
     // Under a filter that refuses process_vm_readv: images and frames must still be read.
-    {"sandboxed-segv", SIGSEGV, "SIGSEGV", {"SEGV_MAPERR"}},
-    {"threads-segv", SIGSEGV, "SIGSEGV", {"SEGV_MAPERR"}},
+    {"sandboxed-segv", SIGSEGV, "SIGSEGV"},
+    {"threads-segv", SIGSEGV, "SIGSEGV"},
+    // A thread waits inside malloc holding its lock: a crash path that allocated would hang or fail.
+    {"malloc-parked", SIGSEGV, "SIGSEGV"},
 };
+
+const char* const kModes[] = {"signal"};
 
 void PrintTo(const CrashCase& crash, std::ostream* out) {
     *out << crash.kind;
 }
 
-class CrashChildTest : public ::testing::TestWithParam<CrashCase> {};
+class CrashChildTest : public ::testing::TestWithParam<std::tuple<CrashCase, const char*>> {};
 
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -50,11 +60,12 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
 }
 
 TEST_P(CrashChildTest, LeavesAReportAndDiesByTheSignal) {
-    const CrashCase& crash = GetParam();
+    const auto& [crash, mode] = GetParam();
     sonvale::test::TempDir folder;
-    const auto reportPath = folder.path() / "live_report.tqcrash";
+    const auto reportPath = test::childReportPath(folder.path());
 
-    const auto end = test::runChild({TQCRASH_CRASH_CHILD, crash.kind, reportPath.string()}, std::chrono::seconds(60));
+    const auto end = test::runChild({TQCRASH_CRASH_CHILD, crash.kind, folder.path().string(), mode},
+                                    std::chrono::seconds(60));
     ASSERT_TRUE(end.has_value()) << "the child hung and was killed";
     ASSERT_TRUE(end->signaled) << "exited with " << end->exitCode;
     EXPECT_EQ(end->signal, crash.signal);
@@ -65,15 +76,23 @@ TEST_P(CrashChildTest, LeavesAReportAndDiesByTheSignal) {
     TQCrashReporterError error;
     const auto report = TQCrashReport::initWithDataError(bytes, &error);
     ASSERT_TRUE(report) << error.description;
+    for (const auto& entry : std::filesystem::directory_iterator(reportPath.parent_path())) {
+        EXPECT_NE(entry.path().extension(), ".tmp") << "a report left halfway: " << entry.path();
+    }
 
     EXPECT_EQ(report->signalInfo().name(), crash.signalName);
-    EXPECT_TRUE(crash.codeNames.contains(report->signalInfo().code())) << report->signalInfo().code();
     EXPECT_EQ(report->applicationInfo().applicationIdentifier(), "com.sonvale.crashchild");
     ASSERT_TRUE(report->hasProcessInfo());
     EXPECT_EQ(report->processInfo()->processPath(), std::string(TQCRASH_CRASH_CHILD));
+    EXPECT_EQ(report->hasExceptionInfo(), std::string(crash.kind) == "cxx-exception");
+    if (report->hasExceptionInfo()) {
+        EXPECT_EQ(report->exceptionInfo()->exceptionName(), "std::runtime_error");
+        EXPECT_EQ(report->exceptionInfo()->exceptionReason(), "nobody catches this");
+    }
 
     const auto& threads = report->threads();
     ASSERT_EQ(std::count_if(threads.begin(), threads.end(), [](const auto& t) { return t.crashed(); }), 1);
+    EXPECT_GE(threads.size(), 1u);
     const TQCrashReportThreadInfo& thread =
         *std::find_if(threads.begin(), threads.end(), [](const auto& t) { return t.crashed(); });
     ASSERT_EQ(thread.registers().size(), 21u);
@@ -84,32 +103,59 @@ TEST_P(CrashChildTest, LeavesAReportAndDiesByTheSignal) {
     EXPECT_LE(thread.stackFrames().size(), 512u);
 
     const TQCrashReportBinaryImageInfo* executable = nullptr;
+    bool withLibc = false;
     for (const auto& image : report->images()) {
         if (image.imageName() == TQCRASH_CRASH_CHILD) {
             executable = &image;
         }
+        withLibc = withLibc || image.imageName().find("libc.so") != std::string::npos;
     }
     ASSERT_NE(executable, nullptr) << "the executable is among the images";
+    EXPECT_TRUE(withLibc) << "the libraries are among the images";
     EXPECT_EQ(executable->imageUUID(), test::elfBuildId(TQCRASH_CRASH_CHILD));
     ASSERT_TRUE(executable->codeType().has_value());
     EXPECT_EQ(executable->codeType()->type(), 0x1000007u);
+}
+
+// The codes come from this host: int3 arrives as SI_KERNEL and abort() as SI_TKILL, codes without a
+// name in the table, so reports give their numbers.
+TEST(CrashChildSignalCodesTest, ReportsCarryTheCodesOfTheSignal) {
+    const struct {
+        const char* kind;
+        std::set<std::string> codeNames;
+    } cases[] = {
+        {"segv", {"SEGV_MAPERR"}},
+        {"fpe", {"FPE_INTDIV"}},
+        {"ill", {"ILL_ILLOPN"}},
+        {"trap", {"#" + std::to_string(SI_KERNEL)}},
+        {"bus", {"BUS_ADRERR"}},
+        {"abrt", {"#" + std::to_string(SI_TKILL)}},
+        {"thread-stack-overflow", {"SEGV_MAPERR", "SEGV_ACCERR"}},
+    };
+    for (const auto& crash : cases) {
+        sonvale::test::TempDir folder;
+        ASSERT_TRUE(test::runChild({TQCRASH_CRASH_CHILD, crash.kind, folder.path().string()}, std::chrono::seconds(60)));
+        const auto report = TQCrashReport::initWithDataError(readFile(test::childReportPath(folder.path())), nullptr);
+        ASSERT_TRUE(report) << crash.kind;
+        EXPECT_TRUE(crash.codeNames.contains(report->signalInfo().code())) << crash.kind << ": " << report->signalInfo().code();
+    }
 }
 
 const TQCrashReportThreadInfo& crashedThread(const TQCrashReport& report) {
     return *std::find_if(report.threads().begin(), report.threads().end(), [](const auto& t) { return t.crashed(); });
 }
 
-std::unique_ptr<TQCrashReport> crashChild(const char* kind, const std::filesystem::path& reportPath) {
-    const auto end = test::runChild({TQCRASH_CRASH_CHILD, kind, reportPath.string()}, std::chrono::seconds(60));
+std::unique_ptr<TQCrashReport> crashChild(const char* kind, const std::filesystem::path& base) {
+    const auto end = test::runChild({TQCRASH_CRASH_CHILD, kind, base.string()}, std::chrono::seconds(60));
     if (!end.has_value() || !end->signaled) {
         return nullptr;
     }
-    return TQCrashReport::initWithDataError(readFile(reportPath), nullptr);
+    return TQCrashReport::initWithDataError(readFile(test::childReportPath(base)), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, CrashChildTest, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Crashes, CrashChildTest, ::testing::Combine(::testing::ValuesIn(kCases), ::testing::ValuesIn(kModes)),
                          [](const auto& info) {
-                             std::string name = info.param.kind;
+                             std::string name = std::string(std::get<0>(info.param).kind) + "_" + std::get<1>(info.param);
                              std::erase(name, '-');
                              return name;
                          });
@@ -117,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, CrashChildTest, ::testing::ValuesIn(kCases),
 // The crash happens in a function of the executable: the walk from it reaches main().
 TEST(CrashChildFramesTest, CrashedFramesPointIntoTheExecutable) {
     sonvale::test::TempDir folder;
-    const auto report = crashChild("segv", folder.path() / "live_report.tqcrash");
+    const auto report = crashChild("segv", folder.path());
     ASSERT_TRUE(report);
     const auto& frames = crashedThread(*report).stackFrames();
     ASSERT_GE(frames.size(), 2u) << "the crashing function and its caller";
@@ -132,11 +178,10 @@ TEST(CrashChildFramesTest, CrashedFramesPointIntoTheExecutable) {
 // whole chain, through abort to the crashing function and on to main, and no made-up frames.
 TEST(CrashChildFramesTest, AnAbortsReportShowsItsCallersUpToMain) {
     sonvale::test::TempDir folder;
-    const auto reportPath = folder.path() / "live_report.tqcrash";
-    const auto report = crashChild("abrt", reportPath);
+    const auto report = crashChild("abrt", folder.path());
     ASSERT_TRUE(report);
     std::uint64_t inMain = 0;
-    std::ifstream(reportPath.string() + ".caller") >> inMain;
+    std::ifstream(folder.path() / "abrt.caller") >> inMain;
     ASSERT_NE(inMain, 0u);
     std::vector<std::uint64_t> pcs;
     for (const auto& frame : crashedThread(*report).stackFrames()) {
@@ -150,7 +195,7 @@ TEST(CrashChildFramesTest, AnAbortsReportShowsItsCallersUpToMain) {
 // Fifty threads wait in a function of their own: each is in the report, walked into that function.
 TEST(CrashChildFramesTest, AReportHoldsEveryThreadWithItsFrames) {
     sonvale::test::TempDir folder;
-    const auto report = crashChild("threads-segv", folder.path() / "live_report.tqcrash");
+    const auto report = crashChild("threads-segv", folder.path());
     ASSERT_TRUE(report);
     ASSERT_GE(report->threads().size(), 51u);
     int walked = 0;

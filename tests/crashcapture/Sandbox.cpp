@@ -10,21 +10,39 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 
 namespace tqcrash::test {
 
-bool refuseProcessVmReadv() {
+namespace {
+
+// A filter that answers one system call with `action` and lets every other through.
+bool filterSystemCall(long number, std::uint32_t action) {
     sock_filter program[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 0, 3),
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_process_vm_readv, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EPERM & SECCOMP_RET_DATA)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(number), 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, action),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
     sock_fprog filter{static_cast<unsigned short>(sizeof program / sizeof program[0]), program};
     return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
            prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+}
+
+} // namespace
+
+bool refuseProcessVmReadv() {
+    return refuseSystemCall(__NR_process_vm_readv, EPERM);
+}
+
+bool refuseSystemCall(long number, int error) {
+    return filterSystemCall(number, SECCOMP_RET_ERRNO | (static_cast<std::uint32_t>(error) & SECCOMP_RET_DATA));
+}
+
+bool trapSystemCall(long number) {
+    return filterSystemCall(number, SECCOMP_RET_TRAP);
 }
 
 bool processVmReadvIsRefused() {

@@ -7,6 +7,11 @@ namespace tqcrash::test {
 // process: the filter cannot be lifted. False when the filter cannot be installed.
 bool refuseProcessVmReadv();
 
+// Puts the calling process under a filter that answers the system call `number` with `error`, or
+// (trap) ends the call with SIGSYS. For a child process, as above.
+bool refuseSystemCall(long number, int error);
+bool trapSystemCall(long number);
+
 // True when process_vm_readv on our own process is refused with EPERM.
 bool processVmReadvIsRefused();
 

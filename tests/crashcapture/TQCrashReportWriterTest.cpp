@@ -3,6 +3,7 @@
 #include "crashcapture/TQCrashLogWriter.h"
 #include "crashcapture/TQCrashReport.h"
 #include "crashcapture/TQCrashReportWriter.h"
+#include "platform/system/HostInfo.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -129,11 +130,15 @@ TEST_F(TQCrashReportWriterTest, GathersThisProcessAndHostBeforeAnyCrash) {
     EXPECT_GE(writer_.logical_processor_count, writer_.processor_count);
     EXPECT_GE(writer_.processor_count, 1u);
     EXPECT_TRUE(writer_.native);
+    // The same texts as the device record of the telemetry client.
+    const auto system = sonvale::hostinfo::operatingSystemDescription();
     ASSERT_NE(writer_.os_version.text, nullptr);
-    EXPECT_NE(std::string(writer_.os_version.text).find('.'), std::string::npos) << writer_.os_version.text;
+    EXPECT_EQ(writer_.os_version.text, system.version);
+    ASSERT_NE(writer_.os_build.text, nullptr);
+    EXPECT_EQ(writer_.os_build.text, system.build);
     EXPECT_EQ(writer_.app_marketing_version.text, nullptr);
     EXPECT_FALSE(writer_.uncaught_exception.has_exception);
-    EXPECT_FALSE(writer_.custom_data.has_custom_data);
+    EXPECT_EQ(writer_.custom_data, nullptr);
     EXPECT_EQ(writer_.report_uuid[6] >> 4, 4) << "a random UUID";
 }
 

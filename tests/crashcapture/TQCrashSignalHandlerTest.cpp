@@ -100,6 +100,16 @@ TEST_F(TQCrashSignalHandlerTest, ReRaisesWhatTheDefaultActionWouldHaveEnded) {
     EXPECT_EQ(end.signal, SIGUSR1);
 }
 
+TEST_F(TQCrashSignalHandlerTest, AFaultWhoseEarlierActionIgnoredItEndsTheProcessInsteadOfComingBack) {
+    const test::ChildEnd end = inChild([] {
+        signal(SIGSEGV, SIG_IGN);
+        registerSignal(SIGSEGV);
+        __asm__ volatile("movl 0, %%eax" ::: "eax", "memory");
+    });
+    EXPECT_TRUE(end.signaled) << "the fault was taken as handled and ran again";
+    EXPECT_EQ(end.signal, SIGSEGV);
+}
+
 std::vector<int> gCallOrder;
 
 bool first(int, siginfo_t*, ucontext_t*, void*, const signal_handler_continuation* next) {

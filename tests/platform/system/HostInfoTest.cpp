@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
-#include <regex>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 using namespace sonvale;
@@ -68,10 +70,23 @@ TEST(HostInfoTest, PreferredLanguagesComeFromTheLocaleVariables)
     EXPECT_EQ(hostinfo::currentLocaleName(), "");
 }
 
-TEST(HostInfoTest, KernelVersionHasThreeNumbers)
+// The texts are kept as written: a version such as "22.04" must not come back as "22.4".
+TEST(HostInfoTest, TheOperatingSystemIsTheDistributionVersionAndTheKernelRelease)
 {
-    EXPECT_TRUE(
-        std::regex_match(hostinfo::kernelVersion(), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));
+    utsname names{};
+    ASSERT_EQ(::uname(&names), 0);
+    const auto description = hostinfo::operatingSystemDescription();
+    EXPECT_EQ(description.name, "Linux");
+    EXPECT_EQ(description.build, names.release);
+    EXPECT_EQ(description.version, hostinfo::osReleaseValue("VERSION_ID").value_or(names.release));
+    std::ifstream osRelease("/etc/os-release");
+    for (std::string line; std::getline(osRelease, line);) {
+        if (line.rfind("VERSION_ID=", 0) == 0) {
+            std::string written = line.substr(11);
+            written.erase(std::remove(written.begin(), written.end(), '"'), written.end());
+            EXPECT_EQ(description.version, written);
+        }
+    }
 }
 
 TEST(XdgPathsTest, TelemetryFolderIsPrivateAndBelowTheDataFolder)
