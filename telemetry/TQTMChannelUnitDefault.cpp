@@ -10,6 +10,7 @@
 #include "telemetry/TQTMLogger.h"
 #include "telemetry/TQTMLogsDispatchQueue.h"
 #include "telemetry/TQTMStorage.h"
+#include "telemetry/TQTMTelemetry.h"
 #include "telemetry/TQTMTelemetryUserDefaults.h"
 #include "telemetry/TQTMUtility.h"
 
@@ -93,6 +94,8 @@ void TQTMChannelUnitDefault::enqueueItemFlags(const std::shared_ptr<TQTMAbstract
         item->setTimestamp(clock_.now());
     if (!item->device())
         item->setDevice(TQTMDeviceTracker::sharedInstance()->device());
+    if (!item->dataResidencyRegion())
+        item->setDataResidencyRegion(TQTMTelemetry::dataResidencyRegion());
     if (!item->isValid()) {
         TQTMLogWarning(kTQTMCoreLogTag, "Log is not valid.");
         return;

@@ -221,3 +221,26 @@ std::string TQTMHttpIngestion::getHttpMethod() const
 {
     return "POST";
 }
+
+bool TQTMHttpIngestion::refuseInvalidContainer(const std::shared_ptr<TQTMLogContainer>& data,
+                                               const TQTMSendAsyncCompletionHandler& handler)
+{
+    if (data && data->isValid())
+        return false;
+    const TQTMError error = TQTMError::ofCode(TQTMError::kInvalidLogContainer);
+    TQTMLogError(kTQTMCoreLogTag, error.description);
+    handler(data && data->batchId() ? *data->batchId() : std::string(), std::nullopt, std::nullopt,
+            error);
+    return true;
+}
+
+void TQTMHttpIngestion::sendContainer(const std::shared_ptr<TQTMLogContainer>& data,
+                                      TQTMSendAsyncCompletionHandler handler)
+{
+    const std::string batchId = data->batchId().value_or("");
+    TQTMHttpIngestion::sendAsyncCompletionHandler(
+        data, [batchId, handler = std::move(handler)](const std::string&, auto response,
+                                                      auto body, auto error) {
+            handler(batchId, std::move(response), std::move(body), std::move(error));
+        });
+}

@@ -60,6 +60,13 @@ public:
                                              const TQTMHttpHeaders& headers) override;
 
 protected:
+    // A missing or invalid container is refused: logged, and the handler gets code 1 at once.
+    static bool refuseInvalidContainer(const std::shared_ptr<TQTMLogContainer>& data,
+                                       const TQTMSendAsyncCompletionHandler& handler);
+    // Sends the container and hands its batch id to the handler with the answer.
+    void sendContainer(const std::shared_ptr<TQTMLogContainer>& data,
+                       TQTMSendAsyncCompletionHandler handler);
+
     virtual std::optional<TQTMHttpHeaders>
     getHeadersWithDataETag(const std::shared_ptr<TQTMLogContainer>& data,
                            const std::optional<std::string>& eTag) const;

@@ -38,22 +38,13 @@ bool TQTMTelemetryIngestion::isReadyToSend() const
 void TQTMTelemetryIngestion::sendAsyncCompletionHandler(const std::shared_ptr<TQTMLogContainer>& data,
                                                         TQTMSendAsyncCompletionHandler handler)
 {
-    const std::string batchId = data && data->batchId() ? *data->batchId() : std::string();
-    if (!data || !data->isValid()) {
-        const TQTMError error = TQTMError::ofCode(TQTMError::kInvalidLogContainer);
-        TQTMLogError(kTQTMCoreLogTag, error.description);
-        handler(batchId, std::nullopt, std::nullopt, error);
+    if (refuseInvalidContainer(data, handler))
         return;
-    }
     if (!appSecret()) {
         TQTMLogError(kTQTMCoreLogTag, "Telemetry ingestion is used without app secret.");
         return;
     }
-    TQTMHttpIngestion::sendAsyncCompletionHandler(
-        data, [batchId, handler = std::move(handler)](const std::string&, auto response,
-                                                      auto body, auto error) {
-            handler(batchId, std::move(response), std::move(body), std::move(error));
-        });
+    sendContainer(data, std::move(handler));
 }
 
 std::optional<TQTMHttpHeaders>

@@ -10,6 +10,7 @@
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit/TQKitProcess.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
+#include "telemetry/TQTMAppDelegateForwarder.h"
 
 #include <QAction>
 #include <QLoggingCategory>
@@ -91,6 +92,7 @@ void TQCAppDelegate::applicationDidFinishLaunching()
     appInitialized_ = true;
     TQKitRemoteParamsAddObserver(&TQAnalyticsOnRemoteConfig, nullptr);
     TQTelemetryStart();
+    TQTMAppDelegateForwarder::sharedInstance()->applicationDidFinishLaunching();
 }
 
 bool TQCAppDelegate::applicationShouldHandleReopenHasVisibleWindows(bool)
@@ -105,11 +107,13 @@ bool TQCAppDelegate::applicationShouldTerminateAfterLastWindowClosed()
     return mainWindowController_->appQuitInProgress();
 }
 
+// The telemetry client's services hear the launch and the quit request through the forwarder.
 int TQCAppDelegate::applicationShouldTerminate()
 {
-    if (mainWindowController_->appQuitInProgress())
-        return 1;
-    return mainWindowController_->closeAndRequestQuitApp(nullptr);
+    const int reply = mainWindowController_->appQuitInProgress()
+                          ? 1
+                          : mainWindowController_->closeAndRequestQuitApp(nullptr);
+    return TQTMAppDelegateForwarder::sharedInstance()->applicationShouldTerminateReturnedValue(reply);
 }
 
 std::unique_ptr<QMenu> TQCAppDelegate::applicationDockMenu()

@@ -74,7 +74,10 @@ void TQCAppProgressWindowDetailsList::enable(TQKitConversionList* list)
 
 void TQCAppProgressWindowDetailsList::informConversionCompleted(TQKitConversionList* list)
 {
-    if (!list || TQKitConversionListSucceededCount(list) >= TQKitConversionListItemCount(list) || isExpanded())
+    if (!list)
+        return;
+    table_->fitStatusColumnToTexts();
+    if (TQKitConversionListSucceededCount(list) >= TQKitConversionListItemCount(list) || isExpanded())
         return;
     table_->resortByStatusDescAndReload();
     expand();

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
@@ -71,6 +72,21 @@ void TQCAppProgressWindowTableView::fitStatusColumn()
     fittingColumns_ = true;
     horizontalHeader()->resizeSection(StatusColumn, std::max(kNarrowest, int(statusShare_ * viewport()->width())));
     fittingColumns_ = false;
+}
+
+void TQCAppProgressWindowTableView::fitStatusColumnToTexts()
+{
+    constexpr double kWidestShare = 2.0 / 3.0;
+    constexpr int kCellMargins = 2 * 6 + 2; // of the cell's layout, and a little room for rounding
+    if (!data_ || viewport()->width() <= 0)
+        return;
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    for (const TQCAppProgressWindowTableDataRecord* record : data_->arrangedObjects())
+        widest = std::max(widest, metrics.horizontalAdvance(record->completionStatusName()));
+    const double wanted = double(widest + kCellMargins) / viewport()->width();
+    statusShare_ = std::max(statusShare_, std::min(wanted, kWidestShare));
+    fitStatusColumn();
 }
 
 TQCAppProgressWindowTableView::~TQCAppProgressWindowTableView()

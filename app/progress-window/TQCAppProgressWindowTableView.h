@@ -38,6 +38,10 @@ public:
     void resortByStatusDescAndReload();
     void sortByStatus();
 
+    // Once the texts are final (the batch has ended): the Status column widens to show the longest
+    // one whole, as far as File keeps a third of the width. A wider share the user gave it stays.
+    void fitStatusColumnToTexts();
+
     // The cell shown at `row` and `column`, or null when that row is out of view (none is made).
     TQCAppProgressWindowTableCellView* cellView(int row, int column) const;
 

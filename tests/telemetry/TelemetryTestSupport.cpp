@@ -3,6 +3,7 @@
 #include "telemetry/TQTMArchiverUtil.h"
 #include "telemetry/TQTMDeviceTracker.h"
 #include "telemetry/TQTMSessionContext.h"
+#include "telemetry/TQTMTelemetry.h"
 #include "telemetry/TQTMTelemetryUserDefaults.h"
 #include "telemetry/TQTMUserIdContext.h"
 
@@ -59,6 +60,7 @@ void LogCapture::clear()
 TelemetryTest::TelemetryTest()
 {
     TQTMArchiverUtil::addAllowedTelemetryModuleClasses();
+    TQTMTelemetry::resetSharedInstance();
     TQTMTelemetryUserDefaults::resetSharedInstance();
     TQTMDeviceTracker::resetSharedInstance();
     TQTMSessionContext::resetSharedInstance();
@@ -67,6 +69,7 @@ TelemetryTest::TelemetryTest()
 
 TelemetryTest::~TelemetryTest()
 {
+    TQTMTelemetry::resetSharedInstance();
     TQTMDeviceTracker::resetSharedInstance();
     TQTMSessionContext::resetSharedInstance();
     TQTMUserIdContext::resetSharedInstance();

@@ -20,7 +20,6 @@
 #include "tests/app/support/TQKitEngineStandIn.h"
 #include "tests/support/QtTestSupport.h"
 
-#include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
 #include <QHeaderView>
@@ -37,28 +36,6 @@ namespace fs = std::filesystem;
 
 namespace sonvale::test {
 namespace {
-
-// Catches what the application asks the desktop to open (folders and web pages).
-class OpenedUrls final : public QObject {
-    Q_OBJECT
-
-public:
-    OpenedUrls()
-    {
-        for (const QString& scheme : {u"https"_s, u"file"_s})
-            QDesktopServices::setUrlHandler(scheme, this, "open");
-    }
-    ~OpenedUrls() override
-    {
-        for (const QString& scheme : {u"https"_s, u"file"_s})
-            QDesktopServices::unsetUrlHandler(scheme);
-    }
-
-    QStringList urls;
-
-public Q_SLOTS:
-    void open(const QUrl& url) { urls.append(url.isLocalFile() ? url.toLocalFile() : url.toString()); }
-};
 
 class ProgressWindowCompletionTest : public ProgressWindowFixture {
 protected:
@@ -430,5 +407,3 @@ TEST_F(ProgressWindowCompletionTest, WithAnotherVersionParameterNoTipIsOffered)
 
 } // namespace
 } // namespace sonvale::test
-
-#include "TQCAppProgressWindowCompletionTest.moc"

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QMimeData>
 #include <QUrl>
 
@@ -98,5 +99,21 @@ UnwritableFolder::~UnwritableFolder()
 }
 
 bool UnwritableFolder::usable() const { return ::access(folder_.c_str(), W_OK) != 0; }
+
+namespace {
+const QStringList kOpenedSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file")};
+} // namespace
+
+OpenedUrls::OpenedUrls()
+{
+    for (const QString& scheme : kOpenedSchemes)
+        QDesktopServices::setUrlHandler(scheme, this, "open");
+}
+
+OpenedUrls::~OpenedUrls()
+{
+    for (const QString& scheme : kOpenedSchemes)
+        QDesktopServices::unsetUrlHandler(scheme);
+}
 
 } // namespace sonvale::test

@@ -6,7 +6,9 @@
 #include "app/progress-window/TQCAppProgressWindowDelegate.h"
 
 #include <QList>
+#include <QObject>
 #include <QStringList>
+#include <QUrl>
 
 #include <filesystem>
 
@@ -33,6 +35,21 @@ public:
     QList<TQCAppProgressWindowController*> closed;
     QList<int> commands;
     QList<QStringList> droppedBatches;
+};
+
+// Catches what the application asks the desktop to open (folders, files and web pages) for as
+// long as it lives: local files by their path, other addresses whole.
+class OpenedUrls final : public QObject {
+    Q_OBJECT
+
+public:
+    OpenedUrls();
+    ~OpenedUrls() override;
+
+    QStringList urls;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { urls.append(url.isLocalFile() ? url.toLocalFile() : url.toString()); }
 };
 
 // Makes `folder` unwritable for this process for the life of the object: no write permission
