@@ -82,8 +82,9 @@ void TQCAppProgressWindowTableView::fitStatusColumnToTexts()
         return;
     const QFontMetrics metrics(font());
     int widest = 0;
-    for (const TQCAppProgressWindowTableDataRecord* record : data_->arrangedObjects())
-        widest = std::max(widest, metrics.horizontalAdvance(record->completionStatusName()));
+    for (size_t row = 0; row < data_->count(); ++row)
+        if (const TQCAppProgressWindowTableDataRecord* record = data_->recordAt(row))
+            widest = std::max(widest, metrics.horizontalAdvance(record->completionStatusName()));
     const double wanted = double(widest + kCellMargins) / viewport()->width();
     statusShare_ = std::max(statusShare_, std::min(wanted, kWidestShare));
     fitStatusColumn();
