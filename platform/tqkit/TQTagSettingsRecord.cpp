@@ -7,6 +7,10 @@ namespace {
 
 constexpr const char* kName = "Tags";
 
+// What a person who never changed the tag options gets: results carry their sources' tags and
+// artwork, as they would from any converter. (The record's own initial values are the preset.)
+constexpr TQTagSettingsRecord kStoredDefaults{.transferTags = true};
+
 } // namespace
 
 void TQKitTagSettingsLoad(TQTagSettingsRecord* record)
@@ -14,7 +18,7 @@ void TQKitTagSettingsLoad(TQTagSettingsRecord* record)
     if (!record)
         return;
     const TQKitStoredRecord stored = TQKitStoredRecord::load(kName);
-    const TQTagSettingsRecord defaults;
+    const TQTagSettingsRecord& defaults = kStoredDefaults;
     record->transferTags = stored.flag("transferTags", defaults.transferTags);
     record->loadTagsFromPaths = stored.flag("loadTagsFromPaths", defaults.loadTagsFromPaths);
     record->loadTagsFromNetwork = stored.flag("loadTagsFromNetwork", defaults.loadTagsFromNetwork);

@@ -1,6 +1,8 @@
 #include "tests/support/QtTestSupport.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFont>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEvent>
@@ -69,6 +71,43 @@ QPalette darkPalette()
     p.setColor(QPalette::ToolTipText, QColor(0xe8, 0xe8, 0xea));
     p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x94));
     return p;
+}
+
+std::string screenshotLookName(const ScreenshotLook& look)
+{
+    return std::string(look.dark ? "Dark" : "Light") + (look.largeFont ? "Font11" : "DefaultFont");
+}
+
+QString screenshotLookSuffix(const ScreenshotLook& look)
+{
+    return QString::fromLatin1(look.dark ? "dark" : "light") + QString::fromLatin1(look.largeFont ? "-11pt" : "-default");
+}
+
+ScreenshotLookScope::ScreenshotLookScope(const ScreenshotLook& look)
+    : font_(std::make_unique<QFont>(QApplication::font()))
+{
+    if (look.dark)
+        QApplication::setPalette(darkPalette());
+    if (look.largeFont) {
+        QFont large = *font_;
+        large.setPointSizeF(11.0);
+        QApplication::setFont(large);
+    }
+}
+
+ScreenshotLookScope::~ScreenshotLookScope()
+{
+    QApplication::setPalette(QPalette());
+    QApplication::setFont(*font_);
+}
+
+QWidget* visibleTopLevelWidget(const QString& objectName)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == objectName && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
 }
 
 } // namespace sonvale::test

@@ -10,7 +10,10 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <string>
 
+class QFont;
 class QPalette;
 class QString;
 class QWidget;
@@ -38,5 +41,31 @@ std::filesystem::path saveScreenshot(QWidget* widget, const QString& name);
 
 // A dark palette for the whole application (the desktop's dark appearance).
 QPalette darkPalette();
+
+// The looks that screenshots are taken in: light or dark, the default font or 11 points.
+struct ScreenshotLook {
+    bool dark;
+    bool largeFont;
+};
+inline constexpr ScreenshotLook kScreenshotLooks[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+// "Light", "DarkFont11", ...: a test-name suffix.
+std::string screenshotLookName(const ScreenshotLook& look);
+// "light-default", "dark-11pt", ...: a file-name suffix.
+QString screenshotLookSuffix(const ScreenshotLook& look);
+
+// Gives the whole application a look for as long as it lives, then puts the palette and font back.
+class ScreenshotLookScope final {
+public:
+    explicit ScreenshotLookScope(const ScreenshotLook& look);
+    ~ScreenshotLookScope();
+    ScreenshotLookScope(const ScreenshotLookScope&) = delete;
+    ScreenshotLookScope& operator=(const ScreenshotLookScope&) = delete;
+
+private:
+    std::unique_ptr<QFont> font_;
+};
+
+// The visible top-level widget of that object name ("popover", "popoverMessage"), or null.
+QWidget* visibleTopLevelWidget(const QString& objectName);
 
 } // namespace sonvale::test

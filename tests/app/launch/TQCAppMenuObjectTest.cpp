@@ -1,7 +1,7 @@
 #include "app/controls/TQAppInfoMenu.h"
 #include "app/controls/TQCAppMenuObject.h"
 #include "app/controls/TQMenuItemPerformer.h"
-#include "app/launch/TQLyrebook.h"
+#include "app/controls/TQLyrebook.h"
 #include "lifecycle/TQAnalytics.h"
 #include "platform/system/XdgPaths.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"

@@ -90,6 +90,8 @@ TEST_F(TQSettingsRecordsTest, TagsAndEffectsLoadStoredValuesAndDefaults)
     expectRows<T>("Tags",
                   {
                       {"{}", [](const T& r) { return r.maxArtworkSize; }, 768},
+                      {"{}", [](const T& r) { return r.transferTags; }, 1},
+                      {R"({"transferTags":false})", [](const T& r) { return r.transferTags; }, 0},
                       {R"({"maxArtworkSize":500})", [](const T& r) { return r.maxArtworkSize; }, 500},
                       {R"({"maxArtworkSize":-5})", [](const T& r) { return r.maxArtworkSize; }, 768},
                       {R"({"artworkFormatIndex":7})", [](const T& r) { return r.artworkFormatIndex; }, 7},
@@ -216,7 +218,7 @@ TEST_F(TQSettingsRecordsTest, EveryRecordRoundTripsAndResetsToItsDefaults)
     EXPECT_EQ(tagsLoaded, tags);
     TQKitTagSettingsReset();
     TQKitTagSettingsLoad(&tagsLoaded);
-    EXPECT_EQ(tagsLoaded, TQTagSettingsRecord());
+    EXPECT_EQ(tagsLoaded, TQTagSettingsRecord{.transferTags = true}) << "results carry their tags by default";
 
     TQEffectsSettingsRecord effects{true, 3, 89.12509381337455, -14.0, true, true, 1300, true,
                                     10000, true, 3000, true, -35.5};

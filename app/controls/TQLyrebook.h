@@ -16,5 +16,7 @@ bool TQLyrebookIsInstalled();
 // Where to get Lyrebook: the application parameter "TQCAppLyrebookLink", else the store page
 // (at most 259 bytes).
 std::string TQAppInfoReadLyrebookLink();
+// Opens that link in the browser (the "Get Lyrebook" links of the settings).
+bool TQLyrebookOpenLink();
 // The application parameter "TQCAppNoYD" is set (not 0).
 bool TQAppInfoReadNoYDFlag();

@@ -1,5 +1,6 @@
-#include "app/launch/TQLyrebook.h"
+#include "app/controls/TQLyrebook.h"
 
+#include "platform/tqkit-ui/TQKitWorkspace.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
 
 #include <QStandardPaths>
@@ -40,5 +41,7 @@ std::string TQAppInfoReadLyrebookLink()
         link = kStoreLink;
     return link.substr(0, kLinkLimit);
 }
+
+bool TQLyrebookOpenLink() { return TQKitOpenURL(QString::fromStdString(TQAppInfoReadLyrebookLink())); }
 
 bool TQAppInfoReadNoYDFlag() { return TQKitRemoteParamReadInt("TQCAppNoYD", 0) != 0; }
