@@ -20,14 +20,10 @@ const image_node* image_list_next(const image_list* list, const image_node* curr
     return list->images.next(current);
 }
 
-bool image_contains_address(const loaded_image* image, std::uint64_t address) {
-    return address >= image->header_address && address - image->header_address < image->text_size;
-}
-
 const image_node* image_list_find_containing(const image_list* list, std::uint64_t address) {
     for (const image_node* node = image_list_next(list, nullptr); node != nullptr;
          node = image_list_next(list, node)) {
-        if (image_contains_address(&node->value, address)) {
+        if (elf_image_contains_address(&node->value, address)) {
             return node;
         }
     }

@@ -224,7 +224,7 @@ std::size_t put_thread(async_file* file, const report_parts& parts, std::uint32_
     });
 }
 
-std::size_t put_image(async_file* file, const loaded_image& image) {
+std::size_t put_image(async_file* file, const elf_image& image) {
     return put_message(file, report::binary_images, [&](async_file* out) {
         std::size_t total = put_u64(out, binary_image::size, image.text_size) +
                             put_u64(out, binary_image::base_address, image.header_address) +
@@ -328,9 +328,9 @@ struct crashed_frames {
     std::uint64_t pcs[kCrashReportMaxFrames];
     std::uint32_t count = 0;
 
-    bool pointsInto(const loaded_image& image) const {
+    bool pointsInto(const elf_image& image) const {
         for (std::uint32_t i = 0; i < count; ++i) {
-            if (image_contains_address(&image, pcs[i])) {
+            if (elf_image_contains_address(&image, pcs[i])) {
                 return true;
             }
         }

@@ -6,6 +6,7 @@ namespace {
 
 std::mutex sharedMutex;
 std::shared_ptr<TQTMSessionContext> sharedContext;
+const sonvale::Clock* sharedClock = &sonvale::systemClock();
 
 } // namespace
 
@@ -20,12 +21,18 @@ TQTMSessionContext::TQTMSessionContext(std::shared_ptr<TQTMTelemetryUserDefaults
     history_.append(currentSessionInfo_);
 }
 
+void TQTMSessionContext::setSharedClock(const sonvale::Clock& clock)
+{
+    std::lock_guard lock(sharedMutex);
+    sharedClock = &clock;
+}
+
 std::shared_ptr<TQTMSessionContext> TQTMSessionContext::sharedInstance()
 {
     std::lock_guard lock(sharedMutex);
     if (!sharedContext)
         sharedContext = std::make_shared<TQTMSessionContext>(TQTMTelemetryUserDefaults::shared(),
-                                                             sonvale::systemClock());
+                                                             *sharedClock);
     return sharedContext;
 }
 
@@ -33,6 +40,7 @@ void TQTMSessionContext::resetSharedInstance()
 {
     std::lock_guard lock(sharedMutex);
     sharedContext.reset();
+    sharedClock = &sonvale::systemClock();
 }
 
 std::optional<std::string> TQTMSessionContext::sessionId() const

@@ -14,6 +14,7 @@ constexpr char kPrefixSeparator = ':';
 
 std::mutex sharedMutex;
 std::shared_ptr<TQTMUserIdContext> sharedContext;
+const sonvale::Clock* sharedClock = &sonvale::systemClock();
 
 } // namespace
 
@@ -29,12 +30,18 @@ TQTMUserIdContext::TQTMUserIdContext(std::shared_ptr<TQTMTelemetryUserDefaults> 
     history_.store();
 }
 
+void TQTMUserIdContext::setSharedClock(const sonvale::Clock& clock)
+{
+    std::lock_guard lock(sharedMutex);
+    sharedClock = &clock;
+}
+
 std::shared_ptr<TQTMUserIdContext> TQTMUserIdContext::sharedInstance()
 {
     std::lock_guard lock(sharedMutex);
     if (!sharedContext)
         sharedContext = std::make_shared<TQTMUserIdContext>(TQTMTelemetryUserDefaults::shared(),
-                                                            sonvale::systemClock());
+                                                            *sharedClock);
     return sharedContext;
 }
 
@@ -42,6 +49,7 @@ void TQTMUserIdContext::resetSharedInstance()
 {
     std::lock_guard lock(sharedMutex);
     sharedContext.reset();
+    sharedClock = &sonvale::systemClock();
 }
 
 std::optional<std::string> TQTMUserIdContext::userId() const

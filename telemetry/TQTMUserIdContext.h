@@ -24,7 +24,11 @@ public:
     TQTMUserIdContext(std::shared_ptr<TQTMTelemetryUserDefaults> defaults,
                       const sonvale::Clock& clock);
 
+    // The process-wide context over the shared defaults, made on first use with the clock set
+    // last (the system clock unless the client set its own). The clock must outlive the context.
+    static void setSharedClock(const sonvale::Clock& clock);
     static std::shared_ptr<TQTMUserIdContext> sharedInstance();
+    // Drops the shared context and returns the shared clock to the system clock.
     static void resetSharedInstance();
 
     std::optional<std::string> userId() const;

@@ -95,9 +95,15 @@ public:
     static std::string prettyPrintJson(std::string_view json);
     // Lowercase hex SHA-256 of ASCII text (up to a NUL); nothing for other text.
     static std::optional<std::string> sha256(std::string_view text);
-    // Replaces every case-insensitive match of the pattern ("$1" refers to a group).
-    static std::optional<std::string> obfuscateStringSearchingForPatternToReplaceWithTemplate(
-        const std::string& text, const std::string& pattern, const std::string& replacement);
+    // Masking of secrets in logged traffic. Both scan the text once, so a body of any size is
+    // masked in linear time and constant stack.
+    // Every member "name" (name matched case-insensitively) whose value is a non-empty string,
+    // with white space allowed around the colon, becomes "name" : "***".
+    static std::string obfuscateJsonStringMembersNamed(std::string_view text,
+                                                       std::string_view name);
+    // Every colon with the run of characters after it up to the next double quote (or the end)
+    // becomes ":***".
+    static std::string obfuscateAfterEveryColon(std::string_view text);
 
     // JSON text of a model dictionary; invalid UTF-8 is written as replacement characters.
     static std::string jsonText(const TQTMJson& value, bool prettyPrint);

@@ -3,7 +3,9 @@
 #include "telemetry/TQTMLogger.h"
 
 #include <openssl/evp.h>
-#include <regex>
+
+#include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -114,15 +116,58 @@ std::optional<std::string> TQTMUtility::sha256(std::string_view text)
     return hex;
 }
 
-std::optional<std::string> TQTMUtility::obfuscateStringSearchingForPatternToReplaceWithTemplate(
-    const std::string& text, const std::string& pattern, const std::string& replacement)
+std::string TQTMUtility::obfuscateJsonStringMembersNamed(std::string_view text,
+                                                         std::string_view name)
 {
-    try {
-        const std::regex expression(pattern, std::regex::ECMAScript | std::regex::icase);
-        return std::regex_replace(text, expression, replacement);
-    } catch (const std::regex_error& error) {
-        TQTMLogError(kTQTMCoreLogTag, "Couldn't create regular expression with pattern\"" +
-                                          pattern + "\": " + error.what());
-        return std::nullopt;
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    const auto sameLetters = [](std::string_view a, std::string_view b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return std::tolower(static_cast<unsigned char>(x)) ==
+                   std::tolower(static_cast<unsigned char>(y));
+        });
+    };
+    std::string out;
+    out.reserve(text.size());
+    size_t copied = 0;
+    for (size_t at = text.find('"'); at != std::string_view::npos; at = text.find('"', at + 1)) {
+        const size_t nameEnd = at + 1 + name.size();
+        if (nameEnd >= text.size() || text[nameEnd] != '"' ||
+            !sameLetters(text.substr(at + 1, name.size()), name))
+            continue;
+        size_t cursor = nameEnd + 1;
+        while (cursor < text.size() && isBlank(text[cursor]))
+            ++cursor;
+        if (cursor >= text.size() || text[cursor] != ':')
+            continue;
+        ++cursor;
+        while (cursor < text.size() && isBlank(text[cursor]))
+            ++cursor;
+        if (cursor >= text.size() || text[cursor] != '"')
+            continue;
+        const size_t valueEnd = text.find('"', cursor + 1);
+        if (valueEnd == std::string_view::npos)
+            break; // no later member can have a closed value either
+        if (valueEnd == cursor + 1)
+            continue; // an empty value stays
+        out.append(text.substr(copied, at - copied));
+        out.append("\"").append(name).append("\" : \"***\"");
+        copied = valueEnd + 1;
+        at = valueEnd;
     }
+    out.append(text.substr(copied));
+    return out;
+}
+
+std::string TQTMUtility::obfuscateAfterEveryColon(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t copied = 0;
+    for (size_t colon = text.find(':'); colon != std::string_view::npos;) {
+        out.append(text.substr(copied, colon - copied)).append(":***");
+        copied = std::min(text.find('"', colon + 1), text.size());
+        colon = text.find(':', copied);
+    }
+    out.append(text.substr(copied));
+    return out;
 }

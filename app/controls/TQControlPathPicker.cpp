@@ -233,9 +233,10 @@ void TQControlPathPicker::showFailureAlert(const QString& title, const QString& 
     QVariantMap description{{u"title"_s, title},
                             {u"message"_s, message},
                             {u"defaultButton"_s, u"Continue"_s},
-                            {u"otherButton"_s, u"Cancel"_s}};
+                            {u"otherButton"_s, u"Cancel"_s},
+                            {u"flags"_s, kTQKitAlertCaution}};
     if (!folder.isEmpty())
-        description.insert(u"alternateButton"_s, u"Show in Finder..."_s);
+        description.insert(u"alternateButton"_s, u"Show in File Manager..."_s);
     TQKitRunAlert(window(), description, [this, folder, completion](int button, bool) {
         if (button == kTQKitAlertDefaultButton) {
             delayedCalls_.perform(kAlertDelay, [this, completion] { browseAndSelectPath(completion); });

@@ -3,7 +3,11 @@
 #include "platform/tqkit-ui/TQKitMainThread.h"
 
 #include <QEvent>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -39,18 +43,10 @@ void TQNSTextFieldLink::setText(const QString& text)
 void TQNSTextFieldLink::setHyperLinkEnabled(bool enabled)
 {
     enabled_ = enabled;
-    if (enabled)
-        mouseOverOnly_ = false;
     restyle();
 }
 
-void TQNSTextFieldLink::setHyperLinkEnabledOnMouseOverOnly(bool enabled)
-{
-    mouseOverOnly_ = enabled;
-    if (enabled)
-        enabled_ = false;
-    restyle();
-}
+void TQNSTextFieldLink::setHyperLinkEnabledOnMouseOverOnly(bool enabled) { mouseOverOnly_ = enabled; }
 
 void TQNSTextFieldLink::setPlainTextColor(const QColor& color)
 {
@@ -58,6 +54,42 @@ void TQNSTextFieldLink::setPlainTextColor(const QColor& color)
         return;
     plainColor_ = color;
     restyle();
+}
+
+bool TQNSTextFieldLink::isTruncated() const
+{
+    return fontMetrics().horizontalAdvance(text()) > contentsRect().width();
+}
+
+QString TQNSTextFieldLink::toolTipText() const
+{
+    if (!isTruncated())
+        return toolTip();
+    return toolTip().isEmpty() ? text() : text() + u"\n\n"_s + toolTip();
+}
+
+QSize TQNSTextFieldLink::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
+
+void TQNSTextFieldLink::paintEvent(QPaintEvent* event)
+{
+    if (!isTruncated()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    style()->drawItemText(&painter, area, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                          isEnabled(), shown, foregroundRole());
+}
+
+bool TQNSTextFieldLink::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && isTruncated()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), toolTipText(), this);
+        return true;
+    }
+    return QLabel::event(event);
 }
 
 void TQNSTextFieldLink::mousePressEvent(QMouseEvent* event)
@@ -77,15 +109,15 @@ void TQNSTextFieldLink::mousePressEvent(QMouseEvent* event)
 void TQNSTextFieldLink::enterEvent(QEnterEvent* event)
 {
     QLabel::enterEvent(event);
-    hovered_ = true;
-    restyle();
+    if (mouseOverOnly_ && isEnabled() && !text().isEmpty())
+        setHyperLinkEnabled(true);
 }
 
 void TQNSTextFieldLink::leaveEvent(QEvent* event)
 {
     QLabel::leaveEvent(event);
-    hovered_ = false;
-    restyle();
+    if (mouseOverOnly_ && isEnabled() && !text().isEmpty())
+        setHyperLinkEnabled(false);
 }
 
 void TQNSTextFieldLink::changeEvent(QEvent* event)
@@ -97,12 +129,11 @@ void TQNSTextFieldLink::changeEvent(QEvent* event)
 
 void TQNSTextFieldLink::restyle()
 {
-    const bool link = hyperLinkEnabled();
-    const bool linkLook = enabled_ && isEnabled();
+    const bool linkLook = hyperLinkEnabled();
     QFont f = font();
-    f.setUnderline(linkLook || (link && hovered_));
+    f.setUnderline(linkLook);
     setFont(f);
-    if (link && !text().isEmpty())
+    if (linkLook && !text().isEmpty())
         setCursor(Qt::PointingHandCursor);
     else
         unsetCursor();

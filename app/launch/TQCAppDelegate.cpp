@@ -1,5 +1,6 @@
 #include "app/launch/TQCAppDelegate.h"
 
+#include "app/controls/TQMenuItemPerformer.h"
 #include "app/main-window/TQCAppMainWindowController.h"
 #include "lifecycle/TQTelemetryStart.h"
 #include "lifecycle/TQUpdateCheck.h"
@@ -9,11 +10,16 @@
 #include "platform/tqkit/TQKitRemoteParams.h"
 
 #include <QAction>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
+
+// What reaches the application, for whoever runs it with QT_LOGGING_RULES="sonvale.sources.info=true";
+// quiet otherwise, as a terminal launch should be.
+Q_LOGGING_CATEGORY(sonvaleSources, "sonvale.sources", QtWarningMsg)
 
 namespace {
 
@@ -24,6 +30,10 @@ bool forwardsToController(const QByteArray& action)
 {
     return action == "paste:" || action == "delegateAction:" || action == "closeAllCustom:";
 }
+
+// Once the application parameters are known, every help and contact command counts as a usage
+// event.
+void TQAnalyticsOnRemoteConfig(void*) { TQMenuItemPerformerSetEventName("ae_cnv_page_appconf"); }
 
 } // namespace
 
@@ -63,7 +73,7 @@ void TQCAppDelegate::startConversionWithFiles(const QStringList& files)
         delayedCalls_.perform(kLaunchRetryDelay, [this, files] { startConversionWithFiles(files); });
         return;
     }
-    qInfo("Sonvale: sources received: %s", qPrintable(files.join(u" | "_s)));
+    qCInfo(sonvaleSources, "Sonvale: sources received: %s", qPrintable(files.join(u" | "_s)));
     mainWindowController_->startConversionWithFilesAccumulate(files);
 }
 
@@ -72,6 +82,7 @@ void TQCAppDelegate::applicationDidFinishLaunching()
     mainWindowController_->setWindow(window_.get());
     mainWindowController_->windowDidLoad();
     appInitialized_ = true;
+    TQKitRemoteParamsAddObserver(&TQAnalyticsOnRemoteConfig, nullptr);
     TQTelemetryStart();
 }
 

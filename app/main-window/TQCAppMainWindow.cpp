@@ -13,21 +13,33 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Geometry of the full window's content (655 x 148): the source area above the destination row.
+// Geometry of the full window's content (at least 655 x 148, more where the fonts need it): the
+// source area above the destination row.
 const QString kApplicationName = u"Sonvale"_s;
 constexpr int kFullWidth = 655;
+constexpr int kFullHeight = 148;
+constexpr int kCollapsedWidth = 250;
+constexpr int kCollapsedHeight = 39;
 constexpr int kSourceAreaHeight = 104;
 constexpr int kMargin = 16;
+constexpr int kGap = 10;
 constexpr int kButtonHeight = 28;
 constexpr int kToggleSize = 24;
+constexpr int kTopRowY = 14;
+constexpr int kDestinationRowY = 8;
+constexpr int kNarrowestPicker = 200;
 
 QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& title)
 {
@@ -38,6 +50,22 @@ QPushButton* makeButton(QWidget* parent, const QString& objectName, const QStrin
     return button;
 }
 
+// The collapse toggle's chevron, drawn in the button text colour so that it shows in any palette.
+QIcon chevronIcon(const QColor& color, bool pointsUp, qreal devicePixelRatio)
+{
+    constexpr int kSide = 16;
+    QPixmap pixmap(QSize(kSide, kSide) * devicePixelRatio);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(color, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const qreal tip = pointsUp ? 5.0 : 11.0;
+    const qreal base = pointsUp ? 11.0 : 5.0;
+    painter.drawPolyline(QPolygonF{QPointF(3.0, base), QPointF(8.0, tip), QPointF(13.0, base)});
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 TQCAppMainWindow::TQCAppMainWindow(QWidget* parent) : QMainWindow(parent)
@@ -46,7 +74,8 @@ TQCAppMainWindow::TQCAppMainWindow(QWidget* parent) : QMainWindow(parent)
     setTitle(u"CFBundleName"_s);
     buildContent();
     buildMenus();
-    resize(kFullWidth, 148);
+    layoutContent();
+    resize(fullContentSize());
 }
 
 TQCAppMainWindow::~TQCAppMainWindow() = default;
@@ -73,20 +102,13 @@ void TQCAppMainWindow::buildContent()
     titleDropFiles_ = new QLabel(u"Drop audio or video files, folders or links here"_s, srcFilesPanel_);
     titleDropFiles_->setObjectName(u"titleDropFiles"_s);
     titleDropFiles_->setAlignment(Qt::AlignCenter);
-    QFont titleFont = titleDropFiles_->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
-    titleFont.setBold(true);
-    titleDropFiles_->setFont(titleFont);
-    titleDropFiles_->setGeometry(112, 17, kFullWidth - 224, 24);
+    updateHeadingFont();
 
     preferencesButton_ = makeButton(srcFilesPanel_, u"preferencesButton"_s, u"Settings"_s);
-    preferencesButton_->setGeometry(kMargin, 14, 88, kButtonHeight);
     helpButton_ = makeButton(srcFilesPanel_, u"helpButton"_s, {});
     helpButton_->setIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
     helpButton_->setIconSize(QSize(18, 18));
     helpButton_->setFlat(true);
-    helpButton_->setGeometry(kFullWidth - kMargin - kToggleSize - 8 - kButtonHeight, 14, kButtonHeight,
-                             kButtonHeight);
 
     browseFilesButton_ = makeButton(srcFilesPanel_, u"browseFilesButton"_s, u"Browse..."_s);
     browseButton_ = makeButton(srcFilesPanel_, u"browseButton"_s, u"Import from Music..."_s);
@@ -94,10 +116,6 @@ void TQCAppMainWindow::buildContent()
     browseFilesButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     browseButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     enterURLButton_->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
-    const int rowY = 56;
-    browseButton_->setGeometry(0, rowY, browseButton_->sizeHint().width(), kButtonHeight);
-    browseFilesButton_->setGeometry(0, rowY, browseFilesButton_->sizeHint().width() + 20, kButtonHeight);
-    enterURLButton_->setGeometry(0, rowY, enterURLButton_->sizeHint().width() + 20, kButtonHeight);
 
     destinationLabel_ = new QLabel(u"Destination:"_s, dstDirPanel_);
     destinationLabel_->setObjectName(u"destinationLabel"_s);
@@ -107,22 +125,98 @@ void TQCAppMainWindow::buildContent()
     destinationFolderButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     destinationFolderButton_->setToolTip(u"Opens the Destination Folder in the file manager"_s);
 
-    const int rowTop = 8;
-    const int labelWidth = destinationLabel_->sizeHint().width();
-    destinationLabel_->setGeometry(kMargin + 4, rowTop, labelWidth, kButtonHeight);
-    const int openWidth = 34;
-    const int chooseWidth = selectDestinationFolderButton_->sizeHint().width() + 12;
-    destinationFolderButton_->setGeometry(kFullWidth - kMargin - openWidth, rowTop, openWidth, kButtonHeight);
-    selectDestinationFolderButton_->setGeometry(kFullWidth - kMargin - openWidth - 6 - chooseWidth, rowTop,
-                                                chooseWidth, kButtonHeight);
-    const int pickerX = kMargin + 4 + labelWidth + 8;
-    destinationFolder_->setGeometry(pickerX, rowTop, kFullWidth - kMargin - openWidth - 12 - chooseWidth - pickerX,
-                                    kButtonHeight);
-
     zoomButton_ = new QToolButton(mainView);
     zoomButton_->setObjectName(u"zoomButton"_s);
     zoomButton_->setAutoRaise(true);
+    zoomButton_->setFocusPolicy(Qt::StrongFocus);
     zoomButton_->setToolTip(u"Collapse or expand the window"_s);
+
+    // The flat "?" and the toggle show their frame, and with it the focus, while they have focus.
+    for (QWidget* button : {static_cast<QWidget*>(helpButton_), static_cast<QWidget*>(zoomButton_)})
+        button->installEventFilter(this);
+}
+
+void TQCAppMainWindow::updateHeadingFont()
+{
+    QFont heading = font();
+    heading.setPointSizeF(heading.pointSizeF() * 1.15);
+    heading.setBold(true);
+    titleDropFiles_->setFont(heading);
+}
+
+int TQCAppMainWindow::settingsButtonWidth() const { return std::max(88, preferencesButton_->sizeHint().width()); }
+
+int TQCAppMainWindow::buttonHeight() const { return std::max(kButtonHeight, preferencesButton_->sizeHint().height()); }
+
+int TQCAppMainWindow::sourceAreaHeight() const
+{
+    const int topRow = std::max(buttonHeight(), titleDropFiles_->sizeHint().height());
+    return std::max(kSourceAreaHeight, kTopRowY + topRow + kTopRowY + buttonHeight() + 20);
+}
+
+QSize TQCAppMainWindow::fullContentSize() const
+{
+    // The heading stays centred between the Settings button and the "?" with the toggle.
+    const int left = kMargin + settingsButtonWidth() + 2 * kGap;
+    const int right = kMargin + kToggleSize + 8 + buttonHeight() + 2 * kGap;
+    const int heading = titleDropFiles_->sizeHint().width() + 2 * std::max(left, right);
+    const int buttons = browseFilesButton_->sizeHint().width() + 20 + browseButton_->sizeHint().width() + 30 +
+                        enterURLButton_->sizeHint().width() + 20 + 2 * kGap + 2 * kMargin;
+    const int destination = kMargin + 4 + destinationLabel_->sizeHint().width() + 8 + kNarrowestPicker + 12 +
+                            selectDestinationFolderButton_->sizeHint().width() + 12 + 6 + 34 + kMargin;
+    const int height = sourceAreaHeight() + kDestinationRowY + buttonHeight() + kDestinationRowY;
+    return {std::max({kFullWidth, heading, buttons, destination}), std::max(kFullHeight, height)};
+}
+
+QSize TQCAppMainWindow::collapsedContentSize() const
+{
+    const int width = 2 * (kMargin + kToggleSize) + settingsButtonWidth();
+    return {std::max(kCollapsedWidth, width), std::max(kCollapsedHeight, buttonHeight() + 11)};
+}
+
+void TQCAppMainWindow::layoutContent()
+{
+    const int width = fullContentSize().width();
+    const int height = buttonHeight();
+    const int topRow = std::max(height, titleDropFiles_->sizeHint().height());
+
+    preferencesButton_->setGeometry(kMargin, kTopRowY + (topRow - height) / 2, settingsButtonWidth(), height);
+    helpButton_->setGeometry(width - kMargin - kToggleSize - 8 - height, kTopRowY + (topRow - height) / 2, height,
+                             height);
+    const int headingWidth = titleDropFiles_->sizeHint().width();
+    titleDropFiles_->setGeometry((width - headingWidth) / 2, kTopRowY, headingWidth, topRow);
+
+    // Browse and Enter URL flank the import button, centred in the window.
+    const int rowY = kTopRowY + topRow + kTopRowY;
+    QRect import(0, rowY, browseButton_->sizeHint().width() + 30, height);
+    import.moveLeft(width / 2 - import.width() / 2);
+    browseButton_->setGeometry(import);
+    const int browseWidth = browseFilesButton_->sizeHint().width() + 20;
+    browseFilesButton_->setGeometry(import.left() - kGap - browseWidth, rowY, browseWidth, height);
+    enterURLButton_->setGeometry(import.right() + 1 + kGap, rowY, enterURLButton_->sizeHint().width() + 20, height);
+
+    const int labelWidth = destinationLabel_->sizeHint().width();
+    destinationLabel_->setGeometry(kMargin + 4, kDestinationRowY, labelWidth, height);
+    const int openWidth = 34;
+    const int chooseWidth = selectDestinationFolderButton_->sizeHint().width() + 12;
+    destinationFolderButton_->setGeometry(width - kMargin - openWidth, kDestinationRowY, openWidth, height);
+    selectDestinationFolderButton_->setGeometry(width - kMargin - openWidth - 6 - chooseWidth, kDestinationRowY,
+                                                chooseWidth, height);
+    const int pickerX = kMargin + 4 + labelWidth + 8;
+    destinationFolder_->setGeometry(pickerX, kDestinationRowY, width - kMargin - openWidth - 12 - chooseWidth - pickerX,
+                                    height);
+}
+
+bool TQCAppMainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        const bool focused = event->type() == QEvent::FocusIn;
+        if (watched == helpButton_)
+            helpButton_->setFlat(!focused);
+        else if (watched == zoomButton_)
+            zoomButton_->setAutoRaise(!focused);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TQCAppMainWindow::setupAccessibility()
@@ -138,7 +232,7 @@ void TQCAppMainWindow::setupAccessibility()
         {destinationFolder_, u"Shows or selects the Destination Folder"_s, u"Destination Folder"_s},
         {browseFilesButton_, u"Selects source files and starts conversion"_s, {}},
         {selectDestinationFolderButton_, u"Press this button to select the Destination Folder"_s, {}},
-        {destinationFolderButton_, u"Opens the Destination Folder in Finder"_s, {}},
+        {destinationFolderButton_, u"Opens the Destination Folder in the file manager"_s, {}},
     };
     for (const auto& text : texts) {
         text.view->setAccessibleDescription(text.help);
@@ -151,15 +245,9 @@ void TQCAppMainWindow::setupAccessibility()
 void TQCAppMainWindow::showImportButton(const QString& title, const QString& libraryName)
 {
     browseButton_->setText(title.isEmpty() ? u"Import from %1..."_s.arg(libraryName) : title);
-    QRect frame = browseButton_->geometry();
-    frame.setWidth(browseButton_->sizeHint().width() + 30);
-    frame.moveLeft(kFullWidth / 2 - frame.width() / 2);
-    browseButton_->setGeometry(frame);
     browseButton_->setToolTip(u"Press this button to import files from %1.\n\nTo import individual %1 tracks, drag "
                               "and drop them from %1 to the main window."_s.arg(libraryName));
-    // Browse and Enter URL flank the import button.
-    browseFilesButton_->move(frame.left() - 10 - browseFilesButton_->width(), frame.top());
-    enterURLButton_->move(frame.right() + 1 + 10, frame.top());
+    layoutContent();
 }
 
 QAction* TQCAppMainWindow::addMenuItem(QMenu* menu, const QString& title, const QByteArray& action, int tag,
@@ -199,7 +287,7 @@ void TQCAppMainWindow::buildMenus()
         return submenu;
     };
 
-    QMenu* app = addSubmenu(mainMenu_, u"Sonvale"_s, kTQMenuTagAppMain);
+    QMenu* app = addSubmenu(mainMenu_, u"&Sonvale"_s, kTQMenuTagAppMain);
     addMenuItem(app, u"About Sonvale"_s, "openAppInfoURL:");
     TQKitMenuAddSeparator(app);
     addMenuItem(app, u"Settings..."_s, "showPreferences:", 0, u"Ctrl+,"_s);
@@ -209,7 +297,7 @@ void TQCAppMainWindow::buildMenus()
     TQKitMenuAddSeparator(app);
     addMenuItem(app, u"Quit Sonvale"_s, "terminate:", kTQMenuTagSettingsForDialog, u"Ctrl+Q"_s);
 
-    QMenu* file = addSubmenu(mainMenu_, u"File"_s, 0);
+    QMenu* file = addSubmenu(mainMenu_, u"&File"_s, 0);
     addMenuItem(file, u"Convert Files..."_s, "delegateAction:", kTQMenuTagBrowse, u"Ctrl+O"_s);
     addMenuItem(file, u"Enter URL..."_s, "delegateAction:", kTQMenuTagEnterURL, u"Ctrl+U"_s);
     addMenuItem(file, u"Import from iTunes..."_s, "delegateAction:", kTQMenuTagImportFromMusic);
@@ -220,20 +308,20 @@ void TQCAppMainWindow::buildMenus()
     addMenuItem(file, u"Close All"_s, "closeAllCustom:", 0, u"Ctrl+Alt+W"_s);
     addMenuItem(file, u"Close"_s, "performClose:", 0, u"Ctrl+W"_s);
 
-    QMenu* edit = addSubmenu(mainMenu_, u"Edit"_s, 0);
+    QMenu* edit = addSubmenu(mainMenu_, u"&Edit"_s, 0);
     addMenuItem(edit, u"Undo"_s, "undo:");
     addMenuItem(edit, u"Redo"_s, "redo:");
     TQKitMenuAddSeparator(edit);
     addMenuItem(edit, u"Paste"_s, "paste:", 0, u"Ctrl+V"_s);
     addMenuItem(edit, u"Select All"_s, "selectAll:");
 
-    QMenu* windowMenu = addSubmenu(mainMenu_, u"Window"_s, 0);
+    QMenu* windowMenu = addSubmenu(mainMenu_, u"&Window"_s, 0);
     addMenuItem(windowMenu, u"Collapse or Expand"_s, "expandCollapseWindow:", 0, u"Ctrl+M"_s);
     QAction* stayInFront = addMenuItem(windowMenu, u"Stay in Front"_s, "stayInFront:");
     stayInFront->setCheckable(true);
     addMenuItem(windowMenu, u"Bring All to Front"_s, "arrangeInFront:");
 
-    QMenu* help = addSubmenu(mainMenu_, u"Help"_s, kTQMenuTagHelpMain);
+    QMenu* help = addSubmenu(mainMenu_, u"&Help"_s, kTQMenuTagHelpMain);
     addMenuItem(help, u"Sonvale Help"_s, "contactUs:", 0, u"F1"_s);
     addMenuItem(help, u"Sonvale Website"_s, "openAppInfoURL:");
 
@@ -257,6 +345,13 @@ void TQCAppMainWindow::buildMenus()
     addMenuItem(popupMenu_, u"Expand Window"_s, "expandCollapseWindow:");
     TQKitMenuAddSeparator(popupMenu_);
     addMenuItem(popupMenu_, u"Quit Sonvale"_s, "terminate:");
+
+    // The window holds the items with shortcuts too, so that they work while the collapsed window
+    // hides its menu bar.
+    for (QAction* item : menuItems()) {
+        if (!item->shortcut().isEmpty())
+            addAction(item);
+    }
 }
 
 QList<QAction*> TQCAppMainWindow::menuItems() const
@@ -277,13 +372,16 @@ QList<QAction*> TQCAppMainWindow::menuItems() const
 void TQCAppMainWindow::layoutPanels()
 {
     const QSize size = centralWidget()->size();
-    const bool full = size.height() > kSourceAreaHeight;
-    srcFilesPanel_->setGeometry(0, 0, size.width(), full ? kSourceAreaHeight : size.height());
-    dstDirPanel_->setGeometry(0, kSourceAreaHeight, size.width(), full ? size.height() - kSourceAreaHeight : 0);
+    const int sourceHeight = sourceAreaHeight();
+    const bool full = size.height() > sourceHeight;
+    srcFilesPanel_->setGeometry(0, 0, size.width(), full ? sourceHeight : size.height());
+    dstDirPanel_->setGeometry(0, sourceHeight, size.width(), full ? size.height() - sourceHeight : 0);
     dstDirPanel_->setVisible(full);
-    const int toggleY = full ? 16 : (size.height() - kToggleSize) / 2;
+    const int topRow = std::max(buttonHeight(), titleDropFiles_->sizeHint().height());
+    const int toggleY = full ? kTopRowY + (topRow - kToggleSize) / 2 : (size.height() - kToggleSize) / 2;
     zoomButton_->setGeometry(size.width() - kMargin - kToggleSize + (full ? 0 : 8), toggleY, kToggleSize, kToggleSize);
-    zoomButton_->setIcon(style()->standardIcon(full ? QStyle::SP_TitleBarShadeButton : QStyle::SP_TitleBarUnshadeButton));
+    // Up folds the window, down unfolds it.
+    zoomButton_->setIcon(chevronIcon(palette().color(QPalette::ButtonText), full, devicePixelRatioF()));
     zoomButton_->raise();
 }
 
@@ -292,6 +390,15 @@ void TQCAppMainWindow::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && controller_)
         controller_->windowDidBecomeKey();
+    if (!zoomButton_)
+        return; // still being built
+    if (event->type() == QEvent::PaletteChange)
+        layoutPanels();
+    if (event->type() == QEvent::FontChange) {
+        updateHeadingFont();
+        if (controller_)
+            controller_->fontDidChange();
+    }
 }
 
 void TQCAppMainWindow::closeEvent(QCloseEvent* event)

@@ -15,7 +15,7 @@ class TQCAppMainWindowPanelDstDir;
 class TQCAppMainWindowPanelSrcFiles;
 class TQControlPathPicker;
 
-// The main window, built in code: a source drop area with the browse, Enter URL and Music import
+// The main window, built in code, sized to its fonts: a source drop area with the browse, Enter URL and Music import
 // buttons, the Settings and Help buttons and the collapse toggle (the title-bar zoom button's place
 // on Linux), and below it the destination row with its drop panel, the folder picker and the
 // choose and open buttons. It also holds the main menu and the pop-up menu of the collapsed window.
@@ -62,17 +62,28 @@ public:
 
     // Places the two panels and the always-visible toggle for the window's current size.
     void layoutPanels();
+    // Places the controls of the full window for the current fonts.
+    void layoutContent();
+    // The content of the full and the collapsed window: 655 x 148 and 250 x 39, or more where the
+    // fonts need it.
+    QSize fullContentSize() const;
+    QSize collapsedContentSize() const;
 
 Q_SIGNALS:
     // A menu item of the main or pop-up menu was chosen.
     void menuItemChosen(QAction* item);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void updateHeadingFont(); // a size larger than the window's, bold
+    int buttonHeight() const;
+    int settingsButtonWidth() const;
+    int sourceAreaHeight() const;
     void buildContent();
     void buildMenus();
     QAction* addMenuItem(QMenu* menu, const QString& title, const QByteArray& action, int tag = 0,

@@ -40,8 +40,7 @@ TQCAppMainWindowCollapse::TQCAppMainWindowCollapse(TQCAppMainWindow* window)
              window->destinationFolderButton(),
              window->selectDestinationFolderButton(),
              window->destinationFolder(),
-             window->destinationLabel()},
-      preferencesButtonFrame_(window->preferencesButton()->geometry())
+             window->destinationLabel()}
 {
 }
 
@@ -53,10 +52,10 @@ void TQCAppMainWindowCollapse::setCollapsed(bool collapsed, bool animate)
         return;
     if (collapsed)
         TQAnalyticsPostEvent("ae_cnv_main_wnd_collapsed");
-    QPushButton* settings = window_->preferencesButton();
+    collapsed_ = collapsed;
     if (!collapsed) {
-        settings->hide();
-        settings->setGeometry(preferencesButtonFrame_);
+        window_->preferencesButton()->hide();
+        window_->layoutContent(); // the Settings button back in its place
     }
     for (const QPointer<QWidget>& view : views_) {
         if (view)
@@ -67,7 +66,7 @@ void TQCAppMainWindowCollapse::setCollapsed(bool collapsed, bool animate)
     // The collapsed window is a small drop target without a menu bar; the full one has it.
     QMenuBar* menuBar = window_->menuBar();
     menuBar->setVisible(!collapsed);
-    const QSize content = collapsed ? QSize(kCollapsedWidth, kCollapsedHeight) : QSize(kFullWidth, kFullHeight);
+    const QSize content = collapsed ? window_->collapsedContentSize() : window_->fullContentSize();
     const int menuHeight = collapsed ? 0 : menuBar->sizeHint().height();
     window_->centralWidget()->setFixedSize(content);
     window_->setFixedSize(content.width(), content.height() + menuHeight);
@@ -81,12 +80,27 @@ void TQCAppMainWindowCollapse::setCollapsed(bool collapsed, bool animate)
         finishCollapsing();
 }
 
+void TQCAppMainWindowCollapse::refit()
+{
+    if (!window_)
+        return;
+    window_->layoutContent();
+    QMenuBar* menuBar = window_->menuBar();
+    const QSize content = collapsed_ ? window_->collapsedContentSize() : window_->fullContentSize();
+    window_->centralWidget()->setFixedSize(content);
+    window_->setFixedSize(content.width(), content.height() + (collapsed_ ? 0 : menuBar->sizeHint().height()));
+    window_->layoutPanels();
+    if (collapsed_)
+        finishCollapsing();
+}
+
 void TQCAppMainWindowCollapse::finishCollapsing()
 {
     QPushButton* settings = window_->preferencesButton();
     QRect frame = settings->geometry();
-    frame.moveLeft(kCollapsedWidth / 2 - frame.width() / 2);
-    frame.moveTop((kCollapsedHeight - frame.height()) / 2);
+    const QSize content = window_->collapsedContentSize();
+    frame.moveLeft(content.width() / 2 - frame.width() / 2);
+    frame.moveTop((content.height() - frame.height()) / 2);
     settings->setGeometry(frame);
     settings->show();
     settings->setFocus();

@@ -6,6 +6,7 @@
 #include "app/main-window/TQCAppMainWindow.h"
 #include "app/main-window/TQCAppMainWindowCollapse.h"
 #include "app/main-window/TQCAppMainWindowEnterURLController.h"
+#include "app/main-window/TQCAppMainWindowImportFromMusicView.h"
 #include "app/main-window/TQCAppMainWindowIntroTips.h"
 #include "app/main-window/TQCAppMainWindowPanelDstDir.h"
 #include "app/main-window/TQCAppMainWindowPanelSrcFiles.h"
@@ -14,15 +15,16 @@
 #include "lifecycle/TQAnalytics.h"
 #include "lifecycle/TQRatingPrompt.h"
 #include "lifecycle/TQUpdateCheck.h"
+#include "platform/engine/TQKitCaches.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConverter.h"
-#include "platform/system/XdgPaths.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"
 #include "platform/tqkit-ui/TQKitAppMain.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "platform/tqkit-ui/TQKitMusicApp.h"
+#include "platform/tqkit-ui/TQKitMusicPlaylistSheet.h"
 #include "platform/tqkit-ui/TQKitOpenPanel.h"
 #include "platform/tqkit-ui/TQKitPasteboard.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
@@ -35,11 +37,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 
 #include <algorithm>
@@ -182,9 +185,12 @@ void TQCAppMainWindowController::startConversionWithFilesAccumulate(const QStrin
     accumulatedSources_.add(files);
 }
 
-void TQCAppMainWindowController::startConversionWithFiles(const QStringList& files, const QVariantMap& args)
+void TQCAppMainWindowController::startConversionWithFiles(const QStringList& given, const QVariantMap& args)
 {
-    if (appQuitInProgress_ || files.isEmpty())
+    if (appQuitInProgress_ || given.isEmpty())
+        return;
+    const QStringList files = argOfType<bool>(args, u"tunesImport"_s) ? given : withoutMissingFiles(given);
+    if (files.isEmpty())
         return;
     TQAnalyticsPostEvent("ae_cnv_conv_start");
     TQControlPathPicker* picker = destinationFolder();
@@ -196,6 +202,29 @@ void TQCAppMainWindowController::startConversionWithFiles(const QStringList& fil
                 startConversionImpl(files, args);
         },
         true);
+}
+
+QStringList TQCAppMainWindowController::withoutMissingFiles(const QStringList& files)
+{
+    QStringList present;
+    QStringList missing;
+    for (const QString& file : files) {
+        // Web addresses are looked at when they are downloaded.
+        const bool local = !file.contains(u"://"_s);
+        (local && !QFileInfo::exists(file) ? missing : present).append(file);
+    }
+    if (missing.isEmpty())
+        return present;
+    // Said here, on the window the sources were given to, before any progress window opens.
+    constexpr qsizetype kNamesShown = 6;
+    QStringList names = missing.mid(0, kNamesShown);
+    if (missing.size() > kNamesShown)
+        names.append(u"…"_s);
+    TQKitShowMessageBox(window_, u"File does not exist"_s,
+                        (missing.size() == 1 ? u"Could not find source file."_s : u"Could not find source files."_s) +
+                            u"\n\n"_s + names.join(u'\n'),
+                        kTQKitAlertCaution, [] {}); // a sheet: the other sources go on meanwhile
+    return present;
 }
 
 bool TQCAppMainWindowController::createConverter()
@@ -256,10 +285,31 @@ void TQCAppMainWindowController::startConversionImpl(const QStringList& files, c
     });
     if (QAction* destination = TQKitMenuItemWithTag(controller->ctxmenu(), kTQMenuTagDestinationFolder))
         TQKitMenuSetWillOpenHandler(destination->menu(), this, [this](QMenu* menu) { menuWillOpenDestination(menu); });
+    placeProgressWindow(controller->window());
     progressWindowControllerRegister(controller);
 }
 
 void TQCAppMainWindowController::configureTaskInfoTemplate(TQTaskInfoRecord*) {}
+
+void TQCAppMainWindowController::placeProgressWindow(QWidget* progressWindow)
+{
+    if (!window_ || !window_->isVisible() || !progressWindow)
+        return;
+    constexpr int kStep = 24;
+    constexpr int kSteps = 8;
+    const QRect main = window_->frameGeometry();
+    const QRect screen = window_->screen() ? window_->screen()->availableGeometry() : QRect();
+    QPoint origin(main.left(), main.bottom() + 1 + kStep / 2);
+    if (screen.isValid() && origin.y() + progressWindow->frameGeometry().height() > screen.bottom())
+        origin = main.topLeft() + QPoint(kStep, kStep); // no room below: over the main window
+    QPoint at = origin + QPoint(kStep, kStep) * int(progressWindows_.controllers().size() % kSteps);
+    if (screen.isValid()) {
+        const QSize size = progressWindow->frameGeometry().size();
+        at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
+        at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
+    }
+    progressWindow->move(at);
+}
 
 QString TQCAppMainWindowController::startConversionImplPreprocessPlaylistName(const QVariant& name)
 {
@@ -357,7 +407,8 @@ QStringList TQCAppMainWindowController::dropPanelParsePasteboardMaxCount(TQNSVie
 }
 
 void TQCAppMainWindowController::dropPanelDragFinishedWithFilesPasteboard(TQNSViewDropPanel* panel,
-                                                                          const QStringList& files, const QMimeData*)
+                                                                          const QStringList& files,
+                                                                          const QMimeData* pasteboard)
 {
     if (files.isEmpty())
         return;
@@ -374,6 +425,13 @@ void TQCAppMainWindowController::dropPanelDragFinishedWithFilesPasteboard(TQNSVi
     if (!id.isEmpty() && id != u"SrcFiles"_s)
         return;
     TQAnalyticsPostEvent("ae_cnv_main_wnd_drop_src_files");
+    // Tracks dragged from the music library convert with their library tags.
+    QString playlistName;
+    const QVariantMap tracks = TQKitMusicPasteboardTracks(pasteboard, &playlistName);
+    if (!tracks.isEmpty()) {
+        startConversionWithFiles(files, musicBatchArgs(playlistName, tracks));
+        return;
+    }
     startConversionWithFiles(files);
 }
 
@@ -505,9 +563,29 @@ void TQCAppMainWindowController::enterURLAndStartConversionWithWindow(QWidget* w
     TQCAppMainWindowEnterURLController::runAlert(window, [this](const QString& url) { startConversionWithFiles({url}); });
 }
 
-void TQCAppMainWindowController::importFromMusicAndStartConversionWithWindow(QWidget*)
+void TQCAppMainWindowController::importFromMusicAndStartConversionWithWindow(QWidget* window)
 {
-    TQAnalyticsPostEvent("ae_cnv_main_wnd_import_music");
+    TQAnalyticsPostEvent("ae_cnv_main_wnd_import_tunes");
+    if (appQuitInProgress_ || !window || !TQKitMusicLibraryCheckAvailable(window))
+        return;
+    TQKitMusicPlaylistSheetDescription description;
+    description.mode = 1;
+    description.accessoryView = new TQCAppMainWindowImportFromMusicView;
+    description.message = u"Select %1 %2 playlist and press Continue to convert its tracks:"_s.arg(TQKitMusicLibraryTitle(),
+                                                                                                   TQKitMusicAppName());
+    TQKitMusicPlaylistSheetRun(window, description, [this, guard = QPointer<TQCAppMainWindowController>(this)](
+                                                        const TQKitMusicImportResult& result) {
+        if (guard && !result.paths.isEmpty())
+            startConversionWithFiles(result.paths, musicBatchArgs(result.playlistName, result.tracks));
+    });
+}
+
+QVariantMap TQCAppMainWindowController::musicBatchArgs(const QString& playlistName, const QVariantMap& tracks)
+{
+    // A missing value travels as a null placeholder, which the receiver does not take.
+    return {{u"tunesImport"_s, true},
+            {u"tunesPlaylistName"_s, playlistName.isEmpty() ? QVariant::fromValue(nullptr) : QVariant(playlistName)},
+            {u"tunesTrackSearchDict"_s, tracks.isEmpty() ? QVariant::fromValue(nullptr) : QVariant(tracks)}};
 }
 
 void TQCAppMainWindowController::showInFinderWithWindow(QWidget*)
@@ -548,14 +626,14 @@ void TQCAppMainWindowController::clearCaches()
     }
     const QVariantMap description{
         {u"title"_s, u"Clear Caches"_s},
-        {u"message"_s, u"Clearing caches may slow down the loading tags from the network.\nAre you sure you want to continue?"_s},
+        {u"message"_s, u"Clearing caches may slow down loading tags from the network.\nAre you sure you want to continue?"_s},
         {u"defaultButton"_s, u"Clear Caches"_s},
         {u"alternateButton"_s, u"Cancel"_s},
     };
     TQKitRunAlert(window_, description, [this](int button, bool) {
         if (button != kTQKitAlertDefaultButton)
             return;
-        QDir(QString::fromStdString(sonvale::sonvaleCacheDir().string())).removeRecursively();
+        TQKitClearCaches();
         TQKitShowNoticeBox(window_, u"Clear Caches"_s, u"Caches have been successfully cleared."_s);
     });
 }
@@ -656,6 +734,12 @@ void TQCAppMainWindowController::expandCollapseWindow()
     setCollapsed(collapse, true);
     setCollapsedSetting(collapse);
     setStayInFront(getStayInFrontSettingCollapsed(collapse));
+}
+
+void TQCAppMainWindowController::fontDidChange()
+{
+    if (collapse_)
+        collapse_->refit();
 }
 
 bool TQCAppMainWindowController::isCollapsed() const { return collapse_ && collapse_->isCollapsed(); }

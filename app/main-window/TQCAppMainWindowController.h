@@ -57,6 +57,11 @@ public:
     static std::chrono::milliseconds accumulationDelay(qsizetype count);
     void startConversionWithFiles(const QStringList& files, const QVariantMap& args = {});
     void startConversionImpl(const QStringList& files, const QVariantMap& args);
+    // `files` without the local paths that lead nowhere, which a message on the main window names.
+    QStringList withoutMissingFiles(const QStringList& files);
+    // A new progress window opens just below the main window, each further one a step down and to
+    // the right of the one before, within the screen.
+    void placeProgressWindow(QWidget* progressWindow);
     // The output format's part of the batch record; nothing here (see the Custom subclass).
     virtual void configureTaskInfoTemplate(TQTaskInfoRecord* record);
     static QString startConversionImplPreprocessPlaylistName(const QVariant& name);
@@ -94,6 +99,8 @@ public:
     void browseFilesAndStartConversionWithWindow(QWidget* window);
     void enterURLAndStartConversionWithWindow(QWidget* window);
     void importFromMusicAndStartConversionWithWindow(QWidget* window);
+    // The arguments of a batch of music library tracks.
+    static QVariantMap musicBatchArgs(const QString& playlistName, const QVariantMap& tracks);
     void showInFinderWithWindow(QWidget* window);
     void menuWillOpenDestination(QMenu* menu);
     void showPreferences();
@@ -106,6 +113,8 @@ public:
     // Offers the introductory tips 0.3 s later, with online features only.
     void showIntroductoryToolTips();
     void windowDidBecomeKey() { showIntroductoryToolTips(); }
+    // The window's fonts changed: it takes the sizes they need.
+    void fontDidChange();
 
     // --- Stay in front
     void stayInFront();

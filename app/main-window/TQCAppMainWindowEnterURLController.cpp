@@ -31,6 +31,22 @@ void TQCAppMainWindowEnterURLController::runAlert(QWidget* window,
                                                   std::shared_ptr<TQCAppMainWindowEnterURLController> controller,
                                                   std::function<void(const QString& url)> start)
 {
+    QPointer<QLineEdit> field = controller->urlTextField();
+    // The field shows its text selected, so that Continue (or Return) converts what the person sees.
+    const TQKitAlertInitBlock focusField = [field] {
+        if (!field)
+            return;
+        field->setFocus(Qt::OtherFocusReason);
+        field->selectAll();
+    };
+    // Continue needs a URL: otherwise the sheet stays open, with a hint at the field.
+    const TQKitAlertDefaultButtonAction checkURL = [controller] {
+        if (!controller->URL().isEmpty())
+            return true;
+        TQKitShowPopoverMessage(controller->urlTextField(), u"Invalid URL"_s,
+                                u"Please enter the valid URL or local path to continue."_s);
+        return false;
+    };
     const QVariantMap description{
         {u"title"_s, u"Enter URL"_s},
         {u"message"_s, urlTextFieldHint()},
@@ -39,23 +55,15 @@ void TQCAppMainWindowEnterURLController::runAlert(QWidget* window,
         {u"alternateButton"_s, u"Cancel"_s},
         {u"alternateButtonHint"_s, u"Press this button to close the window"_s},
         {u"accessoryView"_s, QVariant::fromValue<QObject*>(controller->view())},
+        {u"initBlock"_s, QVariant::fromValue(focusField)},
+        {u"defButtonAction"_s, QVariant::fromValue(checkURL)},
     };
-    QPointer<QWidget> target(window);
-    TQKitRunAlert(window, description, [target, controller, start](int button, bool) {
+    TQKitRunAlert(window, description, [controller, start](int button, bool) {
         controller->commitEditing();
-        if (button != kTQKitAlertDefaultButton)
-            return;
         const QString url = controller->URL();
-        if (url.isEmpty()) {
-            // Continue needs a URL: the sheet stays, with a hint at the field.
-            runAlert(target, controller, start);
-            TQKitShowPopoverMessage(controller->urlTextField(), u"Invalid URL"_s,
-                                    u"Please enter the valid URL or local path to continue."_s);
-            return;
-        }
-        start(url);
+        if (button == kTQKitAlertDefaultButton && !url.isEmpty())
+            start(url);
     });
-    controller->urlTextField()->setFocus();
 }
 
 TQCAppMainWindowEnterURLController::TQCAppMainWindowEnterURLController()
@@ -64,7 +72,8 @@ TQCAppMainWindowEnterURLController::TQCAppMainWindowEnterURLController()
 {
     view_->setObjectName(u"enterURLView"_s);
     urlTextField_->setObjectName(u"urlTextField"_s);
-    urlTextField_->setMinimumWidth(380);
+    // Wide enough for a web address at any font size; the texts above wrap to the same width.
+    urlTextField_->setMinimumWidth(urlTextField_->fontMetrics().averageCharWidth() * 64);
     urlTextField_->setPlaceholderText(u"https://... or /path/to/folder"_s);
     organizeDestFiles_->setObjectName(u"organizeDestFiles"_s);
     organizeDestFiles_->setHyperLinkEnabled(true);
@@ -111,7 +120,7 @@ QString TQCAppMainWindowEnterURLController::urlTextFieldHint()
 {
     return u"Enter the URL or local path to import the audio from.\n\nExamples:\n"
            "https://www.example.com/music/live-session.html\n"
-           "/Users/telquor/Movies/folder-to-convert/"_s;
+           "/home/telquor/Videos/folder-to-convert/"_s;
 }
 
 bool TQCAppMainWindowEnterURLController::commitEditing()

@@ -18,8 +18,9 @@ class TQCAppMainWindowEnterURLController final : public QObject {
     Q_OBJECT
 
 public:
-    // Asks for one URL or path over `window` ("Enter URL"); Continue with an empty field keeps the
-    // sheet open with the "Invalid URL" hint. `start` receives the URL confirmed with Continue.
+    // Asks for one URL or path over `window` ("Enter URL"); Continue without a usable URL keeps the
+    // sheet open, with the field and its text, and shows the "Invalid URL" hint. `start` receives
+    // the URL confirmed with Continue.
     static void runAlert(QWidget* window, std::function<void(const QString& url)> start);
 
     TQCAppMainWindowEnterURLController();

@@ -6,6 +6,8 @@
 #include <QEvent>
 #include <QProgressBar>
 
+#include <algorithm>
+
 TQCAppProgressWindowBackground::TQCAppProgressWindowBackground(QWidget* parent) : TQNSViewDropPanel(parent)
 {
     setAutoFillBackground(true);
@@ -31,6 +33,28 @@ void TQCAppProgressWindowBackground::setFinishedLayoutState()
     updateLayout();
 }
 
+namespace {
+
+int widthOf(const QWidget* part) { return part ? part->width() : 0; }
+int heightOf(const QWidget* part) { return part ? part->height() : 0; }
+
+} // namespace
+
+// The row of the bottom status line, below the top line and the progress bar; in the finished
+// layout a hidden bar gives its place up.
+int TQCAppProgressWindowBackground::secondRowTop() const
+{
+    const auto* bar = findChild<QProgressBar*>(QString(), Qt::FindDirectChildrenOnly);
+    const int hB = heightOf(partWithTag(kTagStatusTop));
+    // Only a bar hidden on purpose counts: a new child of a window not yet shown is hidden too.
+    const bool barHidden = !bar || (bar->isHidden() && bar->testAttribute(Qt::WA_WState_ExplicitShowHide));
+    if (finishedLayoutState_ && barHidden)
+        return hB + 15;
+    return hB + heightOf(bar) + 23;
+}
+
+int TQCAppProgressWindowBackground::listTop() const { return secondRowTop() + heightOf(partWithTag(kTagStatusBottom)) + 8; }
+
 void TQCAppProgressWindowBackground::updateLayout()
 {
     const int W = width();
@@ -46,26 +70,32 @@ void TQCAppProgressWindowBackground::updateLayout()
     QWidget* c = partWithTag(kTagStopButton);
     QWidget* e = partWithTag(kTagSendToMusicLink);
     QWidget* f = partWithTag(kTagStatusBottom);
+    QWidget* g = partWithTag(kTagDetailsButton);
     auto* bar = findChild<QProgressBar*>(QString(), Qt::FindDirectChildrenOnly);
     auto* list = findChild<QAbstractScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
-    const auto w = [](const QWidget* part) { return part ? part->width() : 0; };
-    const auto h = [](const QWidget* part) { return part ? part->height() : 0; };
+    const int wA = widthOf(a);
 
     if (a)
         a->move(13, 15);
     if (b)
-        b->setGeometry(w(a) + 21, 7, W - w(a) - 35, h(b));
+        b->setGeometry(wA + 21, 7, W - wA - 35, heightOf(b));
     if (c)
-        c->move(W - w(c) - 14, 29);
+        c->move(W - widthOf(c) - 14, 29);
     if (bar)
-        bar->setGeometry(w(a) + 21, h(b) + 15, W - w(a) - w(c) - 37, h(bar));
-    const int secondRow = h(b) + h(bar) + 23;
+        bar->setGeometry(wA + 21, heightOf(b) + 15, W - wA - widthOf(c) - 37, heightOf(bar));
+    const int secondRow = secondRowTop();
     if (e)
-        e->move(W - w(e) - 14, secondRow);
+        e->move(W - widthOf(e) - 14, secondRow);
+    // The details button leads the row of the bottom line, under the left edge of the top line.
+    const int rowStart = wA + 21 + (g ? widthOf(g) + 4 : 0);
+    if (g)
+        g->move(wA + 21, secondRow);
+    // The finished line holds one short word or link; it never cuts its text.
     if (f)
-        f->setGeometry(w(a) + 21, secondRow, finishedLayoutState_ ? 60 : W - w(a) - 35, h(f));
+        f->setGeometry(rowStart, secondRow,
+                       finishedLayoutState_ ? std::max(60, f->sizeHint().width()) : W - rowStart - 14, heightOf(f));
     if (list) {
-        const int y = secondRow + h(f) + 8;
+        const int y = listTop();
         list->setGeometry(0, y, W, H - y);
         list->setVisible(H - y >= 25);
     }

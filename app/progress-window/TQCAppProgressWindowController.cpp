@@ -2,28 +2,39 @@
 
 #include "app/controls/TQCAppMenuTags.h"
 #include "app/controls/TQNSTextFieldLink.h"
+#include "app/controls/TQLyrebook.h"
 #include "app/progress-window/TQCAppProgressWindowBackground.h"
+#include "app/progress-window/TQCAppProgressWindowCompletionActions.h"
 #include "app/progress-window/TQCAppProgressWindowConvertWorker.h"
 #include "app/progress-window/TQCAppProgressWindowDelegate.h"
+#include "app/progress-window/TQCAppProgressWindowDetailsList.h"
+#include "app/progress-window/TQCAppProgressWindowIntroTips.h"
 #include "app/progress-window/TQCAppProgressWindowPrompts.h"
 #include "app/progress-window/TQCAppProgressWindowTableScrollView.h"
 #include "app/progress-window/TQCAppProgressWindowTableView.h"
 #include "app/progress-window/TQCAppProgressWindowTexts.h"
+#include "app/progress-window/TQCAppProgressWindowTunesTags.h"
 #include "lifecycle/TQAnalytics.h"
 #include "lifecycle/TQRatingPrompt.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConversionListItem.h"
 #include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
+#include "platform/tqkit-ui/TQKitIntroToolTip.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
+#include "platform/tqkit-ui/TQKitMusicApp.h"
+#include "platform/tqkit-ui/TQKitSound.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
+#include "platform/tqkit/TQGeneralSettingsRecord.h"
 #include "platform/tqkit/TQKitSettings.h"
+#include "platform/tqkit/TQTagSettingsRecord.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProgressBar>
@@ -31,6 +42,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -41,6 +53,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kProgressScale = 1000; // the bar's steps per unit of progress
+// The closed window shows the status lines only; the details list opens below them.
+constexpr int kMinimumWidth = 480;
+constexpr int kBelowStatusLines = 7; // too little for the list, which then hides
 constexpr const char* kClosePromptKey = "TQCProgressWindowClosePrompt";
 constexpr int64_t kClosePromptPeriod = 604800;
 
@@ -57,29 +72,49 @@ QList<QPointer<TQCAppProgressWindowController>>& openWindows()
     return windows;
 }
 
+// What the window tells its controller.
+struct ProgressWindowEvents {
+    std::function<void()> closeRequested;
+    std::function<void()> resized;
+    std::function<void()> activated;
+};
+
 // The progress window: every close request (the title bar's button, Escape) goes through the
-// controller's close prompt instead of closing.
+// controller's close prompt instead of closing; resizes and activation are passed on.
 class ProgressWindow final : public QWidget {
 public:
-    explicit ProgressWindow(std::function<void()> closeRequested) : closeRequested_(std::move(closeRequested)) {}
+    explicit ProgressWindow(ProgressWindowEvents events) : events_(std::move(events)) {}
 
 protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        if (events_.resized)
+            events_.resized();
+    }
+    bool event(QEvent* event) override
+    {
+        const bool handled = QWidget::event(event);
+        if (event->type() == QEvent::WindowActivate && events_.activated)
+            events_.activated();
+        return handled;
+    }
     void closeEvent(QCloseEvent* event) override
     {
         event->ignore();
-        closeRequested_();
+        events_.closeRequested();
     }
     void keyPressEvent(QKeyEvent* event) override
     {
         if (event->key() == Qt::Key_Escape) {
-            closeRequested_();
+            events_.closeRequested();
             return;
         }
         QWidget::keyPressEvent(event);
     }
 
 private:
-    std::function<void()> closeRequested_;
+    ProgressWindowEvents events_;
 };
 
 QString fileCountWord(long long count) { return count > 1 ? u"files"_s : u"file"_s; }
@@ -93,11 +128,18 @@ TQCAppProgressWindowController::TQCAppProgressWindowController(
     : converter_(converter), list_(list), srcPaths_(srcPaths), tunesPasteboardDict_(tunesPasteboardDict),
       tunesTrackSearchDict_(tunesTrackSearchDict), delegate_(delegate)
 {
-    window_ = std::make_unique<ProgressWindow>([this] { closeWindowWithPrompt(); });
+    ProgressWindowEvents events;
+    events.closeRequested = [this] { closeWindowWithPrompt(); };
+    events.resized = [this] {
+        if (detailsList_)
+            detailsList_->windowDidResize();
+    };
+    events.activated = [this] { showIntroductoryToolTips(); };
+    window_ = std::make_unique<ProgressWindow>(std::move(events));
     prompts_ = std::make_shared<TQCAppProgressWindowPrompts>(window_.get());
+    completionActions_ = std::make_unique<TQCAppProgressWindowCompletionActions>(window_.get());
     windowDidLoad();
     setDelegate(delegate);
-    window_->resize(560, 320);
 
     if (converter == nullptr) {
         // Nothing to convert with: the window stays empty and starts nothing.
@@ -115,6 +157,8 @@ TQCAppProgressWindowController::~TQCAppProgressWindowController()
 {
     openWindows().removeAll(this);
     invalidateConversionList();
+    // The details list's deferred calls go before the window they size.
+    detailsList_.reset();
 }
 
 QWidget* TQCAppProgressWindowController::window() const { return window_.get(); }
@@ -122,8 +166,8 @@ QWidget* TQCAppProgressWindowController::window() const { return window_.get(); 
 void TQCAppProgressWindowController::windowDidLoad()
 {
     window_->setObjectName(u"progressWindow"_s);
-    window_->setWindowTitle(u"Sonvale"_s);
-    window_->setMinimumSize(420, 100);
+    window_->setWindowTitle(batchTitle(srcPaths_));
+    window_->setMinimumSize(kMinimumWidth, 100);
     auto* layout = new QVBoxLayout(window_.get());
     layout->setContentsMargins(0, 0, 0, 0);
     srcFilesPanel_ = new TQCAppProgressWindowBackground(window_.get());
@@ -133,9 +177,15 @@ void TQCAppProgressWindowController::windowDidLoad()
     // Filled by the main window controller from its destination picker before it opens.
     auto* destination = new QMenu(u"Destination Folder"_s, ctxmenu_);
     ctxmenu_->addMenu(destination)->setProperty("tag", kTQMenuTagDestinationFolder);
-    auto showInFinder = TQKitMakeMenuItem(u"Show in Finder"_s, "delegateAction:");
+    auto showInFinder = TQKitMakeMenuItem(u"Show in File Manager"_s, "delegateAction:");
     showInFinder->setProperty("tag", kTQMenuTagShowInFinder);
     TQKitMenuAddItem(ctxmenu_, std::move(showInFinder));
+    TQKitMenuAddSeparator(ctxmenu_);
+    TQKitMenuAddItem(ctxmenu_,
+                     TQKitMakeMenuItem(u"Show Converted Files in File Manager"_s, "showSuccessfullyConvertedItemsInFinder:"));
+    TQKitMenuAddItem(ctxmenu_, TQKitMakeMenuItem(u"Edit Tags in Lyrebook"_s, "exportToLyrebook:"));
+    TQKitMenuAddItem(ctxmenu_, TQKitMakeMenuItem(TQKitMusicExportTitle(), "exportToiTunes:"));
+    TQKitMenuAddSeparator(ctxmenu_);
     TQKitMenuAddItem(ctxmenu_, TQKitMakeMenuItem(u"Paste"_s, "paste:"));
     // The menu's items are validated only when it opens, so the shortcut calls paste() itself.
     connect(new QShortcut(QKeySequence::Paste, window_.get()), &QShortcut::activated, this, [this] { paste(); });
@@ -182,23 +232,40 @@ void TQCAppProgressWindowController::windowDidLoad()
 
     sendToiTunesLink_ = new TQNSTextFieldLink({}, srcFilesPanel_);
     sendToiTunesLink_->setProperty("tag", TQCAppProgressWindowBackground::kTagSendToMusicLink);
-    sendToiTunesLink_->setText(u"Export to Music"_s);
+    sendToiTunesLink_->setText(TQKitMusicExportTitle());
     sendToiTunesLink_->adjustSize();
     sendToiTunesLink_->hide();
+    connect(sendToiTunesLink_, &TQNSTextFieldLink::clicked, this, [this] { sendSuccessfullyConvertedItemsToiTunes(); });
 
     statusBottom_ = new TQNSTextFieldLink({}, srcFilesPanel_);
     statusBottom_->setProperty("tag", TQCAppProgressWindowBackground::kTagStatusBottom);
     statusBottom_->setFixedHeight(18);
 
     for (TQNSTextFieldLink* line : {statusTop_, statusBottom_}) {
+        line->setHyperLinkEnabled(false); // until there are results to show
         line->setAccessibleName(u"Conversion Status"_s);
         line->setAccessibleDescription(u"Shows status of conversion"_s);
     }
+    connect(statusTop_, &TQNSTextFieldLink::clicked, this, [this] { showSuccessfullyConvertedItemsInFinder(); });
+    connect(statusBottom_, &TQNSTextFieldLink::clicked, this,
+            [this] { showSuccessfullyConvertedItemsInLyrebookOrForceOpeningPage(true); });
+
+    detailsButton_ = new QToolButton(srcFilesPanel_);
+    detailsButton_->setObjectName(u"detailsButton"_s);
+    detailsButton_->setProperty("tag", TQCAppProgressWindowBackground::kTagDetailsButton);
+    detailsButton_->setAutoRaise(true);
+    detailsButton_->setFixedSize(20, 18);
+    detailsButton_->setAccessibleName(u"Details"_s);
+    detailsButton_->setAccessibleDescription(u"Press this button to collapse or expand the window"_s);
 
     auto* tableFrame = new TQCAppProgressWindowTableScrollView(srcFilesPanel_);
     tableView_ = new TQCAppProgressWindowTableView;
     tableFrame->setWidget(tableView_);
     setStayInFront(getStayInFrontSetting());
+    window_->setMinimumHeight(srcFilesPanel_->listTop() + kBelowStatusLines);
+    detailsList_ = std::make_unique<TQCAppProgressWindowDetailsList>(window_.get(), tableView_, detailsButton_,
+                                                                      [this] { showIntroductoryToolTips(); });
+    detailsList_->init();
 
     statusTop_->setText(QString());
     statusBottom_->setText(QString());
@@ -321,7 +388,7 @@ bool TQCAppProgressWindowController::validateMenuItem(QAction* item) const
     if (TQKitWindowHasSheet(window_.get()))
         return false;
     if (action == "showSuccessfullyConvertedItemsInFinder:")
-        return statusTop_->hyperLinkEnabled();
+        return statusTop_->hyperLinkEnabled() && finishedStateShown_;
     if (action == "showInFinder:" || item->property("tag").toInt() == kTQMenuTagShowInFinder)
         return true;
     if (action == "exportToiTunes:")
@@ -346,6 +413,12 @@ void TQCAppProgressWindowController::performMenuItem(QAction* item)
     } else if (action == "showPreferences:") {
         if (preferencesPageOpener_)
             preferencesPageOpener_(QString(), QString());
+    } else if (action == "showSuccessfullyConvertedItemsInFinder:" || action == "showInFinder:") {
+        showSuccessfullyConvertedItemsInFinder();
+    } else if (action == "exportToLyrebook:") {
+        showSuccessfullyConvertedItemsInLyrebookOrForceOpeningPage(true);
+    } else if (action == "exportToiTunes:") {
+        sendSuccessfullyConvertedItemsToiTunes();
     }
 }
 
@@ -451,7 +524,7 @@ void TQCAppProgressWindowController::startConvertProcessImplCompletion()
     TQKitConverter* converter = converter_.load();
     if (!list || TQKitConversionListIsStopped(list) || !converter)
         return;
-    tableView_->setListHandle(list);
+    detailsList_->enable(list);
     resetSuppressCounter();
     TQKitConversionStart(converter, list);
 }
@@ -473,9 +546,12 @@ void TQCAppProgressWindowController::setStatusTopWithString(const QString& text)
     TQKitConversionList* list = list_.load();
     if (!list)
         return;
-    if (TQKitConversionListHasResults(list))
+    const bool hasResults = TQKitConversionListHasResults(list);
+    if (hasResults)
         statusTop_->setHyperLinkEnabled(true);
     setStatusTopWithStringNoCheck(text);
+    if (hasResults)
+        showIntroductoryToolTips();
 }
 
 void TQCAppProgressWindowController::setStatusTopWithStringNoCheck(const QString& text)
@@ -600,6 +676,20 @@ void TQCAppProgressWindowController::renderCurrentListStatus(int state)
     }
 }
 
+QString TQCAppProgressWindowController::batchTitle(const QStringList& sources)
+{
+    if (sources.isEmpty())
+        return u"Sonvale"_s;
+    const QString first = sources.first();
+    const QUrl url(first);
+    QString name = url.isValid() && !url.scheme().isEmpty() && !url.isLocalFile()
+                       ? (url.fileName().isEmpty() ? url.host() : url.fileName())
+                       : QFileInfo(url.isLocalFile() ? url.toLocalFile() : first).fileName();
+    if (name.isEmpty())
+        name = first;
+    return sources.size() == 1 ? name : u"%1 and %2 more"_s.arg(name).arg(sources.size() - 1);
+}
+
 void TQCAppProgressWindowController::updateTitle(const TQKitTitleRecord* record)
 {
     if (!record || (record->path.empty() && record->title.empty()))
@@ -623,7 +713,23 @@ void TQCAppProgressWindowController::updateTitle(const TQKitTitleRecord* record)
 void TQCAppProgressWindowController::enableFinishedStateOnStatusTop()
 {
     statusTop_->setAccessibleName(u"Link to converted files"_s);
-    statusTop_->setAccessibleDescription(u"Click here to show converted files in Finder"_s);
+    statusTop_->setAccessibleDescription(u"Click here to show converted files in the file manager"_s);
+}
+
+void TQCAppProgressWindowController::enableLyrebookLinkOnStatusBottom()
+{
+    srcFilesPanel_->setFinishedLayoutState();
+    statusBottom_->setText(u"Edit Tags"_s);
+    statusBottom_->setHyperLinkEnabled(true);
+    statusBottom_->setAccessibleName(u"Link to Lyrebook"_s);
+    statusBottom_->setAccessibleDescription(u"Click here to open converted files in Lyrebook"_s);
+}
+
+void TQCAppProgressWindowController::showSendToiTunesLink()
+{
+    srcFilesPanel_->setFinishedLayoutState();
+    sendToiTunesLink_->setHyperLinkEnabled(true);
+    sendToiTunesLink_->show();
 }
 
 void TQCAppProgressWindowController::showFinishedState()
@@ -639,6 +745,9 @@ void TQCAppProgressWindowController::showFinishedState()
 
     const auto n = static_cast<long long>(TQKitConversionListItemCount(list));
     const auto s = static_cast<long long>(TQKitConversionListSucceededCount(list));
+    const bool exportable = TQCAppProgressWindowCompletionActions::hasExportableResult(list);
+    TQTaskInfoRecord record;
+    TQKitConversionListGetTaskInfo(list, &record);
     QString top;
     if (s >= 1)
         top = u"%1 %2 of %3 %4 to \"%5\""_s.arg(QLatin1StringView(TQProductVerbConverted))
@@ -653,13 +762,101 @@ void TQCAppProgressWindowController::showFinishedState()
     setStatusTopWithString(top);
     if (s != 0)
         enableFinishedStateOnStatusTop();
-
-    // The links to Lyrebook and to Music, the finishing sound and the automatic reveal or close
-    // belong to the completion actions, which build on this state.
-    setStatusBottomWithString(u"Finished"_s);
     progressIndicator_->hide();
     stopButton_->hide();
-    srcFilesPanel_->updateLayout();
+
+    if (exportable && (TQCAppProgressWindowIntroTips::enabled() || TQLyrebookIsInstalled())) {
+        enableLyrebookLinkOnStatusBottom();
+        introductoryMessageAboutLyrebookEnabled_ = true;
+        showIntroductoryToolTips();
+    } else {
+        setStatusBottomWithString(u"Finished"_s);
+    }
+    if (exportable && !TQCAppProgressWindowCompletionActions::isMusicIncompatible(record))
+        showSendToiTunesLink();
+    // Without the bar and the Stop button the links move up into their place.
+    srcFilesPanel_->setFinishedLayoutState();
+    detailsList_->setMinimumHeight(srcFilesPanel_->listTop() + kBelowStatusLines);
+    detailsList_->informConversionCompleted(list);
+    if (stoppedBeforeStart_)
+        return;
+    playFinishingSound();
+    runFinishingSteps(n > 0 && s == n);
+}
+
+void TQCAppProgressWindowController::playFinishingSound()
+{
+    TQKitConverter* converter = converter_.load();
+    if (!converter || !TQKitConverterIsIdle(converter) || TQKitFinishSoundSuppressed() != 0)
+        return;
+    TQGeneralSettingsRecord general;
+    TQKitGeneralSettingsLoad(&general);
+    if (general.playSound)
+        TQKitPlayBundleSound(u"TQCAppProgressWindowController_Finished"_s);
+}
+
+void TQCAppProgressWindowController::runFinishingSteps(bool allSucceeded)
+{
+    TQGeneralSettingsRecord general;
+    TQKitGeneralSettingsLoad(&general);
+    TQTagSettingsRecord tags;
+    TQKitTagSettingsLoad(&tags);
+    if (general.openFinderWithConvertedFiles)
+        showSuccessfullyConvertedItemsInFinder();
+    if (tags.launchLyrebook)
+        showSuccessfullyConvertedItemsInLyrebookOrForceOpeningPage(false);
+    // The window waits for the Lyrebook tip before closing by itself, but only where tips are
+    // shown at all; otherwise the tip would never come and the window would never close.
+    const bool tipPending = TQCAppProgressWindowIntroTips::enabled() && !introductoryToolTipAboutLyrebookShown();
+    if (!TQKitWindowHasSheet(window_.get()) && general.closeProgress && allSucceeded && !tipPending) {
+        close();
+        return;
+    }
+    window_->raise();
+}
+
+// ---- Completion commands
+
+void TQCAppProgressWindowController::showSuccessfullyConvertedItemsInFinder()
+{
+    if (TQKitConversionList* list = list_.load())
+        completionActions_->showInFileManager(list);
+}
+
+void TQCAppProgressWindowController::showSuccessfullyConvertedItemsInLyrebookOrForceOpeningPage(bool force)
+{
+    if (TQKitConversionList* list = list_.load())
+        completionActions_->openInLyrebook(list, force);
+}
+
+void TQCAppProgressWindowController::sendSuccessfullyConvertedItemsToiTunes()
+{
+    TQKitConversionList* list = list_.load();
+    if (!list || !TQKitMusicLibraryCheckAvailable(window_.get()))
+        return;
+    completionActions_->sendToMusic(list, [this] { close(); });
+}
+
+bool TQCAppProgressWindowController::introductoryToolTipAboutLyrebookShown() const
+{
+    return TQKitIntroToolTipWasShown(u"ProgressWindowLyrebookLink"_s);
+}
+
+void TQCAppProgressWindowController::showIntroductoryToolTips()
+{
+    if (!closed_)
+        TQCAppProgressWindowIntroTips::show(*this);
+}
+
+// ---- Tags of a Music import
+
+bool TQCAppProgressWindowController::conversionTagsGetDefault(TQKitTagList*) { return false; }
+
+bool TQCAppProgressWindowController::conversionTagsGetOverride(TQKitTagList* tags) { return conversionTagsGetTunes(tags); }
+
+bool TQCAppProgressWindowController::conversionTagsGetTunes(TQKitTagList* tags)
+{
+    return TQCAppProgressWindowTunesTags(list_.load(), tunesTrackSearchDict_, tags);
 }
 
 // ---- The list callback
@@ -726,8 +923,11 @@ int TQProgressWindowListCallback(uint32_t type, void* data, void* context)
         controller->updateTitle(static_cast<const TQKitTitleRecord*>(data));
         break;
     case 16:
+        // The engine reads the answer from the list itself: replaced or left as it came.
+        controller->conversionTagsGetDefault(static_cast<TQKitTagList*>(data));
+        break;
     case 17:
-        // The tags of a file: nothing to add or replace outside a Music import.
+        controller->conversionTagsGetOverride(static_cast<TQKitTagList*>(data));
         break;
     default:
         break;

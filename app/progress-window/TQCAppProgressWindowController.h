@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/engine/TQKitConversionList.h"
 #include "platform/tqkit-ui/TQKitDelayedCalls.h"
 
 #include <QObject>
@@ -20,10 +21,11 @@ class QPushButton;
 class QToolButton;
 class QWidget;
 class TQCAppProgressWindowBackground;
+class TQCAppProgressWindowCompletionActions;
+class TQCAppProgressWindowDetailsList;
 class TQCAppProgressWindowDelegate;
 class TQCAppProgressWindowPrompts;
 class TQCAppProgressWindowTableView;
-class TQKitConversionList;
 class TQKitConverter;
 struct TQKitTitleRecord;
 class TQNSTextFieldLink;
@@ -51,6 +53,10 @@ public:
                                    const QVariantMap& tunesPasteboardDict, const QVariantMap& tunesTrackSearchDict,
                                    TQCAppProgressWindowDelegate* delegate);
     ~TQCAppProgressWindowController() override;
+
+    // The window's first title, naming its batch: the first source's name, "… and N more" after it
+    // when there are others. The engine may name it better once it knows the items.
+    static QString batchTitle(const QStringList& sources);
 
     QWidget* window() const;
     QMenu* ctxmenu() const { return ctxmenu_; }
@@ -117,6 +123,24 @@ public:
     void updateTitle(const TQKitTitleRecord* record);
     QString outputDirectoryName() const;
 
+    // Completion commands: the top line's link, the bottom line's link, the send-to-Music link,
+    // their menu items and tips. Each acts on the results of the batch.
+    void showSuccessfullyConvertedItemsInFinder();
+    void showSuccessfullyConvertedItemsInLyrebookOrForceOpeningPage(bool force);
+    void sendSuccessfullyConvertedItemsToiTunes();
+    // The one-time tips that point to the links of a finished window (when online features are on).
+    void showIntroductoryToolTips();
+    bool introductoryToolTipAboutLyrebookShown() const;
+    // The bottom line links to Lyrebook, so its tip may be offered.
+    bool introductoryMessageAboutLyrebookEnabled() const { return introductoryMessageAboutLyrebookEnabled_; }
+    TQCAppProgressWindowDetailsList& detailsList() const { return *detailsList_; }
+
+    // Tag requests of the engine (callbacks 16 and 17), on its thread: the defaults are left to
+    // the engine; a Music import replaces them with the library's. True when `tags` was replaced.
+    bool conversionTagsGetDefault(TQKitTagList* tags);
+    bool conversionTagsGetOverride(TQKitTagList* tags);
+    bool conversionTagsGetTunes(TQKitTagList* tags);
+
     // The throttle of the download, size and connection texts: returns the count, then adds one.
     int suppressCounter() { return suppressCounter_++; }
     void resetSuppressCounter() { suppressCounter_ = 0; }
@@ -131,6 +155,7 @@ public:
     QProgressBar* progressIndicator() const { return progressIndicator_; }
     TQCAppProgressWindowTableView* tableView() const { return tableView_; }
     TQCAppProgressWindowBackground* srcFilesPanel() const { return srcFilesPanel_; }
+    QToolButton* detailsButton() const { return detailsButton_; }
 
 private:
     // Off the main thread, queues `call` to it and answers true.
@@ -138,10 +163,15 @@ private:
     void windowDidLoad();
     void showFinishedState();
     void enableFinishedStateOnStatusTop();
+    void enableLyrebookLinkOnStatusBottom();
+    void showSendToiTunesLink();
+    void playFinishingSound();
+    void runFinishingSteps(bool allSucceeded);
 
     std::unique_ptr<QWidget> window_;
     TQCAppProgressWindowBackground* srcFilesPanel_ = nullptr;
     QToolButton* menuButton_ = nullptr;
+    QToolButton* detailsButton_ = nullptr;
     TQNSTextFieldLink* statusTop_ = nullptr;
     TQNSTextFieldLink* statusBottom_ = nullptr;
     TQNSTextFieldLink* sendToiTunesLink_ = nullptr;
@@ -158,6 +188,9 @@ private:
     TQCAppProgressWindowDelegate* delegate_;
     std::shared_ptr<TQCAppProgressWindowPrompts> prompts_;
     std::function<void(const QString&, const QString&)> preferencesPageOpener_;
+    std::unique_ptr<TQCAppProgressWindowCompletionActions> completionActions_;
+    std::unique_ptr<TQCAppProgressWindowDetailsList> detailsList_;
+    bool introductoryMessageAboutLyrebookEnabled_ = false;
     std::atomic<int> suppressCounter_{0};
     std::atomic<double> pendingListProgress_{0.0};
     std::atomic<bool> listProgressRenderQueued_{false};

@@ -8,6 +8,7 @@
 #include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
 #include "platform/tqkit-ui/TQKitMainThread.h"
+#include "platform/tqkit-ui/TQKitReachability.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
@@ -49,10 +50,6 @@ bool pathsAreWritable(const std::vector<std::string>& folders, std::vector<std::
 // Without a permission broker every folder the user can reach is granted; unwritable ones are
 // caught by the writability test after it.
 bool folderAccessRequest(const std::string&) { return true; }
-
-// Unknown reachability counts as reachable; tag and artwork downloads have no service to ask here.
-bool isNetworkReachable() { return true; }
-bool artworkDownloadUseful(TQKitConversionList*) { return false; }
 
 } // namespace
 
@@ -182,7 +179,7 @@ bool TQCAppProgressWindowConvertWorker::steps()
     if (network) {
         if (stopped())
             return false;
-        if (!isNetworkReachable() && !prompts_->showNetworkUnreachableWarningNonMTAboutNetworkDownloader())
+        if (!TQKitIsNetworkReachable() && !prompts_->showNetworkUnreachableWarningNonMTAboutNetworkDownloader())
             return endAndClose();
     }
 
@@ -190,7 +187,7 @@ bool TQCAppProgressWindowConvertWorker::steps()
         return false;
     TQTaskInfoRecord record;
     TQKitConversionListGetTaskInfo(list_, &record);
-    if (!record.stripTags && record.loadTagsFromNetwork && !isNetworkReachable()) {
+    if (!record.stripTags && record.loadTagsFromNetwork && !TQKitIsNetworkReachable()) {
         record.loadTagsFromNetwork = false;
         TQKitConversionListSetTaskInfo(list_, &record);
         if (!waitForSheet())
@@ -234,7 +231,7 @@ bool TQCAppProgressWindowConvertWorker::steps()
     if (record.stripTags || !record.loadTagsFromNetwork) {
         if (!waitForSheet())
             return false;
-        if (!prompts_->showLoadTagsFromNetworkMessageAndUpdateTask(record, list_, artworkDownloadUseful(list_)))
+        if (!prompts_->showLoadTagsFromNetworkMessageAndUpdateTask(record, list_, TQKitArtworkDownloadUseful(list_)))
             return endAndClose();
     }
 

@@ -6,6 +6,7 @@
 #include "platform/engine/TQKitConversionListItem.h"
 #include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
+#include "platform/tqkit-ui/TQKitReachability.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTagSettingsRecord.h"
@@ -183,7 +184,7 @@ bool TQCAppProgressWindowPrompts::showLoadTagsFromNetworkMessageAndUpdateTask(TQ
     if (artworkQuestionSuppressed)
         return true;
     if (isSuppressed(kLoadArtworksKey, kOneDay) || record.stripTags || record.loadTagsFromNetwork ||
-        !artworkDownloadUseful)
+        !TQKitIsNetworkReachable() || !artworkDownloadUseful)
         return true;
     const int button = runAlertNonMT(
         alert(u"Load Album Artworks"_s,
@@ -245,6 +246,6 @@ int TQCAppProgressWindowPrompts::showDestinationNotWritable(bool canShowFolders)
     return runAlertNonMT(alert(u"Current folder or subfolders are not writable"_s,
                                u"Cannot write destination files to current folder.\n\nWould you like to convert to "
                                u"default folder?"_s,
-                               u"Yes"_s, canShowFolders ? u"Show in Finder..."_s : QString(), u"Stop"_s, 4),
+                               u"Yes"_s, canShowFolders ? u"Show in File Manager..."_s : QString(), u"Stop"_s, 4),
                          {}, kTQKitAlertOtherButton);
 }

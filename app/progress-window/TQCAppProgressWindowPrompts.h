@@ -52,7 +52,7 @@ public:
                                                      bool artworkDownloadUseful);
     void showNoFilesFoundMessage();
     bool showNoFilesFoundAcceptAllFiles();
-    // "Current folder or subfolders are not writable": 100 Yes, 101 Show in Finder..., 102 Stop.
+    // "Current folder or subfolders are not writable": 100 Yes, 101 Show in File Manager..., 102 Stop.
     int showDestinationNotWritable(bool canShowFolders);
     // Whether the window has a sheet open (false once it is gone).
     bool windowHasAttachedSheetSafe();

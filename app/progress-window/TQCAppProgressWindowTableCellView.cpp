@@ -3,10 +3,9 @@
 #include "app/controls/TQNSTextFieldLink.h"
 #include "app/progress-window/TQCAppProgressWindowBackground.h"
 #include "platform/tqkit-ui/TQKitAppearance.h"
+#include "platform/tqkit-ui/TQKitWorkspace.h"
 
-#include <QDesktopServices>
 #include <QEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -37,28 +36,34 @@ TQCAppProgressWindowTableCellView::TQCAppProgressWindowTableCellView(QWidget* pa
     layout_->setSpacing(2);
     layout_->addWidget(textField_, 1);
     textField_->setTextInteractionFlags(Qt::NoTextInteraction);
+    textField_->setHyperLinkEnabled(false);
     connect(textField_, &TQNSTextFieldLink::clicked, this, [this] { hyperlinkPressed(); });
 }
 
-TQCAppProgressWindowTableCellView::~TQCAppProgressWindowTableCellView()
-{
-    if (record_)
-        record_->unsubscribe(this);
-}
+TQCAppProgressWindowTableCellView::~TQCAppProgressWindowTableCellView() { prepareForReuse(); }
 
 void TQCAppProgressWindowTableCellView::setObjectValue(TQCAppProgressWindowTableDataRecord* record)
 {
     if (!record)
         return;
-    if (record_)
-        record_->unsubscribe(this);
+    prepareForReuse();
     record_ = record;
     record->subscribe(this);
     updateColors();
 }
 
+void TQCAppProgressWindowTableCellView::prepareForReuse()
+{
+    if (record_)
+        record_->unsubscribe(this);
+    record_ = nullptr;
+}
+
 void TQCAppProgressWindowTableCellView::setHyperlinkEnabled(bool enabled)
 {
+    // Plain until pointed at; a hovered link keeps its look while the record changes.
+    if (!enabled || !textField_->underMouse())
+        textField_->setHyperLinkEnabled(false);
     hyperlinkEnabled_ = enabled;
     textField_->setHyperLinkEnabledOnMouseOverOnly(enabled);
 }
@@ -126,8 +131,10 @@ void TQCAppProgressWindowTableCellView::changeEvent(QEvent* event)
 
 void TQCAppProgressWindowTableCellView::revealInFileManager(const QList<QUrl>& urls)
 {
-    if (urls.isEmpty())
-        return;
-    const QFileInfo first(urls.first().toLocalFile());
-    QDesktopServices::openUrl(QUrl::fromLocalFile(first.isDir() ? first.filePath() : first.absolutePath()));
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    TQKitRevealItemsInFileManager(paths);
 }

@@ -26,6 +26,8 @@ public:
     // subscription from the old record.
     virtual void setObjectValue(TQCAppProgressWindowTableDataRecord* record);
     TQCAppProgressWindowTableDataRecord* objectValue() const { return record_; }
+    // Lets go of the record: a cell waiting to be given another row hears of none.
+    void prepareForReuse();
 
     TQNSTextFieldLink* textField() const { return textField_; }
     bool hyperlinkEnabled() const { return hyperlinkEnabled_; }
@@ -48,7 +50,7 @@ protected:
     void changeEvent(QEvent* event) override;
     QHBoxLayout* cellLayout() const { return layout_; }
 
-    // Shows `urls` in the file manager (the folder of the first).
+    // Shows the local files of `urls` selected in the file manager.
     static void revealInFileManager(const QList<QUrl>& urls);
 
 private:

@@ -85,7 +85,7 @@ void TQCAppProgressWindowTableCellViewStatus::updateStatus()
     } else {
         textField()->setText(statusText(status));
     }
-    const QString help = hyperlinkEnabled() ? u"Click here to show converted file in Finder"_s
+    const QString help = hyperlinkEnabled() ? u"Click here to show converted file in the file manager"_s
                                             : u"Shows current status of conversion"_s;
     textField()->setAccessibleDescription(help);
     textField()->setToolTip(hyperlinkEnabled() ? help : QString());

@@ -12,7 +12,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -21,13 +20,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr uint32_t kContextMenuValidityMs = 500;
-constexpr int kRowsPerTurn = 25;
 
 } // namespace
 
 TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
     : QTableWidget(0, 2, parent), contextMenu_(new QMenu(this)),
-      showInFinderAction_(contextMenu_->addAction(u"Show in Finder"_s)), copyAction_(contextMenu_->addAction(u"Copy"_s))
+      showInFinderAction_(contextMenu_->addAction(u"Show in File Manager"_s)), copyAction_(contextMenu_->addAction(u"Copy"_s))
 {
     setObjectName(u"appProgressWindowTableView"_s);
     setHorizontalHeaderLabels({u"File"_s, u"Status"_s});
@@ -42,7 +40,6 @@ TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(22);
     horizontalHeader()->setSectionResizeMode(FileNameColumn, QHeaderView::Stretch);
     horizontalHeader()->setSectionResizeMode(StatusColumn, QHeaderView::Interactive);
-    horizontalHeader()->resizeSection(StatusColumn, 190);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     setAccessibleName(u"The Table with conversion details"_s);
@@ -54,15 +51,33 @@ TQCAppProgressWindowTableView::TQCAppProgressWindowTableView(QWidget* parent)
         else
             resortByStatusDescAndReload();
     });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (column == StatusColumn && !fittingColumns_ && viewport()->width() > 0)
+            statusShare_ = std::clamp(double(width) / viewport()->width(), 0.15, 0.85);
+    });
     connect(showInFinderAction_, &QAction::triggered, this, &TQCAppProgressWindowTableView::showInFinderCtx);
     connect(copyAction_, &QAction::triggered, this, &TQCAppProgressWindowTableView::copyCtx);
+}
+
+void TQCAppProgressWindowTableView::resizeEvent(QResizeEvent* event)
+{
+    QTableWidget::resizeEvent(event);
+    fitStatusColumn();
+}
+
+void TQCAppProgressWindowTableView::fitStatusColumn()
+{
+    constexpr int kNarrowest = 100;
+    fittingColumns_ = true;
+    horizontalHeader()->resizeSection(StatusColumn, std::max(kNarrowest, int(statusShare_ * viewport()->width())));
+    fittingColumns_ = false;
 }
 
 TQCAppProgressWindowTableView::~TQCAppProgressWindowTableView()
 {
     ctxMenuView_ = nullptr;
     // Cells go before their records.
-    setRowCount(0);
+    deleteCellViews();
     data_.reset();
 }
 
@@ -97,42 +112,100 @@ void TQCAppProgressWindowTableView::sortByStatus()
 
 void TQCAppProgressWindowTableView::reloadData()
 {
-    ++reloadGeneration_;
     const int rows = data_ ? static_cast<int>(data_->arrangedObjects().size()) : 0;
     setRowCount(rows);
-    bindRows(0, reloadGeneration_);
+    // The rows in view may hold other records now: every cell is bound afresh.
+    for (const auto& [row, cells] : shownCells_)
+        recycle(cells);
+    shownCells_.clear();
+    layoutCellViews();
 }
 
-void TQCAppProgressWindowTableView::bindRows(int first, uint64_t generation)
+void TQCAppProgressWindowTableView::updateGeometries()
 {
-    // Cells are kept and rebound, as a table reuses its cell views. A large batch gets its cells
-    // a slice per event-loop turn, so the window keeps answering while they are made.
-    if (generation != reloadGeneration_ || !data_)
+    QTableWidget::updateGeometries();
+    layoutCellViews();
+}
+
+void TQCAppProgressWindowTableView::scrollContentsBy(int dx, int dy)
+{
+    QTableWidget::scrollContentsBy(dx, dy);
+    layoutCellViews();
+}
+
+void TQCAppProgressWindowTableView::layoutCellViews()
+{
+    // Cells are kept and rebound, as a table reuses its cell views: the rows in view have cells,
+    // the others none, so neither making rows nor their changes cost more in a longer list.
+    const int rows = data_ ? std::min(rowCount(), static_cast<int>(data_->arrangedObjects().size())) : 0;
+    const int height = viewport()->height();
+    int first = rows > 0 && height > 0 ? rowAt(0) : -1;
+    int last = first < 0 ? -1 : rowAt(height - 1);
+    if (first >= 0 && last < 0)
+        last = rows - 1; // the rows end above the bottom of the viewport
+    for (auto it = shownCells_.begin(); it != shownCells_.end();) {
+        if (it->first < first || it->first > last) {
+            recycle(it->second);
+            it = shownCells_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (first < 0)
         return;
     const auto& records = data_->arrangedObjects();
-    const int rows = std::min(rowCount(), static_cast<int>(records.size()));
-    const int last = std::min(rows, first + kRowsPerTurn);
-    for (int row = first; row < last; ++row) {
-        if (!cellWidget(row, FileNameColumn)) {
-            setCellWidget(row, FileNameColumn, new TQCAppProgressWindowTableCellViewFileName);
-            setCellWidget(row, StatusColumn, new TQCAppProgressWindowTableCellViewStatus);
+    for (int row = first; row <= last; ++row) {
+        auto [it, added] = shownCells_.try_emplace(row, RowCells{});
+        RowCells& cells = it->second;
+        if (added) {
+            if (spareCells_.empty()) {
+                cells = {new TQCAppProgressWindowTableCellViewFileName(viewport()),
+                         new TQCAppProgressWindowTableCellViewStatus(viewport())};
+            } else {
+                cells = spareCells_.back();
+                spareCells_.pop_back();
+            }
+            cells.fileName->setObjectValue(records[static_cast<size_t>(row)]);
+            cells.status->setObjectValue(records[static_cast<size_t>(row)]);
         }
-        for (int column : {FileNameColumn, StatusColumn}) {
-            if (auto* cell = qobject_cast<TQCAppProgressWindowTableCellView*>(cellWidget(row, column)))
-                cell->setObjectValue(records[static_cast<size_t>(row)]);
-        }
+        const int top = rowViewportPosition(row);
+        cells.fileName->setGeometry(columnViewportPosition(FileNameColumn), top, columnWidth(FileNameColumn), rowHeight(row));
+        cells.status->setGeometry(columnViewportPosition(StatusColumn), top, columnWidth(StatusColumn), rowHeight(row));
+        cells.fileName->show();
+        cells.status->show();
     }
-    if (last < rows)
-        QTimer::singleShot(0, this, [this, last, generation] { bindRows(last, generation); });
 }
 
-bool TQCAppProgressWindowTableView::isFullyBound() const
+void TQCAppProgressWindowTableView::recycle(RowCells cells)
 {
-    for (int row = 0; row < rowCount(); ++row) {
-        if (!cellWidget(row, StatusColumn))
-            return false;
+    for (TQCAppProgressWindowTableCellView* cell : {static_cast<TQCAppProgressWindowTableCellView*>(cells.fileName),
+                                                    static_cast<TQCAppProgressWindowTableCellView*>(cells.status)}) {
+        cell->hide();
+        cell->prepareForReuse();
     }
-    return true;
+    spareCells_.push_back(cells);
+}
+
+void TQCAppProgressWindowTableView::deleteCellViews()
+{
+    for (const auto& [row, cells] : shownCells_)
+        spareCells_.push_back(cells);
+    shownCells_.clear();
+    for (const RowCells& cells : spareCells_) {
+        delete cells.fileName;
+        delete cells.status;
+    }
+    spareCells_.clear();
+}
+
+TQCAppProgressWindowTableCellView* TQCAppProgressWindowTableView::cellView(int row, int column) const
+{
+    const auto it = shownCells_.find(row);
+    if (it == shownCells_.end())
+        return nullptr;
+    if (column == FileNameColumn)
+        return it->second.fileName;
+    return column == StatusColumn ? it->second.status : nullptr;
 }
 
 uint32_t TQCAppProgressWindowTableView::timeStampMs()
@@ -150,7 +223,7 @@ void TQCAppProgressWindowTableView::prepareContextMenuAt(const QPoint& pos, uint
     const int column = columnAt(pos.x());
     if (row < 0 || column < 0 || row >= rowCount())
         return;
-    auto* cell = qobject_cast<TQCAppProgressWindowTableCellView*>(cellWidget(row, column));
+    TQCAppProgressWindowTableCellView* cell = cellView(row, column);
     if (cell && !cell->URLs().isEmpty())
         ctxMenuView_ = cell;
 }

@@ -4,18 +4,24 @@
 #include <QTableWidget>
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QMenu;
 class TQKitConversionList;
 class TQCAppProgressWindowTableCellView;
+class TQCAppProgressWindowTableCellViewFileName;
+class TQCAppProgressWindowTableCellViewStatus;
 class TQCAppProgressWindowTableDataArray;
 
 // The table of a progress window: one row per item of its conversion list, a file-name and a
-// status cell per row. Rows are never selected. Clicking the Status header sorts by status, the
-// File header by list order. Its context menu (Show in Finder, Copy) acts on the cell under the
-// right click. Main thread only.
+// status cell per row. Only the rows in view have cells: they are laid over the viewport and
+// handed to other rows as the table scrolls, so a batch of thousands costs no more to show or to
+// keep up to date than a screenful. Rows are never selected. Clicking the Status header sorts by
+// status, the File header by list order. Its context menu (Show in Finder, Copy) acts on the cell
+// under the right click. Main thread only.
 class TQCAppProgressWindowTableView final : public QTableWidget {
     Q_OBJECT
 
@@ -32,8 +38,8 @@ public:
     void resortByStatusDescAndReload();
     void sortByStatus();
 
-    // Every row has its cells (they are made a slice per event-loop turn).
-    bool isFullyBound() const;
+    // The cell shown at `row` and `column`, or null when that row is out of view (none is made).
+    TQCAppProgressWindowTableCellView* cellView(int row, int column) const;
 
     // The menu the table shows on a right click, and the cell that click was on (null when none
     // with URLs).
@@ -53,15 +59,34 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // Both are where rows come into view: a resize, a column resize or new rows; a scroll.
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void reloadData();
-    void bindRows(int first, uint64_t generation);
+    struct RowCells {
+        TQCAppProgressWindowTableCellViewFileName* fileName;
+        TQCAppProgressWindowTableCellViewStatus* status;
+    };
 
-    uint64_t reloadGeneration_ = 0;
+    // The Status column keeps its share of the width (the one the user gave it by dragging, if any)
+    // as the window is resized; File takes the rest.
+    void fitStatusColumn();
+
+    void reloadData();
+    // Gives every row in view its cells, bound to its record, and takes them from rows out of view.
+    void layoutCellViews();
+    void recycle(RowCells cells);
+    void deleteCellViews();
+
+    double statusShare_ = 0.38;
+    bool fittingColumns_ = false;
     uint32_t rightMouseClickTimeStamp_ = 0;
     QPointer<TQCAppProgressWindowTableCellView> ctxMenuView_;
     std::unique_ptr<TQCAppProgressWindowTableDataArray> data_;
+    std::map<int, RowCells> shownCells_; // by row
+    std::vector<RowCells> spareCells_;
     QMenu* contextMenu_;
     QAction* showInFinderAction_;
     QAction* copyAction_;

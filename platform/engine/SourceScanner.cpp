@@ -148,19 +148,29 @@ std::vector<SourceEntry> SourceScanner::scan(const std::vector<std::string>& sou
 void SourceScanner::addFolder(const std::string& folder, std::vector<SourceEntry>& out) const
 {
     std::vector<std::string> files;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-         !ec && it != end; it.increment(ec)) {
-        if (it->path().filename().string().starts_with(".")) {
-            if (it->is_directory(ec))
-                it.disable_recursion_pending();
-            continue;
+    // Walked with a list of folders still to read, not by recursion: a hostile tree may be deep.
+    std::vector<fs::path> pending{folder};
+    while (!pending.empty() && !(stopped_ && stopped_())) {
+        const fs::path current = std::move(pending.back());
+        pending.pop_back();
+        std::error_code ec;
+        fs::directory_iterator it(current, ec);
+        for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+            if (it->path().filename().string().starts_with("."))
+                continue;
+            std::error_code typeError;
+            if (it->is_directory(typeError) && !it->is_symlink(typeError)) {
+                if (!isDestination(it->path()))
+                    pending.push_back(it->path());
+            } else if (it->is_regular_file(typeError)) {
+                files.push_back(it->path().string());
+                if (found_)
+                    found_();
+            }
         }
-        if (it->is_regular_file(ec)) {
-            files.push_back(it->path().string());
-            if (found_)
-                found_();
-        }
+        // Said, not skipped: the user would otherwise take the batch for the whole folder.
+        if (ec)
+            out.push_back(unusable(current.string(), "the folder cannot be read (" + ec.message() + ")"));
     }
     std::sort(files.begin(), files.end());
     const std::string root = normal(folder);
@@ -183,6 +193,14 @@ void SourceScanner::addFolder(const std::string& folder, std::vector<SourceEntry
         else if (!splitImages.count(normal(file)))
             entriesForFile(file, root, TQKitConversionListItem::kFromFolder, out);
     }
+}
+
+bool SourceScanner::isDestination(const std::filesystem::path& folder) const
+{
+    if (settings_.asSourceFolder || settings_.destinationFolder.empty())
+        return false;
+    std::error_code ec;
+    return fs::equivalent(folder, settings_.destinationFolder, ec);
 }
 
 void SourceScanner::addTracks(const std::string& sheetPath, const lists::CueSheet& sheet, const std::string& root,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,9 +29,11 @@ struct SourceEntry {
 
 // Turns the sources a user gave (files, folders, http and https addresses) into items, following
 // the accept and copy rules of the batch. Folders are walked recursively in name order; hidden
-// files and symbolic links to folders are left out. A named pipe, device or socket, given or named
-// by a list, becomes an item that fails at once: reading one could block for ever. Runs on the
-// caller's thread.
+// files, symbolic links to folders and the batch's destination folder (which holds this and earlier
+// batches' results when it lies inside a source folder, as the default one does in ~/Music) are
+// left out, and a folder that cannot be read becomes an item that fails with the reason. A named
+// pipe, device or socket, given or named by a list, becomes an item that fails at once: reading one
+// could block for ever. Runs on the caller's thread.
 //
 // A source that stands for several items expands: a CUE sheet into the tracks of its images (which
 // are then not converted whole), a source playlist or link file into its entries, resolved against
@@ -54,6 +57,7 @@ public:
 
 private:
     void addFolder(const std::string& folder, std::vector<SourceEntry>& out) const;
+    bool isDestination(const std::filesystem::path& folder) const;
     void entriesForFile(const std::string& path, const std::string& root, uint32_t flags,
                         std::vector<SourceEntry>& out) const;
     void addTracks(const std::string& sheetPath, const lists::CueSheet& sheet, const std::string& root,

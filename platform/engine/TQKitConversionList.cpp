@@ -7,6 +7,7 @@
 
 #include "platform/engine/BatchFinisher.h"
 #include "platform/engine/SourceScanner.h"
+#include "platform/engine/TagReader.h"
 #include "platform/engine/TaskInfoMapping.h"
 
 namespace {
@@ -599,6 +600,25 @@ uint64_t TQKitConversionListDoneBytes(const TQKitConversionList* list)
 double TQKitConversionListSecondsRemaining(const TQKitConversionList* list)
 {
     return list ? list->secondsRemaining() : -1;
+}
+
+bool TQKitArtworkDownloadUseful(const TQKitConversionList* list)
+{
+    if (!list)
+        return false;
+    // Each look opens a file: the first few items speak for the batch.
+    constexpr size_t kSampledItems = 16;
+    size_t sampled = 0;
+    for (const TQKitConversionListItem* item : list->items()) {
+        if (item->kind() != TQKitConversionListItem::Kind::Convert || (item->flags() & TQKitConversionListItem::kRemote) ||
+            !item->origin().problem.empty())
+            continue;
+        if (sonvale::engine::TagReader::read(item->sourcePath()).artwork.empty())
+            return true;
+        if (++sampled == kSampledItems)
+            break;
+    }
+    return false;
 }
 
 void TQKitConversionListGetItems(const TQKitConversionList* list, std::vector<TQKitConversionListItem*>& items)

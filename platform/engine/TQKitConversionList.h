@@ -193,6 +193,9 @@ void TQKitConversionListGetItems(const TQKitConversionList* list, std::vector<TQ
 void TQKitConversionListEnumerateItems(const TQKitConversionList* list, TQKitItemEnumerator callback, void* context,
                                        int reserved);
 bool TQKitConversionListHasResults(const TQKitConversionList* list);
+// Whether looking artwork and tags up on the network would add something: some local file of the
+// batch that is to be converted carries no front cover (a sample of the first items is read).
+bool TQKitArtworkDownloadUseful(const TQKitConversionList* list);
 void TQKitConversionListEnumerateResults(const TQKitConversionList* list, TQKitResultCallback callback,
                                          void* context, void* data);
 

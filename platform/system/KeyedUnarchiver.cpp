@@ -1,11 +1,29 @@
 #include "platform/system/KeyedUnarchiver.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace sonvale {
+namespace {
+
+// The CBOR reader reports a syntax error as a discarded value, but a declared length it cannot
+// hold (a map of 2^63 entries in nine bytes) throws even then: both count as damaged bytes.
+nlohmann::json parsedArchive(const std::vector<uint8_t>& data)
+{
+    try {
+        return nlohmann::json::from_cbor(data, true, false);
+    } catch (const nlohmann::json::exception&) {
+    } catch (const std::length_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return nlohmann::json(nlohmann::json::value_t::discarded);
+}
+
+} // namespace
 
 KeyedUnarchiver::KeyedUnarchiver(const std::vector<uint8_t>& data,
                                  const KeyedArchiveRegistry& registry)
-    : root_(nlohmann::json::from_cbor(data, true, false)), values_(root_), registry_(registry),
-      error_(ownError_)
+    : root_(parsedArchive(data)), values_(root_), registry_(registry), error_(ownError_)
 {
     if (!root_.is_object())
         fail("The data is not a keyed archive.");

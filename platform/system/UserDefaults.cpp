@@ -13,6 +13,9 @@ namespace {
 
 // JSON has no byte strings: data values are written as {"$data": "<base64>"}.
 constexpr const char* kDataTag = "$data";
+// Values are small and flat; a file nested deeper is damaged (and would exhaust the stack of the
+// recursive walks below).
+constexpr int kMaxNesting = 64;
 
 // Rebuilds a tree, giving `replace` the first look at every value.
 template <class Replace>
@@ -62,8 +65,16 @@ std::optional<nlohmann::json> loadFile(const std::filesystem::path& path, std::s
     const std::optional<std::string> text = readWholeFile(path, error);
     if (!text)
         return error->empty() ? std::optional(nlohmann::json::object()) : std::nullopt;
-    nlohmann::json parsed = nlohmann::json::parse(*text, nullptr, false);
-    if (!parsed.is_object()) {
+    bool tooDeep = false;
+    nlohmann::json parsed = nlohmann::json::parse(
+        *text,
+        [&tooDeep](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
+            if (depth > kMaxNesting)
+                tooDeep = true;
+            return !tooDeep;
+        },
+        false);
+    if (tooDeep || !parsed.is_object()) {
         std::error_code ignored;
         std::filesystem::rename(path, path.string() + ".damaged", ignored);
         return nlohmann::json::object();

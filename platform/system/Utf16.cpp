@@ -59,6 +59,17 @@ size_t utf16Length(std::string_view utf8)
     return units;
 }
 
+bool isValidUtf8(std::string_view text)
+{
+    while (!text.empty()) {
+        const Character c = nextCharacter(text);
+        if (c.bytes == 1 && static_cast<uint8_t>(text[0]) >= 0x80)
+            return false;
+        text.remove_prefix(c.bytes);
+    }
+    return true;
+}
+
 std::string truncateToUtf16Units(std::string_view utf8, size_t maxUnits)
 {
     size_t units = 0;

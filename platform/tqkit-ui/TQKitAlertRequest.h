@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 // Answers of the alert calls.
 inline constexpr int kTQKitAlertDefaultButton = 100;
 inline constexpr int kTQKitAlertAlternateButton = 101;
@@ -32,6 +34,11 @@ struct TQKitAlertRequest {
     int flags = 0;         // "flags" of an alert, the style of a question, the flags of a box
     bool showsSuppressionBox = false;
     QPointer<QWidget> accessoryView;
+    // Asked when the default button is chosen; false keeps the box open (the caller says why,
+    // next to its accessory view). None: the default button always answers.
+    std::function<bool()> acceptsDefaultButton;
+    // Runs once the box is on screen, e.g. to focus a field of the accessory view.
+    std::function<void()> shown;
     // True when the caller blocks the main thread until the answer (no completion was given).
     bool modal = false;
 

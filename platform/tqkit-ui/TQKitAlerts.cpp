@@ -12,8 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kSuppressionBoxBit = 1;
-
 QString textOf(const QVariantMap& description, const QString& key)
 {
     const QVariant value = description.value(key);
@@ -79,8 +77,10 @@ int TQKitRunAlert(QWidget* parent, const QVariantMap& description, TQKitAlertCom
     request.title = textOf(description, u"title"_s);
     request.message = textOf(description, u"message"_s);
     request.flags = description.value(u"flags"_s).toInt();
-    request.showsSuppressionBox = (request.flags & kSuppressionBoxBit) != 0;
+    request.showsSuppressionBox = (request.flags & kTQKitAlertSuppressionBox) != 0;
     request.accessoryView = qobject_cast<QWidget*>(description.value(u"accessoryView"_s).value<QObject*>());
+    request.shown = description.value(u"initBlock"_s).value<TQKitAlertInitBlock>();
+    request.acceptsDefaultButton = description.value(u"defButtonAction"_s).value<TQKitAlertDefaultButtonAction>();
 
     const struct {
         QString key;
@@ -109,7 +109,7 @@ int TQKitAskQuestion(QWidget* parent, const QString& title, const QString& messa
     request.title = title;
     request.message = message;
     request.flags = style;
-    request.showsSuppressionBox = (style & kSuppressionBoxBit) != 0;
+    request.showsSuppressionBox = (style & kTQKitAlertSuppressionBox) != 0;
     request.buttons = {{u"Yes"_s, kTQKitQuestionConfirmed, {}}, {u"No"_s, kTQKitQuestionDeclined, {}}};
     return ask(request, completion).button;
 }

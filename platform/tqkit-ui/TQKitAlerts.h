@@ -17,12 +17,21 @@
 #include <functional>
 
 using TQKitAlertCompletion = std::function<void(int button, bool suppressed)>;
+// "initBlock" of an alert: runs once the alert is on screen.
+using TQKitAlertInitBlock = std::function<void()>;
+// "defButtonAction" of an alert: asked when the default button is chosen; false keeps it open.
+using TQKitAlertDefaultButtonAction = std::function<bool()>;
+
+// Bit values of an alert's "flags", a question's style and a box's flags.
+inline constexpr int kTQKitAlertSuppressionBox = 0x1; // the "Do not show this message again" box
+inline constexpr int kTQKitAlertCaution = 0x4;        // a warning, with the caution icon
 
 // An alert described by a dictionary with the keys "title", "message", "defaultButton",
 // "alternateButton", "otherButton" (a missing or non-text button is left out; without any, the
-// default button is "OK"), "defaultButtonHint", "alternateButtonHint", "flags" (bit value 1 adds
-// the suppression check box) and "accessoryView" (a QWidget, which stays the caller's). Answers
-// kTQKitAlertDefaultButton (100), kTQKitAlertAlternateButton (101) or kTQKitAlertOtherButton (102).
+// default button is "OK"), "defaultButtonHint", "alternateButtonHint", "flags" (bit values above),
+// "accessoryView" (a QWidget, which stays the caller's), "initBlock" (a TQKitAlertInitBlock) and
+// "defButtonAction" (a TQKitAlertDefaultButtonAction). Answers kTQKitAlertDefaultButton (100),
+// kTQKitAlertAlternateButton (101) or kTQKitAlertOtherButton (102).
 int TQKitRunAlert(QWidget* parent, const QVariantMap& description, TQKitAlertCompletion completion = {});
 
 // A yes/no question: kTQKitQuestionConfirmed (5) or kTQKitQuestionDeclined. Style bit value 1 adds

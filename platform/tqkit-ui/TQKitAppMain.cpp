@@ -3,6 +3,7 @@
 #include "platform/tqkit-ui/TQKitAppDelegate.h"
 #include "platform/tqkit-ui/TQKitAppInfo.h"
 #include "platform/tqkit-ui/TQKitDockMenu.h"
+#include "platform/tqkit-ui/TQKitReachabilityQt.h"
 #include "platform/tqkit-ui/TQKitSingleInstance.h"
 #include "platform/tqkit/TQKitRemoteParams.h"
 
@@ -79,6 +80,8 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
     if (!instance.becomeRunningInstance())
         return instance.forward(TQKitOpenRequestFromArguments(arguments, QDir::current())) ? 0 : 1;
 
+    TQKitReachabilityQt reachability;
+    TQKitReachability::install(&reachability);
     std::unique_ptr<TQKitAppDelegate> delegate = loadMainInterface();
     runningDelegate = delegate.get();
     TQKitDockMenu dockMenu(*delegate);
@@ -87,7 +90,7 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
                      [&delegate](const QStringList& later) { deliverLaterLaunch(*delegate, later); });
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, [&delegate] {
-        if (delegate->applicationShouldTerminateAfterLastWindowClosed())
+        if (TQKitAppLastWindowClosed(*delegate))
             QApplication::quit();
     });
 
@@ -104,6 +107,7 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
     const int exitCode = QApplication::exec();
     runningDelegate = nullptr;
     delegate.reset(); // windows go before the application object
+    TQKitReachability::install(nullptr);
     return exitCode;
 }
 
@@ -111,6 +115,11 @@ void TQKitAppRequestTerminate()
 {
     if (runningDelegate && runningDelegate->applicationShouldTerminate() == 1)
         QApplication::quit();
+}
+
+bool TQKitAppLastWindowClosed(TQKitAppDelegate& delegate)
+{
+    return delegate.applicationShouldTerminateAfterLastWindowClosed() || delegate.applicationShouldTerminate() == 1;
 }
 
 void TQKitMainWindowShow(QWidget* window)

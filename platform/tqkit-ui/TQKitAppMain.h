@@ -30,5 +30,10 @@ QStringList TQKitOpenRequestFromArguments(const QStringList& arguments, const QD
 // Asks the delegate whether to quit and quits when it answers "terminate now" (Quit command).
 void TQKitAppRequestTerminate();
 
+// The last window has closed. With no Dock or menu bar to come back from, that quits the
+// application, through the delegate's quit decision unless a quit is already under way (so running
+// conversions are asked about, over the main window brought back). True: quit now.
+bool TQKitAppLastWindowClosed(TQKitAppDelegate& delegate);
+
 // Brings `window` to the front: shown, restored from minimized, raised and activated.
 void TQKitMainWindowShow(QWidget* window);

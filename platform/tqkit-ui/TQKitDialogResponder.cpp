@@ -1,28 +1,36 @@
 #include "platform/tqkit-ui/TQKitDialogResponder.h"
 
+#include "platform/tqkit-ui/TQKitAlerts.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHash>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QMessageBox::Icon iconOf(TQKitAlertRequest::Kind kind)
+// A caution sign only where something may go wrong; a plain question or notice goes without one.
+QMessageBox::Icon iconOf(const TQKitAlertRequest& request)
 {
-    switch (kind) {
+    if (request.flags & kTQKitAlertCaution)
+        return QMessageBox::Warning;
+    switch (request.kind) {
     case TQKitAlertRequest::Kind::Question:
         return QMessageBox::Question;
     case TQKitAlertRequest::Kind::Alert:
-        return QMessageBox::Warning;
+        return request.buttons.size() > 1 ? QMessageBox::Question : QMessageBox::Information;
     case TQKitAlertRequest::Kind::Message:
     case TQKitAlertRequest::Kind::Notice:
         break;
@@ -30,31 +38,68 @@ QMessageBox::Icon iconOf(TQKitAlertRequest::Kind kind)
     return QMessageBox::Information;
 }
 
-// The accessory view stands under the texts, above the buttons, as on an alert.
+// The accessory view stands under the texts, above the check box and the buttons, as on an alert.
 void addAccessoryView(QMessageBox* box, QWidget* accessoryView)
 {
     auto* grid = qobject_cast<QGridLayout*>(box->layout());
     if (!grid)
         return;
-    auto* buttons = box->findChild<QDialogButtonBox*>();
-    const int buttonsIndex = buttons ? grid->indexOf(buttons) : -1;
-    if (buttonsIndex < 0) {
-        grid->addWidget(accessoryView, grid->rowCount(), 0, 1, grid->columnCount());
-        return;
+    QList<QWidget*> below;
+    if (box->checkBox())
+        below.append(box->checkBox());
+    if (auto* buttons = box->findChild<QDialogButtonBox*>())
+        below.append(buttons);
+    int firstRow = grid->rowCount();
+    QList<std::array<int, 4>> positions;
+    for (QWidget* widget : below) {
+        std::array<int, 4> position{};
+        grid->getItemPosition(grid->indexOf(widget), &position[0], &position[1], &position[2], &position[3]);
+        positions.append(position);
+        firstRow = std::min(firstRow, position[0]);
+        grid->removeWidget(widget);
     }
-    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
-    grid->getItemPosition(buttonsIndex, &row, &column, &rowSpan, &columnSpan);
-    grid->removeWidget(buttons);
     // Aligned with the texts, right of the icon.
-    grid->addWidget(accessoryView, row, 1, 1, grid->columnCount() - 1);
-    grid->addWidget(buttons, row + 1, column, rowSpan, columnSpan);
+    grid->addWidget(accessoryView, firstRow, 1, 1, grid->columnCount() - 1);
+    for (qsizetype i = 0; i < below.size(); ++i)
+        grid->addWidget(below[i], positions[i][0] + 1, positions[i][1], positions[i][2], positions[i][3]);
+    // It was hidden when an earlier box let go of it.
+    accessoryView->show();
+}
+
+// The window manager cuts a title that is wider than the box: the box grows to show it whole.
+void makeRoomForTitle(QMessageBox* box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box->layout());
+    if (!grid)
+        return;
+    QFont titleFont = box->font();
+    titleFont.setBold(true);
+    // Room for the window manager's buttons on either side of the title.
+    constexpr int kTitleBarControls = 160;
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + kTitleBarControls;
+    // Shares the first row with the texts (a grid cell may hold more than one item), so it adds no
+    // row of its own.
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), 0, 0, 1, grid->columnCount());
+}
+
+// The default button asks the request before it answers: a refusal leaves the box open.
+void guardDefaultButton(QMessageBox* box, QPushButton* button, std::function<bool()> accepts)
+{
+    auto* buttons = box->findChild<QDialogButtonBox*>();
+    if (!buttons)
+        return;
+    QObject::disconnect(button, &QAbstractButton::clicked, buttons, nullptr);
+    QObject::connect(button, &QAbstractButton::clicked, buttons, [buttons, button, accepts = std::move(accepts)] {
+        if (accepts())
+            Q_EMIT buttons->clicked(button);
+    });
 }
 
 QMessageBox* makeBox(const TQKitAlertRequest& request, QWidget* window,
                      QHash<QAbstractButton*, int>& codes)
 {
     auto* box = new QMessageBox(window);
-    box->setIcon(iconOf(request.kind));
+    box->setIcon(iconOf(request));
     box->setWindowTitle(request.title);
     box->setText(request.title);
     box->setInformativeText(request.message);
@@ -66,6 +111,8 @@ QMessageBox* makeBox(const TQKitAlertRequest& request, QWidget* window,
         codes.insert(pushButton, button.code);
         if (i == 0)
             box->setDefaultButton(pushButton);
+        if (i == 0 && request.acceptsDefaultButton)
+            guardDefaultButton(box, pushButton, request.acceptsDefaultButton);
         if (i == request.buttons.size() - 1)
             box->setEscapeButton(pushButton);
     }
@@ -73,6 +120,7 @@ QMessageBox* makeBox(const TQKitAlertRequest& request, QWidget* window,
         box->setCheckBox(new QCheckBox(u"Do not show this message again"_s, box));
     if (request.accessoryView)
         addAccessoryView(box, request.accessoryView);
+    makeRoomForTitle(box);
     return box;
 }
 
@@ -113,6 +161,8 @@ void TQKitDialogResponder::present(const TQKitAlertRequest& request, Completion 
         done(TQKitAlertAnswer{escapeCode, false});
     });
 
+    if (request.shown)
+        QMetaObject::invokeMethod(box, request.shown, Qt::QueuedConnection);
     if (request.modal)
         box->exec();
     else

@@ -69,3 +69,8 @@ bool TQKitShowIntroToolTip(QWidget* anchor, const QString& identifier, const QVa
     tip->show();
     return true;
 }
+
+bool TQKitIntroToolTipWasShown(const QString& identifier)
+{
+    return !identifier.isEmpty() && TQKitSettingReadInt(kSection, key(identifier, ".shown").c_str(), 0) != 0;
+}

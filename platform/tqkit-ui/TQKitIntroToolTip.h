@@ -18,3 +18,6 @@ class QWidget;
 // True when the tip is shown now.
 bool TQKitShowIntroToolTip(QWidget* anchor, const QString& identifier, const QVariantMap& description,
                            std::function<void()> action);
+
+// True once the tip `identifier` has been shown.
+bool TQKitIntroToolTipWasShown(const QString& identifier);

@@ -1,5 +1,6 @@
 #include "platform/tqkit/TQKitPaths.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +53,47 @@ int TQKitPathType(const char* path)
 }
 
 bool TQKitPathExists(const char* path) { return TQKitPathType(path) != kTQKitPathMissing; }
+
+std::string TQKitPathFolder(const std::string& path)
+{
+    std::string trimmed = path;
+    TQKitPathNormalize(trimmed);
+    if (trimmed == "/")
+        return trimmed;
+    const size_t slash = trimmed.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : trimmed.substr(0, slash);
+}
+
+void TQKitPathNormalize(std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (char c : path) {
+        if (c == '/' && !out.empty() && out.back() == '/')
+            continue;
+        out.push_back(c);
+    }
+    while (out.size() > 1 && out.back() == '/')
+        out.pop_back();
+    path = std::move(out);
+}
+
+bool TQKitIsExportableAudioFile(const char* path)
+{
+    if (path == nullptr)
+        return false;
+    std::string extension = fs::path(path).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    static const char* const kExtensions[] = {".mp3", ".m4a", ".m4b", ".m4r", ".mp4", ".aac",  ".flac",
+                                              ".aif", ".aiff", ".aifc", ".wav", ".ogg", ".opus"};
+    for (const char* known : kExtensions)
+        if (extension == known)
+            return true;
+    return false;
+}
 
 bool TQKitDirectoryCreate(const char* path, bool errorIfExists)
 {

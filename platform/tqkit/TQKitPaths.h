@@ -16,6 +16,14 @@ int TQKitPathType(const char* path);
 bool TQKitPathExists(const char* path);
 // Creates the folder and its missing parents. `errorIfExists` makes an existing folder a failure.
 bool TQKitDirectoryCreate(const char* path, bool errorIfExists);
+// The folder part of `path`: the folder holding a file, or the parent of a folder. Trailing
+// separators are ignored; the root's folder is the root; a name without a folder gives "".
+std::string TQKitPathFolder(const std::string& path);
+// Removes trailing separators (the root stays "/") and repeated separators.
+void TQKitPathNormalize(std::string& path);
+// True for an audio file that music libraries and tag editors take (by its extension, any case).
+bool TQKitIsExportableAudioFile(const char* path);
+
 // True when a file can be created in the folder `path` (tested by creating and removing one).
 bool TQKitPathIsWritable(const char* path);
 

@@ -1,7 +1,6 @@
 #include "platform/tqkit/TQTaskInfoMapping.h"
 
 #include "platform/tqkit/TQAudFormatFlag.h"
-#include "platform/tqkit/TQKitNameFilter.h"
 #include "platform/tqkit/TQKitTextTrim.h"
 
 #include <cmath>
@@ -139,11 +138,4 @@ double TQTaskInfoSilenceThreshold(double storedThreshold)
     if (threshold > -5.0)
         return -5.0;
     return threshold;
-}
-
-std::string TQTaskInfoPreparePlaylistName(std::string_view name, std::string_view applicationName)
-{
-    std::string prepared = TQKitNameFilter(name, 0, 0);
-    prepared.erase(0, prepared.find_first_not_of('.'));
-    return prepared.empty() ? std::string(applicationName) : prepared;
 }

@@ -17,8 +17,8 @@
 struct TQTaskInfoBatch {
     bool asSourceFolder = false;   // the destination picker's "As Source Folder" item is chosen
     bool musicImport = false;      // the sources come from the Music application
-    std::string musicPlaylistName; // the Music playlist's name, prepared with
-                                   // TQTaskInfoPreparePlaylistName; empty when there is none
+    std::string musicPlaylistName; // the Music playlist's name, made fit to name a folder;
+                                   // empty when there is none
 };
 
 // Loads the General, Effects and Tags records and applies them in that order, with the reserved
@@ -47,10 +47,6 @@ void TQTaskInfoApplyEffects(TQTaskInfoRecord* record, const TQEffectsSettingsRec
 // Tags: the four flags as they stand; artwork items 0 and 1 as conversion codes when conversion is
 // on (other items leave the record's value); the size only when it is limited.
 void TQTaskInfoApplyTags(TQTaskInfoRecord* record, const TQTagSettingsRecord& tags);
-
-// A Music playlist's name made fit to name a folder and a playlist: passed through
-// TQKitNameFilter, without leading dots; the application's name when nothing is left.
-std::string TQTaskInfoPreparePlaylistName(std::string_view name, std::string_view applicationName);
 
 // The silence threshold rule on its own, in dBFS.
 double TQTaskInfoSilenceThreshold(double storedThreshold);

@@ -2,12 +2,15 @@
 // first argument names; the report goes to the path of its second argument. Tests run it as a
 // child process and read the report back.
 //
-//   tqcrash_crash_child segv|fpe|ill|trap|bus|abrt|thread-stack-overflow REPORT
+//   tqcrash_crash_child segv|fpe|ill|trap|bus|abrt|thread-stack-overflow|sandboxed-segv REPORT
+//
+// "sandboxed-segv" first puts the child under a seccomp filter that refuses process_vm_readv.
 
 #include "crashcapture/TQCrashImageList.h"
 #include "crashcapture/TQCrashLogWriter.h"
 #include "crashcapture/TQCrashReportWriter.h"
 #include "crashcapture/TQCrashSignalHandler.h"
+#include "Sandbox.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -60,7 +63,7 @@ bool writeReport(int signal, siginfo_t* info, ucontext_t* context, void* handler
 // Not inlined, so that the crashing frame and its caller, main, both lie in this executable.
 [[gnu::noinline]] int crashBy(const std::string& kind, const std::string& reportPath) {
     // Machine instructions, not C++: the compiler may neither drop nor reinterpret these crashes.
-    if (kind == "segv") {
+    if (kind == "segv" || kind == "sandboxed-segv") {
         __asm__ volatile("movl 0, %%eax" ::: "eax", "memory"); // a read of address 0
     } else if (kind == "fpe") {
         __asm__ volatile("xorl %%ecx, %%ecx; movl $1, %%eax; cltd; idivl %%ecx" ::: "eax", "ecx", "edx");
@@ -91,12 +94,16 @@ int main(int argc, char** argv) {
         std::fputs("usage: tqcrash_crash_child KIND REPORT\n", stderr);
         return 2;
     }
+    if (std::strcmp(argv[1], "sandboxed-segv") == 0 &&
+        (!tqcrash::test::refuseProcessVmReadv() || !tqcrash::test::processVmReadvIsRefused())) {
+        return 5;
+    }
     if (crash_log_writer_init(&gContext.writer, "com.sonvale.crashchild", "1.0", "1.0.21", 0, false) !=
         tqcrash::TQCRASH_ESUCCESS) {
         return 3;
     }
     gContext.report_path = strdup(argv[2]);
-    image_list_add_process_images(&process_image_list());
+    image_list_follow_process_images(&process_image_list());
     for (int signal : kCrashSignals) {
         if (!tqcrash::TQCrashSignalHandler::sharedHandler().registerHandlerForSignalCallbackContextError(
                 signal, writeReport, &gContext, nullptr)) {

@@ -48,6 +48,20 @@ void ScriptedResponder::reset()
 
 TQKitAlertAnswer ScriptedResponder::answerFor(const TQKitAlertRequest& request) const
 {
+    // A refused default button leaves the box open, and the script is asked again, as a person
+    // would try again; a script that keeps insisting gives up with Escape.
+    constexpr int kAttempts = 10;
+    const int defaultCode = request.buttons.isEmpty() ? 0 : request.buttons.first().code;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const TQKitAlertAnswer answer = scriptedAnswer(request);
+        if (answer.button != defaultCode || !request.acceptsDefaultButton || request.acceptsDefaultButton())
+            return answer;
+    }
+    return TQKitAlertAnswer{request.escapeCode(), false};
+}
+
+TQKitAlertAnswer ScriptedResponder::scriptedAnswer(const TQKitAlertRequest& request) const
+{
     if (const auto found = titleAnswers_.constFind(request.title); found != titleAnswers_.cend())
         return *found;
     if (rule_)

@@ -12,7 +12,8 @@ namespace sonvale::test {
 // Answers alerts, questions and boxes in tests, in place of a person. Every request is recorded
 // (kind, window, title, message, buttons, flags, check box, modal or not) and answered by rule:
 // first an answer given for its title, else the general rule, else its default (first) button with
-// the check box unchecked. Modal requests are answered before present() returns; the others on the
+// the check box unchecked. A default button that the request refuses leaves the box open and the
+// rule is asked again. Modal requests are answered before present() returns; the others on the
 // next event-loop turn, as a real sheet would be, or, while answers are held, when released. No
 // nested event loop ever waits. Main thread only (where requests are presented).
 class ScriptedResponder final : public TQKitAlertResponder {
@@ -40,6 +41,7 @@ public:
 
 private:
     TQKitAlertAnswer answerFor(const TQKitAlertRequest& request) const;
+    TQKitAlertAnswer scriptedAnswer(const TQKitAlertRequest& request) const;
 
     QList<TQKitAlertRequest> requests_;
     QHash<QString, TQKitAlertAnswer> titleAnswers_;

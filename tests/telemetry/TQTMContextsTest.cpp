@@ -101,6 +101,36 @@ TEST_F(TQTMContextsTest, HistoriesStayBoundedOverManyLaunches)
                                                          "50 userId(s) in the history."}));
 }
 
+TEST_F(TQTMContextsTest, SharedContextsTellTimeByTheClockTheClientGave)
+{
+    clock.setNow(at(minutes(0)));
+    TQTMSessionContext::setSharedClock(clock);
+    TQTMUserIdContext::setSharedClock(clock);
+    auto session = TQTMSessionContext::sharedInstance();
+    auto user = TQTMUserIdContext::sharedInstance();
+    clock.setNow(at(minutes(30)));
+    session->setSessionId("S1");
+    user->setUserId("U1");
+    EXPECT_EQ(session->sessionIdAt(at(minutes(31))), "S1");
+    EXPECT_FALSE(session->sessionIdAt(at(minutes(29))));
+    EXPECT_EQ(user->userIdAt(at(minutes(31))), "U1");
+    EXPECT_FALSE(user->userIdAt(at(minutes(29))));
+}
+
+TEST_F(TQTMContextsTest, ADamagedHistoryArchiveCountsAsAnEmptyHistory)
+{
+    // Nine bytes that declare a map of 2^63 entries, as the defaults file may hold them.
+    const std::vector<uint8_t> damaged{0x02, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb};
+    UserDefaults file(UserDefaults::standardPath());
+    ASSERT_TRUE(file.setObjectForKey(nlohmann::json::binary(damaged), "TMTelemetrySessionIdHistory"));
+    ASSERT_TRUE(file.setObjectForKey(nlohmann::json::binary(damaged), "TMTelemetryUserIdHistory"));
+    logs.clear();
+    sessionLaunchAt(minutes(0));
+    userLaunchAt(minutes(0));
+    EXPECT_EQ(logs.count("0 session(s) in the history."), 1u);
+    EXPECT_EQ(logs.count("0 userId(s) in the history."), 1u);
+}
+
 TEST_F(TQTMContextsTest, UserIdChangesAreStoredOncePerLaunchAndTold)
 {
     auto delegate = std::make_shared<RecordingDelegate>();

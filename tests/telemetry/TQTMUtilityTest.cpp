@@ -91,16 +91,38 @@ TEST_F(TQTMUtilityTest, PrettyJsonIndentsJsonAndLeavesOtherTextAlone)
               "{\n  \"b\": 1,\n  \"a\": \"x/y\"\n}");
 }
 
-TEST_F(TQTMUtilityTest, MaskingReplacesEveryMatchAndRefusesABadPattern)
+TEST_F(TQTMUtilityTest, MaskingHidesEveryTokenMemberAndEveryRunAfterAColon)
 {
-    EXPECT_EQ(TQTMUtility::obfuscateStringSearchingForPatternToReplaceWithTemplate(
-                  "Ticket: ABC; ticket: def", "(ticket: )\\w+", "$1***"),
-              "Ticket: ***; ticket: ***");
-    EXPECT_FALSE(
-        TQTMUtility::obfuscateStringSearchingForPatternToReplaceWithTemplate("x", "(", "y"));
-    const auto messages = logs.messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].rfind("Couldn't create regular expression with pattern\"(\": ", 0), 0u);
+    struct Case {
+        const char* text;
+        const char* masked;
+    };
+    for (const Case& c : {
+             Case{R"({"token":"abc","Token" :  "d","other":"e"})",
+                  R"({"token" : "***","token" : "***","other":"e"})"},
+             Case{R"({"token": "", "tokens": "x", "token": 5})",
+                  R"({"token": "", "tokens": "x", "token": 5})"},
+             Case{R"({"TOKEN"	:
+"x"} "token": "open)", R"({"token" : "***"} "token": "open)"},
+         })
+        EXPECT_EQ(TQTMUtility::obfuscateJsonStringMembersNamed(c.text, "token"), c.masked)
+            << c.text;
+    EXPECT_EQ(TQTMUtility::obfuscateAfterEveryColon(R"(["p:abc","q:d:e"] tail:x)"),
+              R"(["p:***","q:***"] tail:***)");
+    EXPECT_EQ(TQTMUtility::obfuscateAfterEveryColon(R"(a:b:c"d)"), R"(a:***"d)");
+    EXPECT_EQ(TQTMUtility::obfuscateAfterEveryColon("no colon"), "no colon");
+}
+
+TEST_F(TQTMUtilityTest, MaskingAMegabyteOfTextNeitherCrashesNorMissesAMember)
+{
+    // A response body of this size overflowed the stack of a backtracking matcher.
+    std::string body = "{\"padding\":\"" + std::string(1 << 20, 'a') + "\",\"token\":\"s\"}";
+    const std::string masked = TQTMUtility::obfuscateJsonStringMembersNamed(body, "token");
+    EXPECT_EQ(masked.substr(masked.size() - 16), "\"token\" : \"***\"}");
+    std::string tickets;
+    for (int i = 0; i < (1 << 17); ++i)
+        tickets += "\"t:secret\"";
+    EXPECT_EQ(TQTMUtility::obfuscateAfterEveryColon(tickets).size(), tickets.size() - (1 << 17) * 3);
 }
 
 TEST_F(TQTMUtilityTest, FilesLiveInsideTheTelemetryFolder)

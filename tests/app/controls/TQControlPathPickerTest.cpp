@@ -122,7 +122,7 @@ TEST_F(TQControlPathPickerTest, PickingADeletedFolderShowsItsAlertAndContinueOpe
     ASSERT_TRUE(pumpUntil([] { return !scriptedResponder().requests().isEmpty(); }));
     const TQKitAlertRequest alert = scriptedResponder().requests().first();
     EXPECT_EQ(alert.title, u"Folder does not exist"_s);
-    ASSERT_EQ(alert.buttons.size(), 2); // no "Show in Finder..." without a folder
+    ASSERT_EQ(alert.buttons.size(), 2); // no "Show in File Manager..." without a folder
     EXPECT_EQ(alert.buttons[0].title, u"Continue"_s);
     EXPECT_EQ(alert.buttons[1].title, u"Cancel"_s);
 
@@ -197,7 +197,7 @@ TEST_F(TQControlPathPickerTest, AFolderThatCannotBeWrittenOffersToShowIt)
     EXPECT_EQ(alert.title, u"Folder cannot be used"_s);
     EXPECT_EQ(alert.message, u"Cannot write to selected destination folder, press Continue to select another folder."_s);
     ASSERT_EQ(alert.buttons.size(), 3);
-    EXPECT_EQ(alert.buttons[1].title, u"Show in Finder..."_s);
+    EXPECT_EQ(alert.buttons[1].title, u"Show in File Manager..."_s);
     EXPECT_EQ(menuTitles().size(), 4); // not entered into the list
 
     // Without the writability test the folder passes.

@@ -1,6 +1,7 @@
 // Whole-application runs: the built `sonvale` started as real processes, offscreen, in a temporary
 // home and runtime folder.
 
+#include "platform/tqkit/TQKitSettingsStore.h"
 #include "tests/app/support/ProgressWindowTestSupport.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TempHome.h"
@@ -11,6 +12,9 @@
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
 
 #include <sys/stat.h>
 
@@ -29,6 +33,7 @@ protected:
         QDir(root).mkpath(u"run"_s);
         QDir(root).mkpath(u"first"_s);
         QDir(root).mkpath(u"second"_s);
+        QDir(root).mkpath(u"home/.config/Sonvale"_s);
         ::chmod((folder_.path() / "run").c_str(), 0700);
         environment_ = QProcessEnvironment::systemEnvironment();
         environment_.insert(u"HOME"_s, root + u"/home"_s);
@@ -36,6 +41,12 @@ protected:
             environment_.remove(name);
         environment_.insert(u"XDG_RUNTIME_DIR"_s, root + u"/run"_s);
         environment_.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        // The sources each instance receives, which it keeps to itself unless asked.
+        environment_.insert(u"QT_LOGGING_RULES"_s, u"sonvale.sources.info=true"_s);
+        // Nobody is there to answer the offer to look up the generated files' missing artwork.
+        TQKitSettingsStore(folder_.path() / "home/.config/Sonvale/settings.json")
+            .setValue(TQKitSettingsStore::Kind::Text, "TQCSettingConfirmation",
+                      "TQCProgressWindowShowLoadAlbumArtworksPrompt", std::to_string(std::time(nullptr)));
     }
 
     ~SonvaleLaunchTest() override
@@ -110,12 +121,15 @@ TEST_F(SonvaleLaunchTest, AWavGivenAtLaunchIsConvertedIntoTheDefaultFolder)
 {
     const QString root = QString::fromStdString(folder_.path().string());
     sonvale::test::writeWav(folder_.path() / "first" / "Launch Tone.wav", 2.0);
+    environment_.remove(u"QT_LOGGING_RULES"_s); // as launched from a terminal
     start(first_, u"first"_s, {u"Launch Tone.wav"_s});
 
     const QString result = root + u"/home/Music/Sonvale/Launch Tone.m4a"_s;
     ASSERT_TRUE(pumpUntil([&] { return QFileInfo(result).size() > 0 || first_.state() != QProcess::Running; }, 2min))
         << first_.readAllStandardError().toStdString();
     EXPECT_EQ(first_.state(), QProcess::Running);
+    const QString said = QString::fromUtf8(first_.readAllStandardError());
+    EXPECT_FALSE(said.contains(u"sources received"_s)) << "no chatter on the terminal: " << said.toStdString();
 }
 
 } // namespace

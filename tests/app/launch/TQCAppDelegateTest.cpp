@@ -1,6 +1,9 @@
+#include "app/controls/TQMenuItemPerformer.h"
 #include "app/launch/TQCAppDelegateCustom.h"
 #include "app/launch/TQCAppMainInterface.h"
 #include "app/main-window/TQCAppMainWindowController.h"
+#include "lifecycle/TQAnalytics.h"
+#include "platform/tqkit-ui/TQKitAppMain.h"
 #include "platform/system/XdgPaths.h"
 #include "platform/tqkit-ui/TQKitDockMenu.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
@@ -189,6 +192,37 @@ TEST_F(TQCAppDelegateTest, QuitAndReopenFollowTheController)
     EXPECT_TRUE(delegate_.applicationShouldTerminateAfterLastWindowClosed());
 }
 
+TEST_F(TQCAppDelegateTest, HelpCommandsCountAsUsageOnceTheParametersAreLoaded)
+{
+    std::ofstream(sonvale::sonvaleDataDir() / "params.json") << "{}";
+    ASSERT_TRUE(TQKitRemoteParamsLoad());
+    delegate_.applicationDidFinishLaunching();
+    QAction item(u"Guides"_s);
+    TQMenuItemPerformer::setupMenuItemWithTag(&item, 0); // a command that does nothing
+    const size_t before = TQAnalyticsPostedEvents().size();
+    item.trigger();
+    const std::vector<std::string> events = TQAnalyticsPostedEvents();
+    ASSERT_EQ(events.size(), before + 1);
+    EXPECT_EQ(events.back(), "ae_cnv_page_appconf");
+}
+
+// Linux offers no Dock to come back from: closing the last window quits, through the quit
+// request, which asks about running conversions first.
+TEST(TQCAppLastWindowTest, ClosingTheLastWindowQuitsThroughTheQuitRequest)
+{
+    sonvale::test::TempHome home;
+    const std::unique_ptr<TQKitAppDelegate> delegate = TQCAppLoadMainInterface();
+    auto* controller = static_cast<TQCAppDelegate*>(delegate.get())->mainWindowController();
+    QWidget* window = delegate->window();
+    window->show();
+    delegate->applicationDidFinishLaunching();
+    sonvale::test::pumpEvents();
+
+    window->close();
+    EXPECT_TRUE(TQKitAppLastWindowClosed(*delegate));
+    EXPECT_TRUE(controller->appQuitInProgress());
+}
+
 TEST(TQCAppMainInterfaceTest, MainWindowIsShownWithItsTitle)
 {
     sonvale::test::TempHome home;
@@ -196,6 +230,7 @@ TEST(TQCAppMainInterfaceTest, MainWindowIsShownWithItsTitle)
     QWidget* window = delegate->window();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), u"Sonvale"_s);
+    EXPECT_FALSE(window->windowIcon().pixmap(64).isNull()) << "the application's own icon";
     window->show();
     delegate->applicationDidFinishLaunching();
     sonvale::test::pumpEvents();

@@ -8,12 +8,14 @@
 #include "app/main-window/TQCAppMainWindowController.h"
 #include "app/progress-window/TQCAppProgressWindowBackground.h"
 #include "app/progress-window/TQCAppProgressWindowController.h"
+#include "app/progress-window/TQCAppProgressWindowPrompts.h"
 #include "app/progress-window/TQCAppProgressWindowTableCellViewStatus.h"
 #include "app/progress-window/TQCAppProgressWindowTableDataRecord.h"
 #include "app/progress-window/TQCAppProgressWindowTableView.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConverter.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
+#include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/app/support/MainWindowFixture.h"
 #include "tests/app/support/ProgressWindowTestSupport.h"
@@ -29,6 +31,8 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <ctime>
+
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using namespace sonvale::test;
@@ -39,6 +43,9 @@ class TQCAppWholeApplicationTest : public MainWindowFixture {
 protected:
     TQCAppWholeApplicationTest()
     {
+        // The generated files carry no artwork; the offer to look it up was declined for today.
+        TQKitSettingWriteInt64("TQCSettingConfirmation", TQCAppProgressWindowPrompts::kLoadArtworksKey,
+                               static_cast<int64_t>(std::time(nullptr)));
         delegate_ = TQCAppLoadMainInterface();
         delegate_->window()->show();
         delegate_->applicationDidFinishLaunching();
@@ -87,7 +94,7 @@ TEST_F(TQCAppWholeApplicationTest, ADroppedWavIsConvertedIntoTheDefaultFolderAnd
     EXPECT_EQ(defaultFolderFiles(), QStringList{u"dropped.m4a"_s});
     EXPECT_EQ(batch->statusTop()->text(), u"Converted 1 of 1 file to \"Sonvale\""_s);
     ASSERT_EQ(batch->tableView()->rowCount(), 1);
-    auto* cell = qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(batch->tableView()->cellWidget(0, 1));
+    auto* cell = qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(batch->tableView()->cellView(0, 1));
     ASSERT_NE(cell, nullptr);
     EXPECT_FALSE(cell->objectValue()->completionStatusName().isEmpty());
     EXPECT_EQ(cell->textField()->text(), cell->objectValue()->completionStatusName());

@@ -58,6 +58,48 @@ TEST_F(TQCAppConversionStartTest, RequestsArrivingTogetherStartAsOneBatch)
     EXPECT_EQ(controller_->progressWindowControllers().first()->srcPaths(), sent);
 }
 
+// A mistyped command line or a stale clipboard names a file that is not there: the main window,
+// where it was given, says so, and no progress window opens to ask about accepting other files.
+TEST_F(TQCAppConversionStartTest, AMissingFileIsReportedOnTheMainWindowAndTheOthersConvert)
+{
+    load();
+    const QString missing = homePath(u"Music/typo.flac"_s);
+    controller_->startConversionWithFilesAccumulate({missing});
+    ASSERT_TRUE(pumpUntil([] { return !scriptedResponder().requests().isEmpty(); }));
+    settle();
+    EXPECT_TRUE(controller_->progressWindowControllers().isEmpty());
+    ASSERT_EQ(scriptedResponder().titles(), QStringList{u"File does not exist"_s});
+    const TQKitAlertRequest& said = scriptedResponder().requests().first();
+    EXPECT_EQ(said.parent, window_.get());
+    EXPECT_EQ(said.message, u"Could not find source file.\n\n"_s + missing);
+
+    scriptedResponder().reset();
+    const QString wav = makeWav(u"there.wav"_s);
+    controller_->startConversionWithFiles({missing, wav, u"https://example.org/live.mp3"_s});
+    ASSERT_TRUE(waitForBatches(1));
+    EXPECT_EQ(controller_->progressWindowControllers().first()->srcPaths(),
+              (QStringList{wav, u"https://example.org/live.mp3"_s}));
+    EXPECT_EQ(scriptedResponder().titles().first(), u"File does not exist"_s);
+}
+
+TEST_F(TQCAppConversionStartTest, ProgressWindowsAreNamedAfterTheirBatchAndCascadeFromTheMainWindow)
+{
+    load();
+    window_->move(40, 30);
+    pumpEvents();
+    controller_->startConversionWithFiles({makeWav(u"first.wav"_s)});
+    ASSERT_TRUE(waitForBatches(1));
+    controller_->startConversionWithFiles({makeWav(u"second.wav"_s), makeWav(u"third.wav"_s)});
+    ASSERT_TRUE(waitForBatches(2));
+    const QWidget* first = controller_->progressWindowControllers().at(0)->window();
+    const QWidget* second = controller_->progressWindowControllers().at(1)->window();
+    EXPECT_EQ(first->windowTitle(), u"first.wav"_s);
+    EXPECT_EQ(second->windowTitle(), u"second.wav and 1 more"_s);
+    EXPECT_GT(first->frameGeometry().top(), window_->frameGeometry().bottom()) << "just below the main window";
+    EXPECT_EQ(first->frameGeometry().left(), window_->frameGeometry().left());
+    EXPECT_EQ(second->pos() - first->pos(), QPoint(24, 24));
+}
+
 TEST_F(TQCAppConversionStartTest, CollapsingWhileSourcesWaitKeepsThem)
 {
     load();

@@ -2,12 +2,14 @@
 #include "app/main-window/TQCAppMainWindowEnterURLController.h"
 #include "app/main-window/TQCAppMainWindowPanelDstDir.h"
 #include "app/progress-window/TQCAppProgressWindowController.h"
+#include "platform/tqkit-ui/TQKitDialogResponder.h"
 #include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "platform/tqkit-ui/TQKitOpenPanel.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "tests/app/support/MainWindowFixture.h"
+#include "tests/app/support/TQKitEngineStandIn.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,8 +26,11 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -91,6 +96,71 @@ TEST_F(TQCAppMainWindowControllerTest, CollapseAndExpandGiveFixedSizesAndAreReme
     EXPECT_EQ(TQKitSettingReadText("TQCSetting", "MainWindowIsCollapsed", ""), "0");
 }
 
+// At a larger system font the window grows instead of cutting its heading and buttons.
+TEST_F(TQCAppMainWindowControllerTest, TheWindowSizesToItsFonts)
+{
+    load();
+    QFont large = window_->font();
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    window_->setFont(large);
+    pumpEvents();
+    EXPECT_GT(contentSize().width(), 655);
+    EXPECT_TRUE(isFixedSize());
+    const QLabel* heading = window_->titleDropFiles();
+    EXPECT_GE(heading->width(), heading->sizeHint().width()) << "the heading whole";
+    EXPECT_LT(window_->preferencesButton()->geometry().right(), heading->geometry().left());
+    EXPECT_LT(heading->geometry().right(), window_->helpButton()->geometry().left());
+    for (const QPushButton* button : {window_->browseFilesButton(), window_->browseButton(), window_->enterURLButton()}) {
+        EXPECT_GE(button->width(), button->sizeHint().width()) << button->objectName().toStdString();
+        EXPECT_LE(button->geometry().right(), contentSize().width()) << button->objectName().toStdString();
+    }
+    EXPECT_FALSE(saveScreenshot(window_.get(), u"main-window-large-font"_s).empty());
+
+    controller_->expandCollapseWindow();
+    EXPECT_GE(window_->preferencesButton()->width(), window_->preferencesButton()->sizeHint().width());
+    EXPECT_LE(window_->preferencesButton()->geometry().right(), window_->zoomButton()->geometry().left());
+}
+
+TEST_F(TQCAppMainWindowControllerTest, ShortcutsWorkInTheCollapsedWindowAndMenusHaveAltLetters)
+{
+    load();
+    controller_->expandCollapseWindow();
+    ASSERT_TRUE(controller_->isCollapsed());
+    ASSERT_TRUE(pumpUntil([&] { return window_->isVisible(); })); // shown again in front
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(pumpUntil([&] { return window_->isActiveWindow(); }));
+    QTest::keyClick(window_.get(), Qt::Key_M, Qt::ControlModifier);
+    EXPECT_FALSE(controller_->isCollapsed()) << "Ctrl+M without the menu bar";
+    for (const QAction* menu : window_->menuBar()->actions())
+        EXPECT_TRUE(menu->text().contains(u'&')) << menu->text().toStdString();
+}
+
+TEST_F(TQCAppMainWindowControllerTest, FlatButtonsShowFocusAndTheToggleShowsInTheDarkPalette)
+{
+    load();
+    window_->activateWindow();
+    ASSERT_TRUE(pumpUntil([&] { return window_->isActiveWindow(); }));
+    window_->helpButton()->setFocus();
+    pumpEvents();
+    EXPECT_FALSE(window_->helpButton()->isFlat());
+    window_->zoomButton()->setFocus();
+    pumpEvents();
+    EXPECT_TRUE(window_->helpButton()->isFlat());
+    EXPECT_FALSE(window_->zoomButton()->autoRaise());
+
+    QApplication::setPalette(darkPalette());
+    pumpEvents();
+    const QImage arrow = window_->zoomButton()->icon().pixmap(16).toImage();
+    QColor drawn;
+    for (int y = 0; y < arrow.height(); ++y)
+        for (int x = 0; x < arrow.width(); ++x)
+            if (arrow.pixelColor(x, y).alpha() == 255)
+                drawn = arrow.pixelColor(x, y);
+    QApplication::setPalette(QPalette());
+    ASSERT_TRUE(drawn.isValid());
+    EXPECT_GT(drawn.lightness(), 160) << "light on the dark window";
+}
+
 TEST_F(TQCAppMainWindowControllerTest, CollapseIsRefusedWhileASheetIsOpen)
 {
     load();
@@ -150,31 +220,78 @@ TEST_F(TQCAppMainWindowControllerTest, EnterURLStartsTheTypedPathAndRefusesAnEmp
     QApplication::clipboard()->clear();
     const QString folder = homePath(u"Album"_s);
     QDir().mkpath(folder);
-    int shown = 0;
+    int tries = 0;
+    bool hintShownAtTheSecondTry = false;
     scriptedResponder().setRule([&](const TQKitAlertRequest& request) -> TQKitAlertAnswer {
         if (request.title != u"Enter URL"_s)
             return {request.buttons.first().code, false};
         auto* field = request.accessoryView->findChild<QLineEdit*>(u"urlTextField"_s);
         // First Continue with an empty field, then with the folder's path amid spaces.
-        field->setText(++shown == 1 ? QString() : u"  "_s + folder + u"\n"_s);
-        scriptedResponder().holdAnswers(shown == 1); // keeps the second sheet open until released
+        if (++tries == 2)
+            hintShownAtTheSecondTry = popover() && popover()->findChild<QLabel*>(u"popoverTitle"_s)->text().contains(u"Invalid URL"_s);
+        field->setText(tries == 1 ? QString() : u"  "_s + folder + u"\n"_s);
         return {kTQKitAlertDefaultButton, false};
     });
 
     menuItem("delegateAction:", kTQMenuTagEnterURL)->trigger();
-    ASSERT_TRUE(pumpUntil([&] { return scriptedResponder().heldCount() == 1; }));
-    EXPECT_TRUE(controller_->progressWindowControllers().isEmpty());
-    ASSERT_NE(popover(), nullptr); // the hint at the field of the open sheet
-    EXPECT_NE(popover()->findChild<QLabel*>(u"popoverTitle"_s)->text().indexOf(u"Invalid URL"_s), -1);
-    scriptedResponder().releaseHeld();
     ASSERT_TRUE(waitForBatches(1));
-    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(tries, 2);
+    EXPECT_TRUE(hintShownAtTheSecondTry);
+    EXPECT_EQ(scriptedResponder().titles().count(u"Enter URL"_s), 1) << "one sheet, kept open";
     EXPECT_EQ(controller_->progressWindowControllers().first()->srcPaths(), QStringList{folder});
     EXPECT_EQ(TQKitSettingReadText("TQCSetting", "TQCAppEnterURLControllerURL", ""), folder.toStdString());
 
     // The next sheet offers the remembered entry.
     TQCAppMainWindowEnterURLController next;
     EXPECT_EQ(next.urlTextField()->text(), folder);
+}
+
+// The real sheet, driven as a person would: the field stays through a refused Continue, above the
+// buttons, and a source found on the clipboard is shown selected before Return can convert it.
+TEST_F(TQCAppMainWindowControllerTest, EnterURLSheetKeepsItsFieldAndShowsTheClipboardSelected)
+{
+    load();
+    TQKitDialogResponder dialogs;
+    TQKitAlertResponder::install(&dialogs);
+    const auto restore = qScopeGuard([] { TQKitAlertResponder::install(&scriptedResponder()); });
+    QApplication::clipboard()->clear();
+    QStringList started;
+    TQCAppMainWindowEnterURLController::runAlert(window_.get(), [&](const QString& url) { started << url; });
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(pumpUntil([&] { return (box = window_->findChild<QMessageBox*>()) && box->isVisible(); }));
+    auto* field = box->findChild<QLineEdit*>(u"urlTextField"_s);
+    ASSERT_NE(field, nullptr);
+    EXPECT_NE(box->icon(), QMessageBox::Warning) << "a plain question";
+
+    box->defaultButton()->click();
+    pumpEvents();
+    ASSERT_TRUE(box->isVisible()) << "an empty field keeps the sheet open";
+    EXPECT_TRUE(field->isVisible());
+    EXPECT_NE(popover(), nullptr);
+    const int fieldBottom = field->mapTo(box, QPoint(0, field->height())).y();
+    EXPECT_LE(fieldBottom, box->defaultButton()->mapTo(box, QPoint(0, 0)).y()) << "the field sits above the buttons";
+
+    field->setText(u"not a link"_s);
+    QTest::keyClick(field, Qt::Key_Return);
+    pumpEvents();
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(field->text(), u"not a link"_s) << "the typed text stays";
+    field->setText(u"https://example.org/live.mp3"_s);
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(pumpUntil([&] { return !started.isEmpty(); }));
+    EXPECT_EQ(started, QStringList{u"https://example.org/live.mp3"_s});
+
+    // A source on the clipboard fills the field, selected and focused.
+    const QString pasted = homePath(u"Clipboard Song.flac"_s);
+    QApplication::clipboard()->setText(pasted);
+    TQCAppMainWindowEnterURLController::runAlert(window_.get(), [&](const QString& url) { started << url; });
+    ASSERT_TRUE(pumpUntil([&] {
+        auto* next = window_->findChild<QMessageBox*>();
+        field = next && next->isVisible() ? next->findChild<QLineEdit*>(u"urlTextField"_s) : nullptr;
+        return field && field->hasFocus();
+    }));
+    EXPECT_EQ(field->selectedText(), pasted);
+    QApplication::clipboard()->clear();
 }
 
 TEST_F(TQCAppMainWindowControllerTest, BrowseConvertsTheChosenFolderAndFileTogether)
@@ -271,6 +388,24 @@ TEST_F(TQCAppMainWindowControllerTest, DestinationSubmenusShowThePickersFolders)
         submenu->actions().first()->trigger();
         EXPECT_EQ(controller_->destinationFolder()->specialItemSelected(), 16u);
     }
+}
+
+// Clear Caches asks first, then leaves the clearing to the engine, which alone knows what it made.
+TEST_F(TQCAppMainWindowControllerTest, ClearCachesAsksThenHasTheEngineClearItsOwnCaches)
+{
+    load();
+    engine::reset();
+    scriptedResponder().answerTitle(u"Clear Caches"_s, {kTQKitAlertAlternateButton, false});
+    menuItem("clearCaches:")->trigger();
+    ASSERT_TRUE(pumpUntil([] { return scriptedResponder().requests().size() == 1; }));
+    pumpEvents();
+    EXPECT_EQ(engine::cacheClearingCount(), 0);
+
+    scriptedResponder().reset();
+    menuItem("clearCaches:")->trigger();
+    ASSERT_TRUE(pumpUntil([] { return scriptedResponder().requests().size() == 2; }));
+    EXPECT_EQ(engine::cacheClearingCount(), 1);
+    EXPECT_EQ(scriptedResponder().requests().last().message, u"Caches have been successfully cleared."_s);
 }
 
 // Catches the folders the application asks the desktop to open.

@@ -51,6 +51,23 @@ Shown shownBy(const TQCAppProgressWindowController& controller)
 
 using ProgressWindowControllerTest = ProgressWindowFixture;
 
+TEST(ProgressWindowTitleTest, AWindowIsNamedAfterItsBatch)
+{
+    const struct {
+        QStringList sources;
+        QString title;
+    } cases[] = {
+        {{u"/home/ann/Music/Album"_s}, u"Album"_s},
+        {{u"/home/ann/Music/one.flac"_s, u"/home/ann/two.wav"_s, u"/tmp/three.wav"_s}, u"one.flac and 2 more"_s},
+        {{u"https://example.org/live/set.mp3"_s}, u"set.mp3"_s},
+        {{u"https://example.org/"_s}, u"example.org"_s},
+        {{u"file:///home/ann/Music/four.aiff"_s}, u"four.aiff"_s},
+        {{}, u"Sonvale"_s},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TQCAppProgressWindowController::batchTitle(c.sources), c.title) << c.sources.join(u' ').toStdString();
+}
+
 TEST_F(ProgressWindowControllerTest, StartsTheWorkerAfterCreationAndHandsTheListToTheConverter)
 {
     auto controller = openWindow({addSource("one.wav"), addSource("two.wav")});

@@ -4,17 +4,21 @@
 #include "app/progress-window/TQCAppProgressWindowController.h"
 
 #include "app/controls/TQNSTextFieldLink.h"
+#include "app/progress-window/TQCAppProgressWindowPrompts.h"
 #include "app/progress-window/TQCAppProgressWindowTableCellViewStatus.h"
 #include "app/progress-window/TQCAppProgressWindowTableView.h"
 #include "platform/engine/ServiceItemRunner.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConverter.h"
+#include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/app/support/ProgressWindowTestSupport.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
+
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 namespace fs = std::filesystem;
@@ -43,6 +47,9 @@ protected:
     void SetUp() override
     {
         scriptedResponder().reset();
+        // The generated file carries no artwork; the offer to look it up was declined for today.
+        TQKitSettingWriteInt64(TQCAppProgressWindowPrompts::kConfirmationSection,
+                               TQCAppProgressWindowPrompts::kLoadArtworksKey, static_cast<int64_t>(std::time(nullptr)));
         fs::create_directories(sources_);
         fs::create_directories(destination_);
         TQKitConverterOptions options;
@@ -84,7 +91,7 @@ TEST_F(ProgressWindowEngineTest, OneGeneratedWavBecomesAnMp3AndTheWindowSaysSo)
 
     // The row appears when the list is handed to the converter.
     ASSERT_TRUE(pumpUntil([&] { return controller.tableView()->rowCount() == 1; }));
-    auto* cell = qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(controller.tableView()->cellWidget(0, 1));
+    auto* cell = qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(controller.tableView()->cellView(0, 1));
     ASSERT_NE(cell, nullptr);
     StatusTextLog log(cell);
     cell->objectValue()->subscribe(&log);

@@ -3,6 +3,7 @@
 #include "app/controls/TQNSTextFieldLink.h"
 #include "app/progress-window/TQCAppProgressWindowController.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
+#include "platform/tqkit-ui/TQKitReachability.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 #include "tests/app/progress-window/ProgressWindowFixture.h"
@@ -45,6 +46,18 @@ protected:
 };
 
 const auto limitOf1500 = [](TQTaskInfoRecord& record) { record.limitDurationMs = 1500; };
+const auto tagsFromNetwork = [](TQTaskInfoRecord& record) { record.loadTagsFromNetwork = true; };
+
+// The network as the system's monitor would report it.
+class NetworkState final : public TQKitReachability {
+public:
+    explicit NetworkState(bool reachable) : reachable_(reachable) { install(this); }
+    ~NetworkState() override { install(nullptr); }
+    bool isReachable() const override { return reachable_; }
+
+private:
+    bool reachable_;
+};
 
 TEST_F(ProgressWindowPromptsTest, DurationLimitIsAskedAndContinueWithTheBoxSuppressesIt)
 {
@@ -152,7 +165,7 @@ TEST_F(ProgressWindowPromptsTest, UnwritableSourceFolderAnsweredYesConvertsIntoT
     auto controller = openAt(kNow, {source}, [](TQTaskInfoRecord& record) { record.asSourceFolder = true; });
     ASSERT_TRUE(waitUntilStarted(*controller));
     ASSERT_EQ(scriptedResponder().titles(), QStringList{u"Current folder or subfolders are not writable"_s});
-    EXPECT_EQ(scriptedResponder().requests().front().buttons.at(1).title, u"Show in Finder..."_s);
+    EXPECT_EQ(scriptedResponder().requests().front().buttons.at(1).title, u"Show in File Manager..."_s);
     const TQTaskInfoRecord record = recordOf(*controller);
     EXPECT_FALSE(record.asSourceFolder);
     EXPECT_EQ(controller->outputDirectoryName(), u"Converted"_s);
@@ -168,6 +181,47 @@ TEST_F(ProgressWindowPromptsTest, UnwritableSourceFolderAnsweredStopClosesTheWin
     auto controller = openAt(kNow, {source}, [](TQTaskInfoRecord& record) { record.asSourceFolder = true; });
     ASSERT_TRUE(waitUntilClosed(*controller));
     EXPECT_FALSE(wasStarted(controller->list()));
+}
+
+TEST_F(ProgressWindowPromptsTest, OfflineDownloadsAndTagLookupsAreAskedAboutOncePerWindow)
+{
+    const NetworkState offline(false);
+    // A download and a tag lookup in one batch: only the first warning is shown.
+    auto both = openAt(kNow, {addSource("a.wav"), u"https://example.org/live.mp3"_s}, tagsFromNetwork);
+    ASSERT_TRUE(waitUntilStarted(*both));
+    EXPECT_EQ(scriptedResponder().titles(), QStringList{u"Network Downloader"_s});
+    EXPECT_EQ(scriptedResponder().requests().front().message,
+              u"Downloading may fail because your system is currently offline. \n\nPress Continue to try "
+              u"conversion in offline mode."_s);
+    EXPECT_FALSE(recordOf(*both).loadTagsFromNetwork) << "no lookup while offline";
+
+    scriptedResponder().reset();
+    auto tags = openAt(kNow, {addSource("b.wav")}, tagsFromNetwork);
+    ASSERT_TRUE(waitUntilStarted(*tags));
+    EXPECT_EQ(scriptedResponder().titles(), QStringList{u"Load Missing Tags From Network"_s});
+
+    scriptedResponder().reset();
+    scriptedResponder().answerTitle(u"Network Downloader"_s, {kTQKitAlertAlternateButton, false});
+    auto stopped = openAt(kNow, {u"https://example.org/live.mp3"_s}, {});
+    ASSERT_TRUE(waitUntilClosed(*stopped)) << "Stop ends the batch";
+    EXPECT_FALSE(wasStarted(stopped->list()));
+}
+
+TEST_F(ProgressWindowPromptsTest, OnlineBatchesAskNoNetworkQuestionAndOfferMissingArtworkOnlyWhileOnline)
+{
+    engine::setArtworkDownloadUseful(true);
+    {
+        const NetworkState online(true);
+        auto controller = openAt(kNow, {addSource("a.wav"), u"https://example.org/live.mp3"_s}, {});
+        ASSERT_TRUE(waitUntilStarted(*controller));
+        EXPECT_EQ(scriptedResponder().titles(), QStringList{u"Load Album Artworks"_s});
+        EXPECT_TRUE(recordOf(*controller).loadTagsFromNetwork) << "answered Yes";
+    }
+    scriptedResponder().reset();
+    const NetworkState offline(false);
+    auto controller = openAt(kNow, {addSource("b.wav")}, {});
+    ASSERT_TRUE(waitUntilStarted(*controller));
+    EXPECT_TRUE(scriptedResponder().titles().isEmpty()) << "nothing can be downloaded offline";
 }
 
 TEST_F(ProgressWindowPromptsTest, NoFilesFoundAcceptingAllFilesConvertsEachOnce)

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -56,13 +57,13 @@ protected:
     }
     TQCAppProgressWindowTableCellViewStatus* statusCell(int row)
     {
-        return qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(table().cellWidget(row, 1));
+        return qobject_cast<TQCAppProgressWindowTableCellViewStatus*>(table().cellView(row, 1));
     }
     QStringList namesInRows()
     {
         QStringList names;
         for (int row = 0; row < table().rowCount(); ++row)
-            names.append(qobject_cast<TQCAppProgressWindowTableCellView*>(table().cellWidget(row, 0))->textField()->text());
+            names.append(table().cellView(row, 0)->textField()->text());
         return names;
     }
 
@@ -132,6 +133,41 @@ TEST_F(ProgressTableTest, TableShowsItemsInListOrderAndSortsByStatus)
     EXPECT_EQ(table().selectionMode(), QAbstractItemView::NoSelection);
 }
 
+TEST_F(ProgressTableTest, OnlyRowsInViewHaveCellsAndScrollingHandsThemOn)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 300; ++i)
+        paths.push_back(addSource(QString::asprintf("many%03d.wav", i).toStdString()).toStdString());
+    TQKitConversionList* many = engine::createList(destination().string());
+    TQKitConversionListAddSources(many, paths, 0, 0);
+    const std::vector<TQKitConversionListItem*> manyItems = engine::items(many);
+    table().setListHandle(many);
+    pumpEvents();
+
+    const int lastInView = table().rowAt(table().viewport()->height() - 1);
+    ASSERT_GT(lastInView, 0);
+    ASSERT_LT(lastInView, 20);
+    EXPECT_NE(table().cellView(lastInView, TQCAppProgressWindowTableView::StatusColumn), nullptr);
+    EXPECT_EQ(table().cellView(lastInView + 1, TQCAppProgressWindowTableView::StatusColumn), nullptr);
+    TQCAppProgressWindowTableDataRecord* top = table().cellView(0, 0)->objectValue();
+    EXPECT_EQ(top->subscriberCount(), 2);
+
+    table().scrollToBottom();
+    pumpEvents();
+    EXPECT_EQ(table().cellView(0, 0), nullptr);
+    EXPECT_EQ(top->subscriberCount(), 0); // a row out of view has no cell to tell
+    ASSERT_NE(table().cellView(299, 0), nullptr);
+    EXPECT_EQ(table().cellView(299, 0)->textField()->text(), u"many299.wav"_s);
+    engine::setItemStatus(manyItems[299], 4);
+    EXPECT_EQ(statusCell(299)->textField()->text(), u"Converting..."_s);
+    // The cells of the rows that left the view were given to the rows that came in.
+    const auto cells = table().viewport()->findChildren<TQCAppProgressWindowTableCellView*>(Qt::FindDirectChildrenOnly);
+    EXPECT_LE(cells.size(), 2 * (lastInView + 2));
+
+    table().setListHandle(nullptr);
+    TQKitConversionListRelease(many);
+}
+
 TEST_F(ProgressTableTest, NullListEmptiesTheTableAndReleasesTheOldList)
 {
     const int references = engine::referenceCount(list_);
@@ -183,6 +219,32 @@ TEST_F(ProgressTableTest, FinishedRowsAreTintedAndLinkedByTheirFlags)
     EXPECT_EQ(green->backgroundColor(), darkPalette().color(QPalette::Window));
     EXPECT_EQ(green->textField()->palette().color(QPalette::WindowText), QColor::fromRgbF(0.85f, 1.0f, 0.85f));
     QApplication::setPalette(QPalette());
+}
+
+TEST_F(ProgressTableTest, LongStatusTextsEndInAnEllipsisShowWholeInTheTipAndTheColumnFollowsTheWindow)
+{
+    const QString failure = u"Failed: the file is truncated or damaged"_s;
+    engine::completeItem(items_[1], failure.toStdString(), 0x80);
+    table().resize(320, 200);
+    pumpEvents();
+    TQNSTextFieldLink* field = statusCell(1)->textField();
+    const int narrow = table().columnWidth(TQCAppProgressWindowTableView::StatusColumn);
+    EXPECT_TRUE(field->isTruncated());
+    EXPECT_TRUE(field->toolTipText().startsWith(failure)) << field->toolTipText().toStdString();
+    EXPECT_EQ(field->text(), failure) << "cut only where it is drawn";
+
+    table().resize(1000, 200);
+    pumpEvents();
+    const int wide = table().columnWidth(TQCAppProgressWindowTableView::StatusColumn);
+    EXPECT_GT(wide, narrow);
+    EXPECT_FALSE(field->isTruncated());
+    EXPECT_EQ(field->toolTipText(), field->toolTip());
+
+    // A width the user gives the column by dragging is kept as its share.
+    table().horizontalHeader()->resizeSection(TQCAppProgressWindowTableView::StatusColumn, wide / 2);
+    table().resize(500, 200);
+    pumpEvents();
+    EXPECT_LT(table().columnWidth(TQCAppProgressWindowTableView::StatusColumn), wide / 3);
 }
 
 TEST_F(ProgressTableTest, SpinnerFollowsTheItemsProgressOnItsOwnScale)

@@ -1,5 +1,6 @@
 #include "tests/app/support/TQKitEngineStandIn.h"
 
+#include "platform/engine/TQKitCaches.h"
 #include "platform/tqkit/TQTaskInfoRecord.h"
 
 #include <algorithm>
@@ -92,6 +93,8 @@ struct Script {
     bool listCreateFails = false;
     int processCount = 0;
     bool capacityCritical = false;
+    bool artworkDownloadUseful = false;
+    int cacheClearings = 0;
     std::vector<TQKitConversionList*> started; // guarded by scriptMutex()
 };
 
@@ -155,8 +158,10 @@ void setConverterCreateFails(bool fails) { script().converterCreateFails = fails
 void setListCreateFails(bool fails) { script().listCreateFails = fails; }
 void setProcessCount(int count) { script().processCount = count; }
 void setCapacityCritical(bool critical) { script().capacityCritical = critical; }
+void setArtworkDownloadUseful(bool useful) { script().artworkDownloadUseful = useful; }
 int liveListCount() { return liveLists.load(); }
 int liveConverterCount() { return liveConverters.load(); }
+int cacheClearingCount() { return script().cacheClearings; }
 
 TQKitConverter* converter()
 {
@@ -239,6 +244,8 @@ void TQKitConverterDestroy(TQKitConverter** slot)
 }
 
 int TQKitConverterProcessCount(const TQKitConverter*) { return script().processCount; }
+
+void TQKitClearCaches() { ++script().cacheClearings; }
 
 void TQKitConversionListCreate(TQKitConversionList** out)
 {
@@ -392,6 +399,25 @@ void TQKitConversionListGetItems(const TQKitConversionList* list, std::vector<TQ
 bool TQKitConversionListHasResults(const TQKitConversionList* list)
 {
     return TQKitConversionListSucceededCount(list) != 0;
+}
+
+bool TQKitArtworkDownloadUseful(const TQKitConversionList*) { return script().artworkDownloadUseful; }
+
+void TQKitConversionListEnumerateResults(const TQKitConversionList* list, TQKitResultCallback callback, void* context,
+                                         void* data)
+{
+    std::vector<std::string> results;
+    {
+        std::lock_guard lock(in(list)->mutex);
+        for (const auto& item : in(list)->items) {
+            std::lock_guard itemLock(item->mutex);
+            if (!item->resultPath.empty())
+                results.push_back(item->resultPath);
+        }
+    }
+    for (const std::string& path : results)
+        if (!callback(context, path.c_str(), data))
+            return;
 }
 
 int32_t TQKitConversionListState(const TQKitConversionList* list) { return in(list)->stopped ? TQKitConversionList::Finished : in(list)->state.load(); }

@@ -16,8 +16,8 @@
 
 namespace sonvale::test::engine {
 
-// Back to a fresh engine: nothing fails, no process runs, the capacity is free and no list counts
-// as started. Lists and converters still alive stay counted.
+// Back to a fresh engine: nothing fails, no process runs, the capacity is free, the artwork is
+// complete and no list counts as started. Lists and converters still alive stay counted.
 void reset();
 
 // Converter or list creations fail (leave their slot null) until told otherwise.
@@ -27,10 +27,14 @@ void setListCreateFails(bool fails);
 void setProcessCount(int count);
 // The engine cannot take another list now (TQKitConversionCapacityCritical).
 void setCapacityCritical(bool critical);
+// Whether the batch lacks artwork that a network look-up could add (TQKitArtworkDownloadUseful).
+void setArtworkDownloadUseful(bool useful);
 
 // Lists and converters created through the engine's calls and not yet freed.
 int liveListCount();
 int liveConverterCount();
+// How often TQKitClearCaches was called since the last reset.
+int cacheClearingCount();
 
 // A converter that lives as long as the process.
 TQKitConverter* converter();

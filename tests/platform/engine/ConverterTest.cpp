@@ -143,6 +143,37 @@ TEST_F(ConverterTest, AddingTheSameSourcesAgainAddsNothingAndAskedFilesCanBeRefu
     EXPECT_EQ(TQKitConversionListFlags(list_, 0) & TQKitConversionList::kHasFolder, TQKitConversionList::kHasFolder);
 }
 
+TEST_F(ConverterTest, AFolderHoldingTheDestinationLeavesEarlierResultsOut)
+{
+    const fs::path music = home_.path() / "Music";
+    test::writeToneWav(music / "Front_Left.wav", {.seconds = 0.2});
+    test::writeToneWav(music / "Sonvale" / "Front_Left.wav", {.seconds = 0.2}); // an earlier result
+    test::writeToneWav(music / "Sonvale Live" / "Encore.wav", {.seconds = 0.2});
+    fs::create_directories(home_.path() / "elsewhere");
+    fs::create_directory_symlink(music / "Sonvale", home_.path() / "elsewhere" / "link");
+    const struct {
+        fs::path destination; // as the batch names it
+        std::vector<std::string> results;
+    } cases[] = {
+        {music / "Sonvale", {"Encore.mp3", "Front_Left.mp3"}},
+        {home_.path() / "elsewhere" / "link", {"Encore.mp3", "Front_Left.mp3"}},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(music / "Sonvale");
+        test::writeToneWav(music / "Sonvale" / "Front_Left.wav", {.seconds = 0.2});
+        settings_.destinationFolder = c.destination;
+        convert({music.string()});
+        EXPECT_EQ(TQKitConversionListItemCount(list_), 2u) << c.destination;
+        std::vector<std::string> results;
+        for (const auto& e : fs::directory_iterator(music / "Sonvale"))
+            if (e.path().extension() == ".mp3")
+                results.push_back(e.path().filename().string());
+        std::sort(results.begin(), results.end());
+        EXPECT_EQ(results, c.results) << c.destination;
+        releaseList();
+    }
+}
+
 TEST_F(ConverterTest, FilesThatAreNotMediaAreLeftOutCopiedOrTriedAsTheBatchSays)
 {
     test::writeToneWav(source_ / "album" / "song.wav", {.seconds = 0.3});

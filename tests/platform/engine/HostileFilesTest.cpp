@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <linux/fs.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -14,7 +15,9 @@
 
 #include "platform/engine/PartialFile.h"
 #include "platform/engine/ProcessMark.h"
+#include "platform/engine/TQKitCaches.h"
 #include "platform/engine/UrlDownloader.h"
+#include "platform/engine/WorkFolders.h"
 #include "platform/system/XdgPaths.h"
 #include "tests/platform/engine/AudioTestFiles.h"
 #include "tests/platform/engine/ConverterFixture.h"
@@ -230,6 +233,78 @@ TEST_F(HostileFilesTest, FileAddressesAreTakenAsTheirLocalFiles)
     EXPECT_EQ(completionOf("two words.wav"), "Converted");
     EXPECT_TRUE(fs::exists(destination_ / "two words.mp3"));
     EXPECT_EQ(completionOf("x.wav"), "Failed: The file address names no local file");
+}
+
+// Clearing caches removes what dead processes left in the work folders and nothing else: not the
+// folders of live processes or other machines, not other files of the cache folder, and never what
+// a link points to, whether the link lies inside a dead folder or stands in for the work folders.
+TEST_F(HostileFilesTest, ClearingCachesRemovesOnlyDeadWorkFoldersAndFollowsNoLink)
+{
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        std::_Exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string own = ProcessMark::own();
+    const std::string deadMark = own.substr(0, own.rfind('.') + 1) + std::to_string(gone);
+
+    const fs::path outside = home_.path() / "outside";
+    writeText(outside / "keep.txt", "not Sonvale's");
+    writeText(outside / "folder" / "keep.txt", "not Sonvale's");
+    const fs::path work = workFoldersRoot();
+    const fs::path dead = work / (deadMark + "-a1b2c3");
+    writeText(dead / "download" / "part.bin", "left by a killed process");
+    fs::create_symlink(outside / "keep.txt", dead / "to-file");
+    fs::create_symlink(outside / "folder", dead / "to-folder");
+    fs::create_directories(work / (own + "-d4e5f6"));
+    fs::create_directories(work / "elsewhere.1-a1b2c3");
+    writeText(sonvaleCacheDir() / "other.bin", "another cache");
+
+    TQKitClearCaches();
+    EXPECT_EQ(entriesOf(work), (std::vector<std::string>{"elsewhere.1-a1b2c3", own + "-d4e5f6"}));
+    EXPECT_EQ(filesUnder(outside), (std::vector<std::string>{"folder/keep.txt", "keep.txt"}));
+    EXPECT_TRUE(fs::exists(sonvaleCacheDir() / "other.bin"));
+
+    // A link in place of the work folders is neither swept through nor written through.
+    fs::remove_all(work);
+    fs::create_directories(outside / (deadMark + "-a1b2c3"));
+    fs::create_directory_symlink(outside, work);
+    TQKitClearCaches();
+    EXPECT_TRUE(fs::exists(outside / (deadMark + "-a1b2c3")));
+    fs::path created;
+    EXPECT_EQ(WorkFolders::create(created).message(), "cannot use the work folder " + work.string() + " (it is a link)");
+    EXPECT_EQ(entriesOf(outside).size(), 3u); // nothing made there
+}
+
+// Takes away the powers to read and enter any folder, so that this process meets permissions as
+// other users do even when it runs as root.
+void dropReadAnyFolder()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    ::syscall(SYS_capget, &header, data);
+    data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    ::syscall(SYS_capset, &header, data);
+}
+
+// An unreadable folder was silently left out; the user then took the batch for the whole folder.
+TEST_F(HostileFilesTest, AFolderThatCannotBeReadIsSaidNotSkipped)
+{
+    test::writeToneWav(source_ / "a.wav", {.seconds = 1});
+    test::writeToneWav(source_ / "locked" / "b.wav", {.seconds = 1});
+    ::chmod((source_ / "locked").c_str(), 0);
+    EXPECT_EXIT(
+        {
+            dropReadAnyFolder();
+            convert({source_.string()});
+            std::vector<Item*> items;
+            TQKitConversionListGetItems(list_, items);
+            std::fprintf(stderr, "items=%zu a=%s locked=%s\n", items.size(), completionOf("a.wav").c_str(),
+                         completionOf("locked").c_str());
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "items=2 a=Converted locked=Failed: the folder cannot be read \\(Permission denied\\)");
+    ::chmod((source_ / "locked").c_str(), 0700);
 }
 
 // A web server on the loopback interface that never ends its answers, or crawls.

@@ -133,8 +133,12 @@ TEST(KeyedArchiveTest, RefusesUnknownClassesWrongKindsAndDamagedBytes)
         EXPECT_EQ(unarchiver.decodeInt64("count"), 0);
         EXPECT_TRUE(unarchiver.failed());
     }
+    // The nine bytes declare a map of 2^63 entries: they used to end the process from the reader.
     for (const std::vector<uint8_t>& damaged :
-         {std::vector<uint8_t>{}, std::vector<uint8_t>{0xff, 0x00, 0x13}}) {
+         {std::vector<uint8_t>{}, std::vector<uint8_t>{0xff, 0x00, 0x13},
+          std::vector<uint8_t>{0x02, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb},
+          std::vector<uint8_t>{0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb, 0xbb},
+          std::vector<uint8_t>{0x9b, 0x7f, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}}) {
         KeyedUnarchiver unarchiver(damaged, registry);
         EXPECT_TRUE(unarchiver.failed());
         EXPECT_FALSE(unarchiver.decodeObject(KeyedArchiver::kRootKey));

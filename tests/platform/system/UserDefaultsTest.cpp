@@ -65,6 +65,15 @@ TEST_F(UserDefaultsTest, ADamagedFileIsKeptAsideAndTheStoreStartsEmpty)
     EXPECT_EQ(UserDefaults(file).objectForKey("k"), nlohmann::json(true));
 }
 
+TEST_F(UserDefaultsTest, AFileNestedBeyondAnyRealValueIsKeptAsideAsDamaged)
+{
+    const std::string deep = "{\"k\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
+    ASSERT_TRUE(writeFileAtomically(file, deep));
+    UserDefaults store(file);
+    EXPECT_TRUE(store.dictionaryRepresentation().empty());
+    EXPECT_EQ(readWholeFile(file.string() + ".damaged"), deep);
+}
+
 TEST_F(UserDefaultsTest, TextThatIsNotUtf8IsStoredWithReplacementCharacters)
 {
     UserDefaults store(file);

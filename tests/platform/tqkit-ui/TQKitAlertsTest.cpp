@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 using namespace Qt::StringLiterals;
@@ -179,6 +181,78 @@ TEST_F(TQKitDialogResponderTest, SheetAnswersTheChosenButtonAndCheckBox)
     EXPECT_FALSE(TQKitWindowHasSheet(&window_));
     EXPECT_NE(endedWith, -1);
     EXPECT_EQ(accessory.parent(), nullptr); // the accessory view stays the caller's
+}
+
+TEST_F(TQKitDialogResponderTest, ARefusedDefaultButtonKeepsTheBoxWithItsAccessoryView)
+{
+    window_.show();
+    QLineEdit accessory;
+    int asked = 0;
+    bool shown = false;
+    TQKitAlertRequest request;
+    request.parent = &window_;
+    request.title = u"Enter URL"_s;
+    request.buttons = {{u"Continue"_s, 100, {}}, {u"Cancel"_s, 101, {}}};
+    request.accessoryView = &accessory;
+    request.acceptsDefaultButton = [&] { return ++asked > 1; };
+    request.shown = [&] { shown = true; };
+    // Twice, as a caller that asks again would: the view shows each time.
+    for (int round = 0; round < 2; ++round) {
+        asked = 0;
+        shown = false;
+        std::optional<TQKitAlertAnswer> answer;
+        dialogs_.present(request, [&](const TQKitAlertAnswer& given) { answer = given; });
+        QMessageBox* box = openBox();
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return shown; }));
+        EXPECT_TRUE(accessory.isVisible()) << "round " << round;
+        EXPECT_EQ(box->icon(), QMessageBox::Question) << "a plain question";
+
+        box->defaultButton()->click();
+        sonvale::test::pumpEvents();
+        EXPECT_FALSE(answer.has_value());
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_TRUE(accessory.isVisible());
+        box->defaultButton()->click();
+        ASSERT_TRUE(pumpUntil([&] { return answer.has_value() && !openBox(); }));
+        EXPECT_EQ(answer->button, 100);
+    }
+}
+
+TEST_F(TQKitDialogResponderTest, WarningsCarryTheCautionSignAndLongTitlesFit)
+{
+    window_.show();
+    const struct {
+        TQKitAlertRequest::Kind kind;
+        int flags;
+        int buttons;
+        QMessageBox::Icon icon;
+    } cases[] = {
+        {TQKitAlertRequest::Kind::Alert, 0, 2, QMessageBox::Question},
+        {TQKitAlertRequest::Kind::Alert, kTQKitAlertCaution | kTQKitAlertSuppressionBox, 3, QMessageBox::Warning},
+        {TQKitAlertRequest::Kind::Alert, 0, 1, QMessageBox::Information},
+        {TQKitAlertRequest::Kind::Question, 16, 2, QMessageBox::Question},
+        {TQKitAlertRequest::Kind::Message, kTQKitAlertCaution, 1, QMessageBox::Warning},
+        {TQKitAlertRequest::Kind::Notice, 0, 1, QMessageBox::Information},
+    };
+    for (const auto& c : cases) {
+        TQKitAlertRequest request;
+        request.kind = c.kind;
+        request.parent = &window_;
+        request.flags = c.flags;
+        request.title = u"Current folder or subfolders are not writable"_s;
+        for (int i = 0; i < c.buttons; ++i)
+            request.buttons.append({u"B%1"_s.arg(i), 100 + i, {}});
+        dialogs_.present(request, [](const TQKitAlertAnswer&) {});
+        QMessageBox* box = openBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->icon(), c.icon) << int(c.kind) << " " << c.flags;
+        box->show();
+        QFont bold = box->font();
+        bold.setBold(true);
+        EXPECT_GT(box->width(), QFontMetrics(bold).horizontalAdvance(request.title)) << "the window title fits";
+        delete box;
+    }
 }
 
 TEST_F(TQKitDialogResponderTest, ABoxDestroyedUnansweredAnswersEscape)

@@ -168,23 +168,6 @@ TEST(TQTaskInfoMappingTest, TrimmingComparesBytesUnsigned)
         EXPECT_EQ(TQKitTextTrim(c.in), c.out);
 }
 
-TEST(TQTaskInfoMappingTest, MusicPlaylistNamesAreMadeFitToNameAFolder)
-{
-    struct Case {
-        const char* name;
-        const char* prepared;
-    };
-    const Case cases[] = {
-        {"...Hidden Gems", "Hidden Gems"},
-        {"...", "Sonvale"},
-        {"", "Sonvale"},
-        {"Rock/Pop: 90's", "Rock-Pop_ 90's"},
-        {"../../etc", "-..-etc"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(TQTaskInfoPreparePlaylistName(c.name, "Sonvale"), c.prepared) << c.name;
-}
-
 TEST(TQTaskInfoMappingTest, StoredSettingsAndTheChosenFormatReachTheRecord)
 {
     sonvale::test::TempHome home;
