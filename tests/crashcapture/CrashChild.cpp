@@ -109,9 +109,7 @@ namespace {
 
 using namespace tqcrash;
 
-// First in the signal chain: from here on the process is on its crash path. In mach mode the chain
-// hands the fault on to the exception delivery, which was installed before it, so the exception
-// server's work is on the crash path too.
+// Signal mode: first in the signal chain, from here on the process is on its crash path.
 bool enterCrashPath(int signal, siginfo_t* info, ucontext_t* context, void*,
                     const async::signal_handler_continuation* next) {
     gOnCrashPath.store(true);
@@ -137,6 +135,25 @@ async::kern_return_t makePageReadable(async::task_t, async::thread_t, async::exc
     const auto page = static_cast<std::uintptr_t>(codes[1]) & ~std::uintptr_t{4095};
     return mprotect(reinterpret_cast<void*>(page), 4096, PROT_READ) == 0 ? sonvale::darwin::KERN_SUCCESS
                                                                          : sonvale::darwin::KERN_FAILURE;
+}
+
+// Mach mode: the faulting thread's own exception registration, which the delivery asks before the
+// task's (the reporter's server): from here on the process is on its crash path. (A member of the
+// signal chain would not do: the chain runs every member for every signal, so the reporter's
+// SIGABRT callback would write the report on the signal path.)
+async::kern_return_t markCrashPath(async::task_t, async::thread_t, async::exception_type_t,
+                                   const async::mach_exception_data_type_t*, async::mach_msg_type_number_t, void*) {
+    gOnCrashPath.store(true);
+    return sonvale::darwin::KERN_FAILURE;
+}
+
+std::unique_ptr<TQCrashMachExceptionServer> registerCrashPathMarkerForThisThread() {
+    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(markCrashPath, nullptr, nullptr);
+    const auto port = server ? server->exceptionPortWithMaskError(sonvale::darwin::EXC_MASK_BAD_ACCESS, nullptr) : nullptr;
+    if (!port || !port->registerForThreadPreviousPortSetError(sonvale::darwin::mach_thread_self(), nullptr, nullptr)) {
+        return nullptr;
+    }
+    return server;
 }
 
 std::unique_ptr<TQCrashMachExceptionServer> registerEarlierHandler() {
@@ -261,9 +278,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.description.c_str());
         return 3;
     }
+    std::unique_ptr<TQCrashMachExceptionServer> marker;
     if (kind == "malloc-parked" &&
-        !TQCrashSignalHandler::sharedHandler().registerHandlerForSignalCallbackContextError(SIGSEGV, enterCrashPath,
-                                                                                            nullptr, nullptr)) {
+        (mach ? !(marker = registerCrashPathMarkerForThisThread())
+              : !TQCrashSignalHandler::sharedHandler().registerHandlerForSignalCallbackContextError(
+                    SIGSEGV, enterCrashPath, nullptr, nullptr))) {
         return 4;
     }
     return crashBy(kind, argv[2]);

@@ -81,6 +81,8 @@ TEST_P(CrashChildTest, LeavesAReportAndDiesByTheSignal) {
     }
 
     EXPECT_EQ(report->signalInfo().name(), crash.signalName);
+    // In mach mode a fault reaches the reporter as an exception; an abort stays a signal.
+    EXPECT_EQ(report->machExceptionInfo().has_value(), std::string(mode) == "mach" && crash.signal != SIGABRT);
     EXPECT_EQ(report->applicationInfo().applicationIdentifier(), "com.sonvale.crashchild");
     ASSERT_TRUE(report->hasProcessInfo());
     EXPECT_EQ(report->processInfo()->processPath(), std::string(TQCRASH_CRASH_CHILD));
