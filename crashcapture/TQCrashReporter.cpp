@@ -11,6 +11,7 @@
 #include "crashcapture/TQCrashThreadState.h"
 #include "platform/darwin/MachPort.h"
 #include "platform/system/AppInfo.h"
+#include "platform/system/Exception.h"
 
 #include <cxxabi.h>
 #include <unistd.h>
@@ -81,6 +82,18 @@ void followProcessImages() {
             async::tqcrash_log_writer_set_exception(&async::reporter_crash_context().writer,
                                                     name ? name.get() : type->name(), reason.c_str(), nullptr, 0);
         }
+    }
+    std::abort();
+}
+
+// The process's uncaught-exception handler: as above, with the name, reason and stack that the
+// exception object carries.
+[[noreturn]] void uncaught_platform_exception_handler(const sonvale::Exception& exception) {
+    int expected = 0;
+    if (gUncaughtExceptionSeen.compare_exchange_strong(expected, 1)) {
+        const auto& addresses = exception.callStackReturnAddresses();
+        async::tqcrash_log_writer_set_exception(&async::reporter_crash_context().writer, exception.name().c_str(),
+                                                exception.reason().c_str(), addresses.data(), addresses.size());
     }
     std::abort();
 }
@@ -244,6 +257,7 @@ bool TQCrashReporter::enableCrashReporterAndReturnError(TQCrashReporterError* er
     }
     if (config_.shouldRegisterUncaughtExceptionHandler()) {
         std::set_terminate(uncaught_exception_handler);
+        sonvale::setUncaughtExceptionHandler(uncaught_platform_exception_handler);
     }
     enabled_ = true;
     return true;
