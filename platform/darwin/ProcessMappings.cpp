@@ -100,6 +100,7 @@ struct ReadableRun {
 constinit ReadableRun gFrozen[kFrozenMappingsCapacity]{};
 constinit std::uint32_t gFrozenCount = 0;
 constinit std::atomic<bool> gIsFrozen{false};
+constinit int gFrozenProcess = 0;
 
 std::uint64_t frozenReadableEnd(std::uint64_t address) {
     std::uint32_t low = 0;
@@ -136,12 +137,17 @@ bool mappings_freeze() {
         return true;
     });
     gFrozenCount = count;
+    gFrozenProcess = getpid();
     gIsFrozen.store(read && fits);
     return read && fits;
 }
 
 void mappings_thaw() {
     gIsFrozen.store(false);
+}
+
+int mappings_frozen_process() {
+    return gIsFrozen.load() ? gFrozenProcess : 0;
 }
 
 std::uint64_t readable_length(std::uint64_t address, std::uint64_t length) {

@@ -20,4 +20,8 @@ inline constexpr std::uint32_t kFrozenMappingsCapacity = 4096;
 bool mappings_freeze();
 void mappings_thaw();
 
+// The id of the process whose table is frozen, 0 when none is: readers of our own memory ask it
+// before asking the kernel, so a report's reads need no extra call.
+int mappings_frozen_process();
+
 } // namespace sonvale::darwin

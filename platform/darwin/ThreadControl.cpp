@@ -167,6 +167,7 @@ kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std:
 
     const pid_t self = gettid();
     const pid_t process = getpid();
+    const uid_t user = getuid();
     std::uint32_t asked = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
         if (threads[i] == self) {
@@ -176,7 +177,7 @@ kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std:
         info.si_signo = thread_capture_signal();
         info.si_code = SI_QUEUE;
         info.si_pid = process;
-        info.si_uid = getuid();
+        info.si_uid = user;
         info.si_value.sival_ptr = reinterpret_cast<void*>(static_cast<std::uintptr_t>(packValue(session, i)));
         if (const ExceptionWait* stopped = exceptionWaitOf(threads[i])) {
             gSlots[i].state = stopped->state;

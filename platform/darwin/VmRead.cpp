@@ -64,7 +64,8 @@ kern_return_t vm_read_overwrite(std::uint64_t address, std::uint64_t size, void*
         iovec local{data, static_cast<std::size_t>(size)};
         iovec remote{reinterpret_cast<void*>(static_cast<std::uintptr_t>(address)),
                      static_cast<std::size_t>(size)};
-        const ssize_t count = process_vm_readv(getpid(), &local, 1, &remote, 1, 0);
+        const int frozen = mappings_frozen_process();
+        const ssize_t count = process_vm_readv(frozen != 0 ? frozen : getpid(), &local, 1, &remote, 1, 0);
         const int readErrno = errno;
         errno = savedErrno;
         if (count == static_cast<ssize_t>(size)) {
