@@ -13,7 +13,9 @@
 // ends the process by that signal.
 //
 // A registration whose port the faulting thread itself receives from is passed over: that thread
-// could never answer its own exception.
+// could never answer its own exception. Unlike the kernel, which raises exceptions before any
+// signal, this handler sees a fault only when no signal action installed after it took the signal
+// first (or hands it on, as the crash engine's signal chain does).
 //
 // Translation, chosen so that the exception maps back to the signal the kernel raised:
 //   SIGSEGV -> EXC_BAD_ACCESS {KERN_INVALID_ADDRESS, fault address}

@@ -167,7 +167,7 @@ void message_queue_drop(mach_port_name_t port) {
     }
 }
 
-void message_send_no_senders(mach_port_name_t notify, mach_port_name_t) {
+void message_send_no_senders(mach_port_name_t notify) {
     struct {
         mach_msg_header_t header;
         NDR_record_t ndr;

@@ -79,7 +79,7 @@ kern_return_t changeSendRefs(PortEntry* entry, mach_port_delta_t delta) {
     if (refs > 0 && refs + delta == 0) {
         const mach_port_name_t notify = entry->noSendersNotify.exchange(MACH_PORT_NULL);
         if (notify != MACH_PORT_NULL) {
-            detail::message_send_no_senders(notify, entry->name.load());
+            detail::message_send_no_senders(notify);
         }
     }
     return KERN_SUCCESS;

@@ -37,7 +37,7 @@ void port_signal_arrival(PortEntry* entry);
 // Defined by the message layer: frees the messages queued for a port that goes away.
 void message_queue_drop(mach_port_name_t port);
 
-// Defined by the message layer: queues a no-senders notification for `port` on `notify`.
-void message_send_no_senders(mach_port_name_t notify, mach_port_name_t port);
+// Defined by the message layer: queues a no-senders notification on `notify`.
+void message_send_no_senders(mach_port_name_t notify);
 
 } // namespace sonvale::darwin::detail
