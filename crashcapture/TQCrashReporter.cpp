@@ -175,7 +175,12 @@ TQCrashReporter::TQCrashReporter(std::string applicationIdentifier, std::string 
     crashReportPath_ = crashReportDirectory_ + "/" + kReportFileName;
 }
 
-TQCrashReporter::~TQCrashReporter() = default;
+TQCrashReporter::~TQCrashReporter() {
+    // Enabled handlers stay for the life of the process, also when their reporter goes: the
+    // exception server and the registrations it forwards to are left in place.
+    static_cast<void>(machServer_.release());
+    static_cast<void>(previousMachPorts_.release());
+}
 
 std::string TQCrashReporter::queuedCrashReportDirectory() const {
     return crashReportDirectory_ + "/" + kQueuedReportsFolderName;
