@@ -2,11 +2,16 @@
 
 #include "crashcapture/TQCrashAsyncFile.h"
 #include "crashcapture/TQCrashImageList.h"
+#include "crashcapture/TQCrashHostInfo.h"
 #include "crashcapture/TQCrashLog.h"
+#include "crashcapture/TQCrashMachExceptionPort.h"
+#include "crashcapture/TQCrashMachExceptionPortSet.h"
 #include "crashcapture/TQCrashProcessThreads.h"
 #include "crashcapture/TQCrashSignalHandler.h"
 #include "crashcapture/TQCrashThreadState.h"
+#include "platform/darwin/MachPort.h"
 #include "platform/system/AppInfo.h"
+#include "platform/system/Exception.h"
 
 #include <cxxabi.h>
 #include <unistd.h>
@@ -77,6 +82,18 @@ void followProcessImages() {
             async::tqcrash_log_writer_set_exception(&async::reporter_crash_context().writer,
                                                     name ? name.get() : type->name(), reason.c_str(), nullptr, 0);
         }
+    }
+    std::abort();
+}
+
+// The process's uncaught-exception handler: as above, with the name, reason and stack that the
+// exception object carries.
+[[noreturn]] void uncaught_platform_exception_handler(const sonvale::Exception& exception) {
+    int expected = 0;
+    if (gUncaughtExceptionSeen.compare_exchange_strong(expected, 1)) {
+        const auto& addresses = exception.callStackReturnAddresses();
+        async::tqcrash_log_writer_set_exception(&async::reporter_crash_context().writer, exception.name().c_str(),
+                                                exception.reason().c_str(), addresses.data(), addresses.size());
     }
     std::abort();
 }
@@ -216,10 +233,16 @@ bool TQCrashReporter::enableCrashReporterAndReturnError(TQCrashReporterError* er
     switch (config_.signalHandlerType()) {
     case TQCrashSignalHandlerTypeMach:
         if (!signals.registerHandlerForSignalCallbackContextError(SIGABRT, async::signal_crash_callback, &context,
-                                                                  error) ||
-            !enableMachExceptionServer(error)) {
+                                                                  error)) {
             return false;
         }
+        machServer_ = enableMachExceptionServerWithPreviousPortSetCallbackContextError(
+            &previousMachPorts_, async::mach_exception_crash_callback, &context, error);
+        if (machServer_ == nullptr) {
+            return false;
+        }
+        context.previous_ports =
+            previousMachPorts_ != nullptr ? previousMachPorts_->asyncSafeRepresentation() : async::tqcrash_mach_exception_port_set{};
         break;
     case TQCrashSignalHandlerTypeBSD:
         for (int signal : async::kReporterCrashSignals) {
@@ -234,15 +257,41 @@ bool TQCrashReporter::enableCrashReporterAndReturnError(TQCrashReporterError* er
     }
     if (config_.shouldRegisterUncaughtExceptionHandler()) {
         std::set_terminate(uncaught_exception_handler);
+        sonvale::setUncaughtExceptionHandler(uncaught_platform_exception_handler);
     }
     enabled_ = true;
     return true;
 }
 
-bool TQCrashReporter::enableMachExceptionServer(TQCrashReporterError* error) {
-    crash_error_populate(error, TQCrashReporterErrorCode::OperatingSystem,
-                         "Failed to instantiate the Mach exception server.");
-    return false;
+std::unique_ptr<TQCrashMachExceptionServer> TQCrashReporter::enableMachExceptionServerWithPreviousPortSetCallbackContextError(
+    std::unique_ptr<TQCrashMachExceptionPortSet>* previous, mach_exception_callback callback, void* context,
+    TQCrashReporterError* error) {
+    namespace darwin = sonvale::darwin;
+    darwin::exception_mask_t mask = darwin::EXC_MASK_BAD_ACCESS | darwin::EXC_MASK_BAD_INSTRUCTION |
+                                    darwin::EXC_MASK_ARITHMETIC | darwin::EXC_MASK_SOFTWARE |
+                                    darwin::EXC_MASK_BREAKPOINT;
+    if (const auto host = TQCrashHostInfo::currentHostInfo(); host != nullptr && host->darwinVersion().major >= 13) {
+        mask |= darwin::EXC_MASK_GUARD;
+    }
+    TQCrashReporterError underlying;
+    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(callback, context, &underlying);
+    if (server == nullptr) {
+        crash_error_populate(error, TQCrashReporterErrorCode::OperatingSystem,
+                             "Failed to instantiate the Mach exception server.", underlying.underlying);
+        return nullptr;
+    }
+    const auto port = server->exceptionPortWithMaskError(mask, nullptr);
+    if (port == nullptr) {
+        crash_error_populate(error, TQCrashReporterErrorCode::OperatingSystem,
+                             "Failed to instantiate the Mach exception port.");
+        return nullptr;
+    }
+    if (!port->registerForTaskPreviousPortSetError(darwin::mach_task_self(), previous, nullptr)) {
+        crash_error_populate(error, TQCrashReporterErrorCode::OperatingSystem,
+                             "Failed to set the target task's mach exception ports.");
+        return nullptr;
+    }
+    return server;
 }
 
 bool TQCrashReporter::hasPendingCrashReport() const {
