@@ -1,12 +1,15 @@
 #include "app/progress-window/TQCAppProgressWindowTableDataArray.h"
 
 #include "app/progress-window/TQCAppProgressWindowTableDataRecord.h"
+#include "app/progress-window/TQCAppProgressWindowTexts.h"
 #include "platform/engine/TQKitConversionList.h"
 #include "platform/engine/TQKitConversionListItem.h"
 #include "platform/engine/TQKitConverter.h"
 
 #include <algorithm>
 #include <numeric>
+#include <set>
+#include <string>
 
 std::unique_ptr<TQCAppProgressWindowTableDataArray> TQCAppProgressWindowTableDataArray::create(TQKitConversionList* list)
 {
@@ -65,4 +68,17 @@ void TQCAppProgressWindowTableDataArray::sortByStatus()
         recordOf(item);
     std::stable_sort(arranged_.begin(), arranged_.end(),
                      [this](size_t a, size_t b) { return records_[a]->compareByStatus(*records_[b]) < 0; });
+}
+
+QStringList TQCAppProgressWindowTableDataArray::completionStatusNames() const
+{
+    std::set<std::string> distinct;
+    if (listHandle_)
+        for (const TQKitConversionListItem* item : items_)
+            if (std::string name; TQKitConversionListItemCompletion(listHandle_, item, &name) != 0)
+                distinct.insert(std::move(name));
+    QStringList names;
+    for (const std::string& name : distinct)
+        names.append(TQCAppTextFromKit(name.c_str()));
+    return names;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -32,6 +34,9 @@ public:
     void sortByListItemId();
     // Needs every row's record: all are made.
     void sortByStatus();
+    // The distinct completion texts of the rows' items, read from the list without making records;
+    // none after cleanup().
+    QStringList completionStatusNames() const;
 
 private:
     explicit TQCAppProgressWindowTableDataArray(TQKitConversionList* list);

@@ -80,11 +80,11 @@ void TQCAppProgressWindowTableView::fitStatusColumnToTexts()
     constexpr int kCellMargins = 2 * 6 + 2; // of the cell's layout, and a little room for rounding
     if (!data_ || viewport()->width() <= 0)
         return;
+    // Thousands of rows share a few texts: each is measured once, and no row's record is made.
     const QFontMetrics metrics(font());
     int widest = 0;
-    for (size_t row = 0; row < data_->count(); ++row)
-        if (const TQCAppProgressWindowTableDataRecord* record = data_->recordAt(row))
-            widest = std::max(widest, metrics.horizontalAdvance(record->completionStatusName()));
+    for (const QString& text : data_->completionStatusNames())
+        widest = std::max(widest, metrics.horizontalAdvance(text));
     const double wanted = double(widest + kCellMargins) / viewport()->width();
     statusShare_ = std::max(statusShare_, std::min(wanted, kWidestShare));
     fitStatusColumn();

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QProgressBar>
@@ -246,6 +247,33 @@ TEST_F(ProgressTableTest, LongStatusTextsEndInAnEllipsisShowWholeInTheTipAndTheC
     table().resize(500, 200);
     pumpEvents();
     EXPECT_LT(table().columnWidth(TQCAppProgressWindowTableView::StatusColumn), wide / 3);
+}
+
+TEST_F(ProgressTableTest, StatusColumnFitsTheWidestCompletionTextOfRowsOutOfViewWithoutMakingTheirRecords)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 300; ++i)
+        paths.push_back(addSource(QString::asprintf("fit%03d.wav", i).toStdString()).toStdString());
+    TQKitConversionList* many = engine::createList(destination().string());
+    TQKitConversionListAddSources(many, paths, 0, 0);
+    const std::vector<TQKitConversionListItem*> manyItems = engine::items(many);
+    const QString failure = u"Failed: the file is truncated or damaged"_s;
+    for (size_t i = 0; i < manyItems.size(); ++i)
+        if (i == 250)
+            engine::completeItem(manyItems[i], failure.toStdString(), 0x80);
+        else
+            engine::completeItem(manyItems[i], "Converted", 0x42);
+    table().setListHandle(many);
+    pumpEvents();
+    const int before = table().columnWidth(TQCAppProgressWindowTableView::StatusColumn);
+    ASSERT_LT(before, QFontMetrics(table().font()).horizontalAdvance(failure));
+
+    table().fitStatusColumnToTexts();
+    EXPECT_GT(table().columnWidth(TQCAppProgressWindowTableView::StatusColumn),
+              QFontMetrics(table().font()).horizontalAdvance(failure));
+    EXPECT_FALSE(engine::itemHasCallback(manyItems[250])) << "a row out of view has no record";
+    table().setListHandle(nullptr);
+    TQKitConversionListRelease(many);
 }
 
 TEST_F(ProgressTableTest, SpinnerFollowsTheItemsProgressOnItsOwnScale)
