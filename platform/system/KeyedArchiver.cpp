@@ -38,6 +38,13 @@ void KeyedArchiver::encodeUuid(const std::string& key, const std::optional<Uuid>
         values_[key] = nlohmann::json::binary({value->bytes().begin(), value->bytes().end()});
 }
 
+void KeyedArchiver::encodeData(const std::string& key,
+                               const std::optional<std::vector<uint8_t>>& value)
+{
+    if (value)
+        values_[key] = nlohmann::json::binary(*value);
+}
+
 void KeyedArchiver::encodeStringArray(const std::string& key,
                                       const std::optional<std::vector<std::string>>& value)
 {

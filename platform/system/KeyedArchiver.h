@@ -27,6 +27,7 @@ public:
     void encodeBool(const std::string& key, bool value);
     void encodeDate(const std::string& key, const std::optional<TimePoint>& value);
     void encodeUuid(const std::string& key, const std::optional<Uuid>& value);
+    void encodeData(const std::string& key, const std::optional<std::vector<uint8_t>>& value);
     void encodeStringArray(const std::string& key,
                            const std::optional<std::vector<std::string>>& value);
     void encodeStringMap(const std::string& key,

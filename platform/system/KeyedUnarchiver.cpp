@@ -111,6 +111,13 @@ std::optional<Uuid> KeyedUnarchiver::decodeUuid(const std::string& key)
     return Uuid(raw);
 }
 
+std::optional<std::vector<uint8_t>> KeyedUnarchiver::decodeData(const std::string& key)
+{
+    if (const nlohmann::json* value = valueOfKind(key, &nlohmann::json::is_binary))
+        return std::vector<uint8_t>(value->get_binary().begin(), value->get_binary().end());
+    return std::nullopt;
+}
+
 std::optional<std::vector<std::string>> KeyedUnarchiver::decodeStringArray(const std::string& key)
 {
     const nlohmann::json* value = valueOfKind(key, &nlohmann::json::is_array);

@@ -34,6 +34,7 @@ public:
     bool decodeBool(const std::string& key);
     std::optional<TimePoint> decodeDate(const std::string& key);
     std::optional<Uuid> decodeUuid(const std::string& key);
+    std::optional<std::vector<uint8_t>> decodeData(const std::string& key);
     std::optional<std::vector<std::string>> decodeStringArray(const std::string& key);
     std::optional<std::map<std::string, std::string>> decodeStringMap(const std::string& key);
 

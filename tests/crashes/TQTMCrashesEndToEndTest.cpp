@@ -1,0 +1,157 @@
+#include "crashcapture/TQCrashReporter.h"
+#include "platform/system/XdgPaths.h"
+
+#include "tests/crashcapture/ChildProcess.h"
+#include "tests/telemetry/LoopbackServer.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <signal.h>
+#include <spawn.h>
+
+#include <filesystem>
+#include <map>
+
+extern char** environ;
+
+using namespace sonvale;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A child with the client and the Crashes service crashes; its next launch sends what the crash
+// left behind to a loopback server.
+class TQTMCrashesEndToEndTest : public ::testing::Test {
+protected:
+    std::optional<tqcrash::test::ChildEnd> runChild(const std::string& mode)
+    {
+        return tqcrash::test::runChild({SONVALE_CRASHES_CHILD, server.baseUrl(), mode}, 60s);
+    }
+
+    // Launches the child, waits until the server has every log that `done` asks for (or a
+    // generous safety limit has passed), then stops it.
+    void relaunchUntil(const std::function<bool(const std::vector<nlohmann::json>&)>& done)
+    {
+        const std::string url = server.baseUrl();
+        char* argv[] = {const_cast<char*>(SONVALE_CRASHES_CHILD), const_cast<char*>(url.c_str()),
+                        const_cast<char*>("run"), nullptr};
+        pid_t child = 0;
+        ASSERT_EQ(::posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ), 0);
+        for (size_t seen = server.requestCount(); !done(sentLogs());)
+            if (!server.waitForRequests(++seen))
+                break;
+        ::kill(child, SIGTERM);
+        ASSERT_TRUE(tqcrash::test::waitForChild(child, 30s));
+    }
+
+    std::vector<nlohmann::json> sentLogs() const
+    {
+        std::vector<nlohmann::json> logs;
+        for (const auto& request : server.requests()) {
+            const auto body = nlohmann::json::parse(request.body);
+            for (const auto& log : body.at("logs"))
+                logs.push_back(log);
+        }
+        return logs;
+    }
+
+    static size_t countOf(const std::vector<nlohmann::json>& logs, const std::string& type)
+    {
+        return std::ranges::count_if(logs, [&](const auto& log) { return log.at("type") == type; });
+    }
+
+    static std::map<std::string, int> marks(const std::vector<nlohmann::json>& logs)
+    {
+        std::map<std::string, int> found;
+        for (const auto& log : logs)
+            if (log.contains("properties") && log["properties"].contains("mark"))
+                ++found[log["properties"]["mark"].get<std::string>()];
+        return found;
+    }
+
+    static std::vector<fs::path> filesIn(const fs::path& folder)
+    {
+        std::vector<fs::path> files;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+            files.push_back(it->path());
+        return files;
+    }
+
+    test::TempHome home;
+    test::LoopbackServer server;
+};
+
+TEST_F(TQTMCrashesEndToEndTest, ASegfaultIsSentOnceAtTheNextLaunchWithTheLogsItInterrupted)
+{
+    const auto crashed = runChild("crash-after-logs");
+    ASSERT_TRUE(crashed);
+    ASSERT_TRUE(crashed->signaled);
+    EXPECT_EQ(crashed->signal, SIGSEGV);
+
+    const fs::path pendingReport = tqcrash::TQCrashReporter().crashReportPath();
+    EXPECT_TRUE(fs::exists(pendingReport));
+    const fs::path telemetry = sonvaleTelemetryDir();
+    size_t buffered = 0;
+    for (const fs::path& file : filesIn(telemetry / "crasheslogbuffer"))
+        buffered += fs::file_size(file) > 0;
+    EXPECT_EQ(buffered, 3u);
+
+    // The start-service log of the relaunch leaves last (the core unit waits six seconds): every
+    // crash log would have gone out before it.
+    relaunchUntil([](const std::vector<nlohmann::json>& logs) {
+        return countOf(logs, "appleError") >= 1 && marks(logs).size() == 3 &&
+               countOf(logs, "startService") >= 1;
+    });
+    const std::vector<nlohmann::json> logs = sentLogs();
+    ASSERT_EQ(countOf(logs, "appleError"), 1u);
+    EXPECT_EQ(marks(logs), (std::map<std::string, int>{
+                               {"before-crash-1", 1}, {"before-crash-2", 1}, {"before-crash-3", 1}}));
+
+    const nlohmann::json crash =
+        *std::ranges::find_if(logs, [](const auto& log) { return log.at("type") == "appleError"; });
+    EXPECT_EQ(crash.at("osExceptionType"), "SIGSEGV");
+    EXPECT_EQ(crash.at("osExceptionCode"), "SEGV_MAPERR");
+    EXPECT_EQ(crash.at("osExceptionAddress"), "0x1234");
+    EXPECT_EQ(crash.at("fatal"), true);
+    // The name as the kernel keeps it: at most 15 characters.
+    EXPECT_EQ(crash.at("processName"), fs::path(SONVALE_CRASHES_CHILD).filename().string().substr(0, 15));
+    EXPECT_EQ(crash.at("primaryArchitectureId"), 0x1000007);
+    EXPECT_TRUE(crash.at("device").contains("osName"));
+
+    // The crashed thread: named by errorThreadId, its registers sent, its frames in the child.
+    const auto& threads = crash.at("threads");
+    const auto crashedThread = std::ranges::find_if(
+        threads, [&](const auto& thread) { return thread.at("id") == crash.at("errorThreadId"); });
+    ASSERT_NE(crashedThread, threads.end());
+    ASSERT_FALSE(crashedThread->at("frames").empty());
+    const std::string pc = crash.at("registers").at("rip");
+    EXPECT_EQ(pc.size(), 18u);
+    EXPECT_EQ(crashedThread->at("frames")[0].at("address"), pc);
+
+    // The child's executable is listed, and the first frame's code is an offset into an image
+    // that is listed.
+    const auto& binaries = crash.at("binaries");
+    EXPECT_TRUE(std::ranges::any_of(binaries, [](const auto& binary) {
+        return binary.at("name") == fs::path(SONVALE_CRASHES_CHILD).filename().string();
+    }));
+    const std::string code = crashedThread->at("frames")[0].at("code");
+    const std::string base = code.substr(0, code.find(' '));
+    EXPECT_TRUE(std::ranges::any_of(binaries, [&](const auto& binary) {
+        return std::stoull(binary.at("startAddress").template get<std::string>(), nullptr, 16) ==
+               std::stoull(base, nullptr, 16);
+    })) << code;
+
+    // Nothing of the crash is left behind.
+    EXPECT_FALSE(fs::exists(pendingReport));
+    EXPECT_TRUE(filesIn(telemetry / "crashes").empty());
+    for (const fs::path& file : filesIn(telemetry / "crasheslogbuffer")) {
+        EXPECT_EQ(file.extension(), ".tmcrasheslogbuffer");
+        EXPECT_EQ(fs::file_size(file), 0u) << file;
+    }
+}
+
+} // namespace

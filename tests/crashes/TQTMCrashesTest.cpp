@@ -1,0 +1,329 @@
+#include "crashes/TQTMCrashes.h"
+
+#include "crashcapture/TQCrashReporter.h"
+#include "crashes/TQTMAppleErrorLog.h"
+#include "crashes/TQTMCrashesLogBuffer.h"
+#include "crashes/TQTMErrorAttachmentLog.h"
+#include "crashes/TQTMErrorReport.h"
+#include "platform/system/AtomicFile.h"
+#include "platform/system/FakeClock.h"
+#include "platform/system/HttpTransportCurl.h"
+#include "platform/system/ManualNetworkReachability.h"
+#include "platform/system/XdgPaths.h"
+#include "telemetry/TQTMChannelGroupDefault.h"
+#include "telemetry/TQTMDependencyConfiguration.h"
+#include "telemetry/TQTMHttpClient.h"
+#include "telemetry/TQTMLogWithProperties.h"
+#include "telemetry/TQTMLogsDispatchQueue.h"
+#include "telemetry/TQTMSessionContext.h"
+#include "telemetry/TQTMTelemetry.h"
+#include "telemetry/TQTMTelemetryUserDefaults.h"
+#include "telemetry/TQTMUtility.h"
+#include "telemetry/TQTM_Reachability.h"
+
+#include "tests/telemetry/LoopbackServer.h"
+#include "tests/telemetry/TelemetryTestSupport.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+
+using namespace sonvale;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSecret = "0a1b2c3d-4e5f-6a7b-8c9d-0e1f2a3b4c5d";
+
+// The client with the shared Crashes service against a loopback server, on a fake clock, in a
+// process of its own (each test is), so that the crash engine is enabled once.
+class TQTMCrashesTest : public test::TelemetryTest {
+protected:
+    TQTMCrashesTest()
+    {
+        TQTMDependencyConfiguration::setClock(&clock);
+        TQTMSessionContext::setSharedClock(clock);
+        launch();
+    }
+    ~TQTMCrashesTest() override
+    {
+        quit();
+        TQTMDependencyConfiguration::setClock(nullptr);
+    }
+
+    // A new process as far as the client can tell: fresh instances over the same files (the
+    // crash engine of the first launch stays, as it does in one process).
+    void launch()
+    {
+        TQTMDependencyConfiguration::setHttpClient(TQTMHttpClient::create(
+            std::make_unique<HttpTransportCurl>(),
+            std::make_shared<TQTM_Reachability>(std::make_shared<ManualNetworkReachability>()),
+            clock));
+        TQTMTelemetry::setLogUrl(server.baseUrl());
+    }
+    void quit()
+    {
+        if (auto group = TQTMTelemetry::sharedInstance().channelGroup())
+            group->logsDispatchQueue()->sync([] {});
+        TQTMCrashes::resetSharedInstance();
+        TQTMTelemetry::resetSharedInstance();
+        TQTMDependencyConfiguration::setHttpClient(nullptr);
+    }
+
+    std::shared_ptr<TQTMCrashes> start()
+    {
+        const auto crashes = TQTMCrashes::sharedInstance();
+        TQTMTelemetry::start(kSecret, TQTMServiceList{crashes});
+        return crashes;
+    }
+
+    // What the engine leaves when the process crashes: a report of this moment at its path.
+    void leavePendingReport()
+    {
+        tqcrash::TQCrashReporter reporter;
+        ASSERT_TRUE(reporter.populateCrashReportDirectoryAndReturnError(nullptr));
+        const auto bytes = reporter.generateLiveReport();
+        ASSERT_TRUE(bytes);
+        ASSERT_TRUE(writeFileAtomically(reporter.crashReportPath(),
+                                        std::string(bytes->begin(), bytes->end()))
+                        .isOk());
+    }
+    static fs::path pendingReportPath() { return tqcrash::TQCrashReporter().crashReportPath(); }
+
+    // Runs the processing pass a second after the start and waits for it.
+    void process(TQTMCrashes& crashes)
+    {
+        clock.advance(1s);
+        crashes.unprocessedCrashReports();
+    }
+    // Lets the units' flush timers send what they hold.
+    void flush()
+    {
+        TQTMTelemetry::sharedInstance().channelGroup()->logsDispatchQueue()->sync([] {});
+        clock.advance(1s);
+    }
+
+    std::vector<nlohmann::json> sentLogsOfType(const std::string& type) const
+    {
+        std::vector<nlohmann::json> logs;
+        for (const auto& request : server.requests()) {
+            const auto body = nlohmann::json::parse(request.body);
+            for (const auto& log : body.at("logs"))
+                if (log.at("type") == type)
+                    logs.push_back(log);
+        }
+        return logs;
+    }
+
+    static std::vector<fs::path> filesIn(const std::string& folder)
+    {
+        std::vector<fs::path> files;
+        std::error_code error;
+        for (fs::directory_iterator it(sonvaleTelemetryDir() / folder, error), end;
+             !error && it != end; it.increment(error))
+            files.push_back(it->path());
+        return files;
+    }
+
+    FakeClock clock;
+    test::LoopbackServer server;
+};
+
+} // namespace
+
+TEST_F(TQTMCrashesTest, AFirstStartPreparesTheBufferAndHasNothingToProcess)
+{
+    const auto crashes = start();
+    EXPECT_FALSE(TQTMCrashes::hasCrashedInLastSession());
+    EXPECT_FALSE(TQTMCrashes::lastSessionCrashReport());
+    EXPECT_TRUE(crashes->unprocessedCrashReports().empty()); // does not wait
+    EXPECT_EQ(logs.count("Crashes service has been enabled."), 1u);
+    EXPECT_EQ(logs.count("Started crash service."), 1u);
+    EXPECT_EQ(logs.count("Exception handler successfully initialized."), 1u);
+    EXPECT_NE(crashes->crashReporter(), nullptr);
+    EXPECT_FALSE(crashes->isMachExceptionHandlerEnabled());
+    const auto group = TQTMTelemetry::sharedInstance().channelGroup();
+    EXPECT_NE(group->channelUnitForGroupId("Crashes"), nullptr);
+    EXPECT_NE(group->channelUnitForGroupId("CrashesBuffer"), nullptr);
+    const auto buffer = filesIn("crasheslogbuffer");
+    EXPECT_EQ(buffer.size(), TQTMCrashesLogBuffer::kSlotCount);
+    for (const fs::path& file : buffer)
+        EXPECT_EQ(fs::file_size(file), 0u);
+
+    // Enabling again configures nothing new.
+    crashes->applyEnabledState(true);
+    EXPECT_EQ(logs.count("Already configured TQCrashReporter."), 1u);
+}
+
+TEST_F(TQTMCrashesTest, TheLastRunsCrashIsCopiedAtStartAndSentASecondLater)
+{
+    leavePendingReport();
+    const auto crashes = start();
+    EXPECT_TRUE(TQTMCrashes::hasCrashedInLastSession());
+    const auto report = TQTMCrashes::lastSessionCrashReport();
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->signal(), "SIGTRAP");
+    EXPECT_FALSE(fs::exists(pendingReportPath()));
+    EXPECT_EQ(filesIn("crashes").size(), 1u); // the copy, and no analyzer marker
+    EXPECT_EQ(logs.count("The application crashed in the last session."), 1u);
+
+    process(*crashes);
+    flush();
+    ASSERT_TRUE(server.waitForRequests(1));
+    const auto sent = sentLogsOfType("appleError");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].at("id"), *report->incidentIdentifier());
+    EXPECT_EQ(sent[0].at("osExceptionType"), "SIGTRAP");
+    EXPECT_TRUE(filesIn("crashes").empty());
+}
+
+TEST_F(TQTMCrashesTest, TwoReportsCopiedInTheSameSecondAreBothKeptAndSent)
+{
+    leavePendingReport();
+    const auto crashes = start();
+    leavePendingReport();
+    crashes->applyEnabledState(true);
+    ASSERT_EQ(filesIn("crashes").size(), 2u);
+
+    process(*crashes);
+    flush();
+    ASSERT_TRUE(server.waitForRequests(2));
+    const auto sent = sentLogsOfType("appleError");
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_NE(sent[0].at("id"), sent[1].at("id"));
+}
+
+TEST_F(TQTMCrashesTest, ReportsWaitForTheUserAndADiscardDeletesThem)
+{
+    leavePendingReport();
+    std::atomic<int> asked = 0;
+    TQTMCrashes::setUserConfirmationHandler([&](const TQTMCrashes::ErrorReports& reports) {
+        asked += static_cast<int>(reports.size());
+        return true;
+    });
+    const auto crashes = start();
+    process(*crashes);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(crashes->unprocessedCrashReports().size(), 1u);
+    EXPECT_EQ(filesIn("crashes").size(), 1u);
+
+    TQTMCrashes::notifyWithUserConfirmation(TQTMUserConfirmationDiscard);
+    EXPECT_TRUE(crashes->unprocessedCrashReports().empty());
+    EXPECT_TRUE(filesIn("crashes").empty());
+    flush();
+    EXPECT_TRUE(sentLogsOfType("appleError").empty());
+}
+
+TEST_F(TQTMCrashesTest, AlwaysSendIsRememberedAndLaterReportsGoWithoutAsking)
+{
+    leavePendingReport();
+    TQTMCrashes::setUserConfirmationHandler([](const TQTMCrashes::ErrorReports&) { return true; });
+    auto crashes = start();
+    process(*crashes);
+    TQTMCrashes::notifyWithUserConfirmation(TQTMUserConfirmationAlways);
+    flush();
+    ASSERT_TRUE(server.waitForRequests(1));
+    EXPECT_EQ(TQTMTelemetryUserDefaults::shared()->objectForKey(TQTMCrashes::kUserConfirmationKey),
+              nlohmann::json(true));
+
+    quit();
+    launch();
+    leavePendingReport();
+    std::atomic<int> asked = 0;
+    TQTMCrashes::setUserConfirmationHandler([&](const TQTMCrashes::ErrorReports&) {
+        ++asked;
+        return true;
+    });
+    crashes = start();
+    process(*crashes);
+    flush();
+    ASSERT_TRUE(server.waitForRequests(2));
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(sentLogsOfType("appleError").size(), 2u);
+}
+
+TEST_F(TQTMCrashesTest, AConfirmationBeforeTheProcessingPassIsRefused)
+{
+    leavePendingReport();
+    start();
+    TQTMCrashes::notifyWithUserConfirmation(TQTMUserConfirmationAlways);
+    EXPECT_EQ(logs.count("Incorrect usage of notifyWithUserConfirmation: it should only be called "
+                         "from userConfirmationHandler. For more information refer to the "
+                         "documentation."),
+              1u);
+    EXPECT_FALSE(TQTMTelemetryUserDefaults::shared()->objectForKey(TQTMCrashes::kUserConfirmationKey));
+}
+
+TEST_F(TQTMCrashesTest, DisablingRemovesEveryCrashFile)
+{
+    leavePendingReport();
+    const auto crashes = start();
+    ASSERT_EQ(filesIn("crashes").size(), 1u);
+    leavePendingReport();
+    TQTMUtility::createFileAtPathComponentWithDataAtomicallyForceOverwrite(
+        "crasheslogbuffer/7.tmcrasheslogbuffer", {1, 2, 3}, false, true);
+    TQTMTelemetryUserDefaults::shared()->setObjectForKey(true, TQTMCrashes::kMemoryWarningKey);
+
+    crashes->serviceSetEnabled(false);
+    EXPECT_FALSE(fs::exists(sonvaleTelemetryDir() / "crashes"));
+    EXPECT_FALSE(fs::exists(pendingReportPath()));
+    for (const fs::path& file : filesIn("crasheslogbuffer"))
+        EXPECT_EQ(fs::file_size(file), 0u);
+    EXPECT_FALSE(TQTMTelemetryUserDefaults::shared()->objectForKey(TQTMCrashes::kMemoryWarningKey));
+    EXPECT_EQ(logs.count("Crashes service has been disabled."), 1u);
+    EXPECT_FALSE(crashes->isEnabled());
+
+    // The pass a second later finds the service off and discards what is left.
+    process(*crashes);
+    EXPECT_EQ(logs.count("Crashes service is disabled; discard all crash reports"), 1u);
+}
+
+TEST_F(TQTMCrashesTest, BufferedLogsOfACrashedRunAreSentOnceAndTheirFilesEmptied)
+{
+    auto log = std::make_shared<TQTMLogWithProperties>();
+    log->setType("event");
+    log->setTimestamp(clock.now());
+    log->setProperties(TQTMLogWithProperties::Properties{{"mark", "buffered"}});
+    fs::create_directories(sonvaleTelemetryDir() / "crasheslogbuffer");
+    TQTMUtility::createFileAtPathComponentWithDataAtomicallyForceOverwrite(
+        "crasheslogbuffer/5.tmcrasheslogbuffer", *TQTMUtility::archiveKeyedData(log.get()), false,
+        true);
+    TQTMUtility::createFileAtPathComponentWithDataAtomicallyForceOverwrite(
+        "crasheslogbuffer/6.tmcrasheslogbuffer", {'x'}, false, true); // damaged
+
+    start();
+    EXPECT_EQ(logs.count("Re-enqueueing buffered log, type: event."), 1u);
+    EXPECT_EQ(logs.count("Deserialization failed for log: The log deserialized to NULL."), 1u);
+    const fs::path folder = sonvaleTelemetryDir() / "crasheslogbuffer";
+    EXPECT_EQ(fs::file_size(folder / "5.tmcrasheslogbuffer"), 0u);
+    EXPECT_EQ(fs::file_size(folder / "6.tmcrasheslogbuffer"), 1u); // left for a later start
+
+    flush();
+    ASSERT_TRUE(server.waitForRequests(1));
+    const auto sent = sentLogsOfType("event");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].at("properties").at("mark"), "buffered");
+}
+
+TEST_F(TQTMCrashesTest, OnlyOrdinaryLogsEnterTheBuffer)
+{
+    const auto crashes = start();
+    // The start-service log has been stored and has left the buffer.
+    TQTMTelemetry::sharedInstance().channelGroup()->logsDispatchQueue()->sync([] {});
+    const auto unit = crashes->channelUnit();
+    auto ordinary = std::make_shared<TQTMLogWithProperties>();
+    ordinary->setType("event");
+    auto crash = std::make_shared<TQTMAppleErrorLog>();
+    auto attachment = std::make_shared<TQTMErrorAttachmentLog>();
+    crashes->channelDidPrepareLogInternalIdFlags(*unit, crash, "crash", 2);
+    crashes->channelDidPrepareLogInternalIdFlags(*unit, attachment, "attachment", 1);
+    for (size_t i = 0; i < TQTMCrashesLogBuffer::kSlotCount; ++i)
+        EXPECT_TRUE(TQTMCrashesLogBuffer::isSlotFree(i));
+    crashes->channelDidPrepareLogInternalIdFlags(*unit, ordinary, "ordinary", 1);
+    EXPECT_FALSE(TQTMCrashesLogBuffer::isSlotFree(0));
+    // Stored: the slot is free again, and its file, written by no crash, stays as it was.
+    crashes->channelDidCompleteEnqueueingLogInternalId(*unit, ordinary, "ordinary");
+    EXPECT_TRUE(TQTMCrashesLogBuffer::isSlotFree(0));
+    EXPECT_TRUE(fs::exists(TQTMCrashesLogBuffer::logFilePath(0)));
+}
