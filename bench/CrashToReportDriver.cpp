@@ -1,7 +1,9 @@
-// Time from a fault to the closed report, with 50 other threads to stop and walk. Each sample is a
-// child process that enables the reporter in signal mode, parks 50 threads, notes the time and
-// faults; the post-crash callback, which runs once the report is closed, notes the time again.
-// Prints every sample's milliseconds, then median and p99 as the last line.
+// Time from a fault to the closed report, with 50 other threads to stop and walk, in both of the
+// reporter's modes. Each sample is a child process that enables the reporter, parks 50 threads,
+// notes the time and faults; the post-crash callback, which runs once the report is closed (on the
+// crashed thread, or on the exception server's thread in mach mode), notes the time again.
+// Samples alternate between the modes. Prints every sample's milliseconds, then median and p99 of
+// each mode as the last line.
 //
 //   sonvale-crash-to-report [SAMPLES]
 
@@ -41,9 +43,10 @@ void reportClosed(siginfo_t*, ucontext_t*, void*) {
     gSample->closedNs.store(nowNs());
 }
 
-[[noreturn]] void crashingChild(const std::string& base) {
-    tqcrash::TQCrashReporter reporter("com.sonvale.crashbench", "1", std::nullopt,
-                                      tqcrash::TQCrashReporterConfig::initWithBasePath(base));
+[[noreturn]] void crashingChild(const std::string& base, std::uint64_t mode) {
+    tqcrash::TQCrashReporter reporter(
+        "com.sonvale.crashbench", "1", std::nullopt,
+        tqcrash::TQCrashReporterConfig::initWithSignalHandlerTypeSymbolicationStrategyBasePath(mode, 0, base));
     const tqcrash::TQCrashReporterCallbacks callbacks{0, nullptr, reportClosed};
     reporter.setCrashCallbacks(&callbacks);
     if (!reporter.enableCrashReporter()) {
@@ -66,6 +69,17 @@ void reportClosed(siginfo_t*, ucontext_t*, void*) {
     _exit(2);
 }
 
+struct Figures {
+    double median;
+    double p99;
+};
+
+Figures figuresOf(std::vector<double> millis) {
+    std::sort(millis.begin(), millis.end());
+    return {millis[millis.size() / 2],
+            millis[std::min(millis.size() - 1, static_cast<std::size_t>(millis.size() * 0.99))]};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -78,13 +92,15 @@ int main(int argc, char** argv) {
     char pattern[] = "/tmp/crash-to-report.XXXXXX";
     const std::string base = mkdtemp(pattern);
 
-    std::vector<double> millis;
-    for (int i = 0; i < samples; ++i) {
+    const std::uint64_t modes[] = {tqcrash::TQCrashSignalHandlerTypeBSD, tqcrash::TQCrashSignalHandlerTypeMach};
+    std::vector<double> millis[2];
+    for (int i = 0; i < 2 * samples; ++i) {
+        const int mode = i % 2;
         gSample->faultNs.store(0);
         gSample->closedNs.store(0);
         const pid_t child = fork();
         if (child == 0) {
-            crashingChild(base);
+            crashingChild(base, modes[mode]);
         }
         int status = 0;
         waitpid(child, &status, 0);
@@ -94,17 +110,17 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "sample %d: no report (status %d)\n", i, status);
             continue;
         }
-        millis.push_back(static_cast<double>(closed - fault) / 1e6);
-        std::printf("%.3f\n", millis.back());
+        millis[mode].push_back(static_cast<double>(closed - fault) / 1e6);
+        std::printf("%s %.3f\n", mode == 0 ? "signal" : "mach", millis[mode].back());
     }
     std::filesystem::remove_all(base);
-    if (millis.empty()) {
+    if (millis[0].empty() || millis[1].empty()) {
         return 1;
     }
-    std::sort(millis.begin(), millis.end());
-    const double median = millis[millis.size() / 2];
-    const double p99 = millis[std::min(millis.size() - 1, static_cast<std::size_t>(millis.size() * 0.99))];
-    std::printf("crash-to-report with 50 threads over %zu samples: median %.2f ms, p99 %.2f ms\n", millis.size(),
-                median, p99);
+    const Figures signal = figuresOf(millis[0]);
+    const Figures mach = figuresOf(millis[1]);
+    std::printf("crash-to-report with 50 threads over %zu samples per mode: signal median %.2f ms, p99 %.2f ms; "
+                "mach median %.2f ms, p99 %.2f ms\n",
+                std::min(millis[0].size(), millis[1].size()), signal.median, signal.p99, mach.median, mach.p99);
     return 0;
 }

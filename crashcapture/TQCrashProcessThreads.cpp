@@ -3,6 +3,7 @@
 #include "crashcapture/TQCrashProcessThreads.h"
 
 #include "crashcapture/TQCrashReportWriter.h"
+#include "platform/darwin/ProcessMappings.h"
 #include "platform/darwin/ThreadControl.h"
 
 namespace tqcrash::async {
@@ -14,6 +15,8 @@ bool suspendAll(void*, pid_t* threads, std::uint32_t capacity, std::uint32_t* co
         return false;
     }
     sonvale::darwin::thread_suspend_all(threads, *count, kThreadStopTimeoutMs);
+    // With the others stopped, the mapping table stays as it is until they go on.
+    sonvale::darwin::mappings_freeze();
     return true;
 }
 
@@ -22,6 +25,7 @@ bool readState(void*, pid_t thread, tqcrash_async_thread_state* state) {
 }
 
 void resumeAll(void*) {
+    sonvale::darwin::mappings_thaw();
     sonvale::darwin::thread_resume_all();
 }
 

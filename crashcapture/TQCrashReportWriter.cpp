@@ -180,15 +180,18 @@ struct report_parts {
     std::int64_t timestamp;
 };
 
-std::size_t put_registers(async_file* file, const frame_cursor* cursor) {
+// The registers of a thread's first frame: its state itself.
+std::size_t put_registers(async_file* file, const tqcrash_async_thread_state* state, const image_list* images) {
+    frame_cursor cursor;
+    frame_cursor_init(&cursor, state, images);
     std::size_t total = 0;
-    const std::size_t count = thread_state_register_count(&cursor->current);
+    const std::size_t count = thread_state_register_count(state);
     for (std::size_t reg = 0; reg < count; ++reg) {
         std::uint64_t value = 0;
-        if (frame_cursor_get_register(cursor, static_cast<int>(reg), &value) != FRAME_ESUCCESS) {
+        if (frame_cursor_get_register(&cursor, static_cast<int>(reg), &value) != FRAME_ESUCCESS) {
             value = 0;
         }
-        const char* name = thread_state_register_name(&cursor->current, static_cast<int>(reg));
+        const char* name = thread_state_register_name(state, static_cast<int>(reg));
         total += put_message(file, thread::registers, [&](async_file* out) {
             return put_string(out, register_value::name, name) + put_u64(out, register_value::value, value);
         });
@@ -196,34 +199,48 @@ std::size_t put_registers(async_file* file, const frame_cursor* cursor) {
     return total;
 }
 
-// Walks a stack, calling `visit(cursor, depth, pc)` for each frame, at most kCrashReportMaxFrames.
-template <typename Visit>
-void walk_stack(const tqcrash_async_thread_state* state, const image_list* images, const Visit& visit) {
-    frame_cursor cursor;
-    frame_cursor_init(&cursor, state, images);
-    for (std::uint32_t depth = 0; depth < kCrashReportMaxFrames; ++depth) {
-        if (frame_cursor_next(&cursor) != FRAME_ESUCCESS) {
-            return;
-        }
-        std::uint64_t pc = 0;
-        if (frame_cursor_get_register(&cursor, TQCRASH_REG_IP, &pc) != FRAME_ESUCCESS) {
-            return;
-        }
-        visit(cursor, depth, pc);
-    }
-}
+// The instruction pointers of one stack, walked once: sizing and writing its thread read them here
+// instead of walking again.
+struct walked_stack {
+    std::uint64_t pcs[kCrashReportMaxFrames];
+    std::uint32_t count = 0;
 
+    // Walks from `state` (null: no frames), at most kCrashReportMaxFrames frames; the walk ends
+    // where the cursor finds no caller or cannot read an instruction pointer.
+    void walk(const tqcrash_async_thread_state* state, const image_list* images) {
+        count = 0;
+        if (state == nullptr) {
+            return;
+        }
+        frame_cursor cursor;
+        frame_cursor_init(&cursor, state, images);
+        while (count < kCrashReportMaxFrames && frame_cursor_next(&cursor) == FRAME_ESUCCESS &&
+               frame_cursor_get_register(&cursor, TQCRASH_REG_IP, &pcs[count]) == FRAME_ESUCCESS) {
+            ++count;
+        }
+    }
+
+    bool pointsInto(const elf_image& image) const {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (elf_image_contains_address(&image, pcs[i])) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// A thread with the state it was walked from (null: unreadable, written with number and crashed
+// flag only); the crashed thread's registers come first.
 std::size_t put_thread(async_file* file, const report_parts& parts, std::uint32_t number, bool crashed,
-                       const tqcrash_async_thread_state* state) {
+                       const tqcrash_async_thread_state* state, const walked_stack& stack) {
     return put_message(file, report::threads, [&](async_file* out) {
         std::size_t total = put_u32(out, thread::thread_number, number) + put_bool(out, thread::crashed, crashed);
-        if (state != nullptr) {
-            walk_stack(state, parts.images, [&](const frame_cursor& cursor, std::uint32_t depth, std::uint64_t pc) {
-                if (depth == 0 && crashed) {
-                    total += put_registers(out, &cursor);
-                }
-                total += put_frame(out, thread::frames, pc);
-            });
+        if (state != nullptr && crashed && stack.count > 0) {
+            total += put_registers(out, state, parts.images);
+        }
+        for (std::uint32_t i = 0; i < stack.count; ++i) {
+            total += put_frame(out, thread::frames, stack.pcs[i]);
         }
         return total;
     });
@@ -328,23 +345,10 @@ struct size_budget {
     }
 };
 
-// The instruction pointers of the crashed thread: the images they lie in are required.
-struct crashed_frames {
-    std::uint64_t pcs[kCrashReportMaxFrames];
-    std::uint32_t count = 0;
-
-    bool pointsInto(const elf_image& image) const {
-        for (std::uint32_t i = 0; i < count; ++i) {
-            if (elf_image_contains_address(&image, pcs[i])) {
-                return true;
-            }
-        }
-        return false;
-    }
-};
-
 // The thread writing a report to its path now; 0 when none is.
 constinit std::atomic<pid_t> gReportWriter{0};
+// Set once a report of this process is in place: the first crash wins.
+constinit std::atomic<bool> gReportInPlace{false};
 
 void futex_wait(std::atomic<pid_t>* word, pid_t value) {
     syscall(SYS_futex, reinterpret_cast<int*>(word), FUTEX_WAIT_PRIVATE, value, nullptr, nullptr, 0);
@@ -418,7 +422,7 @@ tqcrash_error_t crash_log_write_report(const crash_log_writer* writer, pid_t cra
     std::uint32_t crashedIndex = order.count();
     tqcrash_async_thread_state crashedState;
     bool crashedStateRead = false;
-    crashed_frames crashedFrames;
+    walked_stack crashedFrames;
     for (std::uint32_t i = 0; i < order.count(); ++i) {
         if (order.included(i) && order.at(i) == crashedThread) {
             crashedIndex = i;
@@ -426,15 +430,12 @@ tqcrash_error_t crash_log_write_report(const crash_log_writer* writer, pid_t cra
             break;
         }
     }
-    if (crashedStateRead) {
-        walk_stack(&crashedState, images, [&](const frame_cursor&, std::uint32_t, std::uint64_t pc) {
-            crashedFrames.pcs[crashedFrames.count++] = pc;
-        });
-    }
+    const tqcrash_async_thread_state* crashedWalked = crashedStateRead ? &crashedState : nullptr;
+    crashedFrames.walk(crashedWalked, images);
     std::size_t required = 8 + put_fixed_sections(nullptr, parts) + put_signal(nullptr, *signal);
     if (crashedIndex < order.count()) {
         // Sized with the highest number it could get, so the reservation is never too small.
-        required += put_thread(nullptr, parts, kCrashReportMaxThreads, true, crashedStateRead ? &crashedState : nullptr);
+        required += put_thread(nullptr, parts, kCrashReportMaxThreads, true, crashedWalked, crashedFrames);
     }
     for (const image_node* node = image_list_next(images, nullptr); node != nullptr; node = image_list_next(images, node)) {
         if (crashedFrames.pointsInto(node->value)) {
@@ -451,16 +452,20 @@ tqcrash_error_t crash_log_write_report(const crash_log_writer* writer, pid_t cra
     put_fixed_sections(file, parts);
 
     std::uint32_t number = 0;
+    walked_stack frames;
     for (std::uint32_t i = 0; i < order.count(); ++i) {
         if (!order.included(i)) {
             continue;
         }
-        const bool crashed = i == crashedIndex;
+        if (i == crashedIndex) {
+            put_thread(file, parts, number++, true, crashedWalked, crashedFrames);
+            continue;
+        }
         tqcrash_async_thread_state state;
-        const bool readable = crashed ? crashedStateRead : order.state(i, &state);
-        const tqcrash_async_thread_state* walked = readable ? (crashed ? &crashedState : &state) : nullptr;
-        if (crashed || budget.take(put_thread(nullptr, parts, number, false, walked))) {
-            put_thread(file, parts, number++, crashed, walked);
+        const tqcrash_async_thread_state* walked = order.state(i, &state) ? &state : nullptr;
+        frames.walk(walked, images);
+        if (budget.take(put_thread(nullptr, parts, number, false, walked, frames))) {
+            put_thread(file, parts, number++, false, walked, frames);
         }
     }
     for (const image_node* node = image_list_next(images, nullptr); node != nullptr; node = image_list_next(images, node)) {
@@ -498,11 +503,16 @@ tqcrash_error_t crash_log_write_to_path(const crash_handler_context* context, pi
         }
         return TQCRASH_EINTERNAL;
     }
+    // A later crash of a process whose report is written (in mach mode the exception server takes
+    // the next exception while the first crashing thread is still on its way to die) would be cut
+    // short by that death: it writes nothing.
+    tqcrash_error_t status = TQCRASH_EINTERNAL;
     // Written aside and renamed over the report when complete: a report that is already there is
     // never cut short, and two processes sharing the folder never write into one file.
     temporary_path temporary(context->report_path);
-    tqcrash_error_t status = TQCRASH_EINTERNAL;
-    const int fd = temporary.fits ? open(temporary.text, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
+    const int fd = temporary.fits && !gReportInPlace.load()
+                       ? open(temporary.text, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)
+                       : -1;
     if (fd >= 0) {
         async_file file;
         async_file_init(&file, fd, kCrashReportSizeLimit);
@@ -514,6 +524,7 @@ tqcrash_error_t crash_log_write_to_path(const crash_handler_context* context, pi
             unlink(temporary.text);
             status = TQCRASH_EINTERNAL;
         }
+        gReportInPlace.store(status == TQCRASH_ESUCCESS);
     }
     gReportWriter.store(0);
     futex_wake_all(&gReportWriter);

@@ -2,8 +2,8 @@
 
 // Writes a crash report file: "tqcrash", the version byte 1, then one tqcrash.CrashReport message.
 //
-// Crash path: runs on the crashed thread inside its signal handler (or, later, on an exception
-// server thread). It allocates nothing, takes no lock and uses no stdio; every nested message is
+// Crash path: runs on the crashed thread inside its signal handler, or on the exception server's
+// thread while the faulting thread waits. It allocates nothing, takes no lock and uses no stdio; every nested message is
 // written in two passes, sizing then writing, so nothing it reads may change between them.
 //
 // The file never exceeds its byte limit and always stays decodable: the signal, the crashed thread
@@ -12,6 +12,7 @@
 
 #include "crashcapture/TQCrashError.h"
 #include "crashcapture/TQCrashLogWriter.h"
+#include "crashcapture/TQCrashMachException.h"
 #include "crashcapture/TQCrashThreadState.h"
 
 #include <sys/types.h>
@@ -61,6 +62,8 @@ struct crash_handler_context {
     crash_log_writer writer;
     char* report_path;                 // heap copy made at enable time
     const crash_thread_source* threads; // null: the report lists the calling thread alone
+    // The exception registrations the reporter replaced (Mach mode; all zero otherwise).
+    tqcrash_mach_exception_port_set previous_ports;
 };
 
 // The id of the calling thread. Safe in a signal handler.
@@ -75,9 +78,11 @@ tqcrash_error_t crash_log_write_report(const crash_log_writer* writer, pid_t cra
                                        const tqcrash_async_thread_state* currentState,
                                        const crash_thread_source* threads);
 
-// Opens the context's report path (create, truncate, 0644) and writes the report over the process
-// image list, at most kCrashReportSizeLimit bytes. TQCRASH_EINTERNAL when the file cannot be opened,
-// flushed or closed.
+// Writes the report over the process image list, at most kCrashReportSizeLimit bytes, aside
+// ("<path>.<pid>.tmp", 0644) and renames it over the context's report path when complete. One report
+// per process: the first crash wins, and a thread crashing while it is written waits for it.
+// TQCRASH_EINTERNAL when nothing was written: a report is in place already, another thread was
+// writing, or the file cannot be opened, flushed, closed or renamed.
 tqcrash_error_t crash_log_write_to_path(const crash_handler_context* context, pid_t crashedThread,
                                         const tqcrash_async_thread_state* currentState,
                                         const crash_signal_info* signal);

@@ -2,10 +2,14 @@
 
 #include "crashcapture/TQCrashAsyncFile.h"
 #include "crashcapture/TQCrashImageList.h"
+#include "crashcapture/TQCrashHostInfo.h"
 #include "crashcapture/TQCrashLog.h"
+#include "crashcapture/TQCrashMachExceptionPort.h"
+#include "crashcapture/TQCrashMachExceptionPortSet.h"
 #include "crashcapture/TQCrashProcessThreads.h"
 #include "crashcapture/TQCrashSignalHandler.h"
 #include "crashcapture/TQCrashThreadState.h"
+#include "platform/darwin/MachPort.h"
 #include "platform/system/AppInfo.h"
 #include "platform/system/Exception.h"
 
@@ -229,10 +233,16 @@ bool TQCrashReporter::enableCrashReporterAndReturnError(TQCrashReporterError* er
     switch (config_.signalHandlerType()) {
     case TQCrashSignalHandlerTypeMach:
         if (!signals.registerHandlerForSignalCallbackContextError(SIGABRT, async::signal_crash_callback, &context,
-                                                                  error) ||
-            !enableMachExceptionServer(error)) {
+                                                                  error)) {
             return false;
         }
+        machServer_ = enableMachExceptionServerWithPreviousPortSetCallbackContextError(
+            &previousMachPorts_, async::mach_exception_crash_callback, &context, error);
+        if (machServer_ == nullptr) {
+            return false;
+        }
+        context.previous_ports =
+            previousMachPorts_ != nullptr ? previousMachPorts_->asyncSafeRepresentation() : async::tqcrash_mach_exception_port_set{};
         break;
     case TQCrashSignalHandlerTypeBSD:
         for (int signal : async::kReporterCrashSignals) {
@@ -253,10 +263,35 @@ bool TQCrashReporter::enableCrashReporterAndReturnError(TQCrashReporterError* er
     return true;
 }
 
-bool TQCrashReporter::enableMachExceptionServer(TQCrashReporterError* error) {
-    crash_error_populate(error, TQCrashReporterErrorCode::OperatingSystem,
-                         "Failed to instantiate the Mach exception server.");
-    return false;
+std::unique_ptr<TQCrashMachExceptionServer> TQCrashReporter::enableMachExceptionServerWithPreviousPortSetCallbackContextError(
+    std::unique_ptr<TQCrashMachExceptionPortSet>* previous, mach_exception_callback callback, void* context,
+    TQCrashReporterError* error) {
+    namespace darwin = sonvale::darwin;
+    darwin::exception_mask_t mask = darwin::EXC_MASK_BAD_ACCESS | darwin::EXC_MASK_BAD_INSTRUCTION |
+                                    darwin::EXC_MASK_ARITHMETIC | darwin::EXC_MASK_SOFTWARE |
+                                    darwin::EXC_MASK_BREAKPOINT;
+    if (const auto host = TQCrashHostInfo::currentHostInfo(); host != nullptr && host->darwinVersion().major >= 13) {
+        mask |= darwin::EXC_MASK_GUARD;
+    }
+    TQCrashReporterError underlying;
+    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(callback, context, &underlying);
+    if (server == nullptr) {
+        crash_error_populate(error, TQCrashReporterErrorCode::OperatingSystem,
+                             "Failed to instantiate the Mach exception server.", underlying.underlying);
+        return nullptr;
+    }
+    const auto port = server->exceptionPortWithMaskError(mask, nullptr);
+    if (port == nullptr) {
+        crash_error_populate(error, TQCrashReporterErrorCode::OperatingSystem,
+                             "Failed to instantiate the Mach exception port.");
+        return nullptr;
+    }
+    if (!port->registerForTaskPreviousPortSetError(darwin::mach_task_self(), previous, nullptr)) {
+        crash_error_populate(error, TQCrashReporterErrorCode::OperatingSystem,
+                             "Failed to set the target task's mach exception ports.");
+        return nullptr;
+    }
+    return server;
 }
 
 bool TQCrashReporter::hasPendingCrashReport() const {

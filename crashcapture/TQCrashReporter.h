@@ -1,5 +1,6 @@
 #pragma once
 
+#include "crashcapture/TQCrashMachExceptionServer.h"
 #include "crashcapture/TQCrashReporterCallbacks.h"
 #include "crashcapture/TQCrashReporterConfig.h"
 #include "crashcapture/TQCrashReporterError.h"
@@ -7,6 +8,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,6 +19,8 @@ class AppInfo;
 }
 
 namespace tqcrash {
+
+class TQCrashMachExceptionPortSet;
 
 // Misuse of the reporter: callbacks set after enabling, or no name for the process.
 class TQCrashReporterException : public std::runtime_error {
@@ -81,17 +85,25 @@ public:
 
     static std::int32_t mapToAsyncSymbolicationStrategy(std::uint64_t strategy);
 
+    // Starts an exception server with `callback` and registers it for the task's crash exceptions
+    // (EXC_MASK_GUARD too from Darwin 13 on); the registrations it replaces go to `*previous`.
+    // Null with an error of code 1 when a step fails.
+    std::unique_ptr<TQCrashMachExceptionServer> enableMachExceptionServerWithPreviousPortSetCallbackContextError(
+        std::unique_ptr<TQCrashMachExceptionPortSet>* previous, mach_exception_callback callback, void* context,
+        TQCrashReporterError* error);
+
     const TQCrashReporterConfig& config() const { return config_; }
     const std::string& applicationIdentifier() const { return applicationIdentifier_; }
     const std::string& applicationVersion() const { return applicationVersion_; }
     bool enabled() const { return enabled_; }
 
 private:
-    bool enableMachExceptionServer(TQCrashReporterError* error);
     void fillWriter(async::crash_log_writer* writer, bool userRequested) const;
 
     TQCrashReporterConfig config_;
     bool enabled_ = false;
+    std::unique_ptr<TQCrashMachExceptionServer> machServer_; // Mach mode only; lives for the process
+    std::unique_ptr<TQCrashMachExceptionPortSet> previousMachPorts_;
     std::string applicationIdentifier_;
     std::string applicationVersion_;
     std::optional<std::string> applicationMarketingVersion_;

@@ -39,4 +39,14 @@ TQCrashReporterCallbacks& reporter_crash_callbacks();
 bool signal_crash_callback(int signal, siginfo_t* info, ucontext_t* userContext, void* context,
                            const signal_handler_continuation* next);
 
+// The exception server's callback, on the server thread while the faulting thread waits: hands the
+// exception to the registrations ours replaced first (their KERN_SUCCESS ends it: no report, the
+// thread goes on); otherwise writes the report of the faulting thread, with the server thread's
+// own registers for the server thread, runs the post-crash callback when that succeeded, and
+// answers KERN_FAILURE, so that the fault ends the process by its signal. An exception that maps
+// to no signal gets KERN_FAILURE without a report.
+kern_return_t mach_exception_crash_callback(task_t task, thread_t thread, exception_type_t exception,
+                                            const mach_exception_data_type_t* codes,
+                                            mach_msg_type_number_t codeCount, void* context);
+
 } // namespace tqcrash::async

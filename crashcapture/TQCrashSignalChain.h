@@ -50,10 +50,6 @@ void crash_signal_entry(int signal, siginfo_t* info, void* context);
 bool signal_chain_dispatch(int signal, siginfo_t* info, ucontext_t* context,
                            const signal_handler_continuation* from);
 
-// True for a fault the processor or kernel raised on the thread (not a signal sent to it): returning
-// from its handler without a change runs the faulting instruction again.
-bool signal_is_processor_fault(int signal, const siginfo_t* info);
-
 // The chain member that hands a signal to the action that was installed before ours.
 bool signal_previous_action_forward(int signal, siginfo_t* info, ucontext_t* context, void* unused,
                                     const signal_handler_continuation* next);

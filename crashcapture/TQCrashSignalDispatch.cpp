@@ -3,6 +3,8 @@
 
 #include "crashcapture/TQCrashSignalChain.h"
 
+#include "platform/darwin/MachExceptionDelivery.h"
+
 #include <cerrno>
 
 namespace tqcrash::async {
@@ -67,12 +69,6 @@ bool signal_chain_dispatch(int signal, siginfo_t* info, ucontext_t* context,
     return handled;
 }
 
-bool signal_is_processor_fault(int signal, const siginfo_t* info) {
-    const bool faultSignal = signal == SIGSEGV || signal == SIGBUS || signal == SIGILL || signal == SIGFPE ||
-                             signal == SIGTRAP || signal == SIGSYS;
-    return faultSignal && info != nullptr && info->si_code > 0;
-}
-
 bool signal_previous_action_forward(int signal, siginfo_t* info, ucontext_t* context, void*,
                                     const signal_handler_continuation* next) {
     if (next != nullptr && (*next)(signal, info, context)) {
@@ -89,7 +85,7 @@ bool signal_previous_action_forward(int signal, siginfo_t* info, ucontext_t* con
     if (action.sa_handler == SIG_IGN) {
         // Ignoring a fault the processor raised would only run the faulting instruction again, for
         // ever: such a fault is not handled by an ignore. A signal that was sent is.
-        return !signal_is_processor_fault(signal, info);
+        return !sonvale::darwin::signal_is_processor_fault(signal, info);
     }
     if (action.sa_handler == SIG_DFL) {
         return false;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 
@@ -90,7 +91,58 @@ bool forEachMapping(const Visit& visit) {
     return true;
 }
 
+// Readable runs of the frozen table: sorted, each as long as mappings follow without a gap.
+struct ReadableRun {
+    std::uint64_t start;
+    std::uint64_t end;
+};
+
+constinit ReadableRun gFrozen[kFrozenMappingsCapacity]{};
+constinit std::uint32_t gFrozenCount = 0;
+constinit std::atomic<bool> gIsFrozen{false};
+
+std::uint64_t frozenReadableEnd(std::uint64_t address) {
+    std::uint32_t low = 0;
+    std::uint32_t high = gFrozenCount;
+    while (low < high) {
+        const std::uint32_t middle = low + (high - low) / 2;
+        if (gFrozen[middle].end <= address) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low < gFrozenCount && gFrozen[low].start <= address ? gFrozen[low].end : address;
+}
+
 } // namespace
+
+bool mappings_freeze() {
+    std::uint32_t count = 0;
+    bool fits = true;
+    const bool read = forEachMapping([&](const Mapping& mapping) {
+        if (!mapping.readable) {
+            return true;
+        }
+        if (count > 0 && gFrozen[count - 1].end == mapping.start) {
+            gFrozen[count - 1].end = mapping.end;
+            return true;
+        }
+        if (count == kFrozenMappingsCapacity) {
+            fits = false;
+            return false;
+        }
+        gFrozen[count++] = {mapping.start, mapping.end};
+        return true;
+    });
+    gFrozenCount = count;
+    gIsFrozen.store(read && fits);
+    return read && fits;
+}
+
+void mappings_thaw() {
+    gIsFrozen.store(false);
+}
 
 std::uint64_t readable_length(std::uint64_t address, std::uint64_t length) {
     if (length == 0) {
@@ -99,6 +151,10 @@ std::uint64_t readable_length(std::uint64_t address, std::uint64_t length) {
     std::uint64_t end = 0;
     if (__builtin_add_overflow(address, length, &end)) {
         end = UINT64_MAX;
+    }
+    if (gIsFrozen.load()) {
+        const std::uint64_t readable = frozenReadableEnd(address) - address;
+        return readable < length ? readable : length;
     }
     // The table is sorted by address: extend the covered range while mappings follow without a gap.
     std::uint64_t covered = address;

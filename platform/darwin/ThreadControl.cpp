@@ -29,7 +29,29 @@ constinit std::atomic<std::uint32_t> gSlotCount{0};
 // Odd while a session runs; a signal names the session it belongs to.
 constinit std::atomic<std::uint32_t> gSession{0};
 constinit std::atomic<std::uint32_t> gCaptured{0};
+// How many captures the suspending thread waits for; the capture that completes them wakes it, so
+// that it is not woken once per thread. UINT32_MAX while the requests are still going out.
+constinit std::atomic<std::uint32_t> gAwaited{UINT32_MAX};
 constinit std::atomic<bool> gInstalled{false};
+
+// Threads stopped for an exception, with the registers of their fault. `thread` is 0 when the
+// entry is free and -1 while it is being filled.
+struct ExceptionWait {
+    std::atomic<pid_t> thread{0};
+    x86_thread_state64_t state{};
+    x86_exception_state64_t exception{};
+};
+
+constinit ExceptionWait gExceptionWaits[kExceptionWaitCapacity];
+
+const ExceptionWait* exceptionWaitOf(pid_t thread) {
+    for (const ExceptionWait& wait : gExceptionWaits) {
+        if (wait.thread.load() == thread) {
+            return &wait;
+        }
+    }
+    return nullptr;
+}
 
 long futex(std::atomic<std::uint32_t>* word, int op, std::uint32_t value, const timespec* timeout) {
     return syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(word), op | FUTEX_PRIVATE_FLAG, value, timeout,
@@ -58,8 +80,9 @@ void captureHandler(int, siginfo_t* info, void* context) {
         threadStateFromMcontext(static_cast<ucontext_t*>(context)->uc_mcontext, &slot.state, &slot.exception);
         std::uint32_t asked = kAsked;
         if (slot.phase.compare_exchange_strong(asked, kCaptured)) {
-            gCaptured.fetch_add(1);
-            futex(&gCaptured, FUTEX_WAKE, INT32_MAX, nullptr);
+            if (gCaptured.fetch_add(1) + 1 >= gAwaited.load()) {
+                futex(&gCaptured, FUTEX_WAKE, INT32_MAX, nullptr);
+            }
             // Parked until the session ends.
             while (gSession.load() == session) {
                 futex(&gSession, FUTEX_WAIT, session, nullptr);
@@ -134,6 +157,7 @@ kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std:
     const std::uint32_t session = (gSession.load() | 1) + 2;
     count = count < kThreadCaptureCapacity ? count : kThreadCaptureCapacity;
     gCaptured.store(0);
+    gAwaited.store(UINT32_MAX);
     for (std::uint32_t i = 0; i < count; ++i) {
         gSlots[i].thread.store(threads[i]);
         gSlots[i].phase.store(kIdle);
@@ -154,6 +178,12 @@ kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std:
         info.si_pid = process;
         info.si_uid = getuid();
         info.si_value.sival_ptr = reinterpret_cast<void*>(static_cast<std::uintptr_t>(packValue(session, i)));
+        if (const ExceptionWait* stopped = exceptionWaitOf(threads[i])) {
+            gSlots[i].state = stopped->state;
+            gSlots[i].exception = stopped->exception;
+            gSlots[i].phase.store(kCaptured);
+            continue;
+        }
         gSlots[i].phase.store(kAsked);
         if (syscall(SYS_rt_tgsigqueueinfo, process, threads[i], info.si_signo, &info) == 0) {
             ++asked;
@@ -163,6 +193,7 @@ kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std:
     }
 
     const std::uint64_t deadline = nowMs() + timeout_ms;
+    gAwaited.store(asked);
     for (std::uint32_t captured; (captured = gCaptured.load()) < asked;) {
         const std::uint64_t now = nowMs();
         if (now >= deadline) {
@@ -177,6 +208,11 @@ kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std:
 }
 
 kern_return_t thread_get_state(pid_t thread, x86_thread_state64_t* state, x86_exception_state64_t* exception) {
+    if (const ExceptionWait* stopped = exceptionWaitOf(thread)) {
+        *state = stopped->state;
+        *exception = stopped->exception;
+        return KERN_SUCCESS;
+    }
     const std::uint32_t count = gSlotCount.load();
     for (std::uint32_t i = 0; i < count; ++i) {
         if (gSlots[i].thread.load() != thread) {
@@ -198,6 +234,58 @@ void thread_resume_all() {
     futex(&gSession, FUTEX_WAKE, INT32_MAX, nullptr);
     gSlotCount.store(0);
     errno = savedErrno;
+}
+
+void thread_exception_enter(const mcontext_t& context) {
+    const pid_t self = gettid();
+    for (ExceptionWait& wait : gExceptionWaits) {
+        pid_t free = 0;
+        if (wait.thread.compare_exchange_strong(free, -1)) {
+            threadStateFromMcontext(context, &wait.state, &wait.exception);
+            wait.thread.store(self);
+            return;
+        }
+    }
+}
+
+void thread_exception_leave() {
+    const pid_t self = gettid();
+    for (ExceptionWait& wait : gExceptionWaits) {
+        pid_t mine = self;
+        if (wait.thread.compare_exchange_strong(mine, 0)) {
+            return;
+        }
+    }
+}
+
+kern_return_t thread_get_state(thread_t thread, thread_state_flavor_t flavor, natural_t* state,
+                               mach_msg_type_number_t* count) {
+    x86_thread_state64_t registers{};
+    x86_exception_state64_t exception{};
+    const mach_msg_type_number_t room = *count;
+    const mach_msg_type_number_t needed = flavor == x86_THREAD_STATE64      ? x86_THREAD_STATE64_COUNT
+                                          : flavor == x86_THREAD_STATE      ? x86_THREAD_STATE_COUNT
+                                          : flavor == x86_EXCEPTION_STATE64 ? x86_EXCEPTION_STATE64_COUNT
+                                                                            : 0;
+    if (needed == 0 || room < needed) {
+        return KERN_INVALID_ARGUMENT;
+    }
+    if (const kern_return_t read = thread_get_state(static_cast<pid_t>(thread), &registers, &exception);
+        read != KERN_SUCCESS) {
+        return read;
+    }
+    natural_t* at = state;
+    if (flavor == x86_THREAD_STATE) {
+        *at++ = static_cast<natural_t>(x86_THREAD_STATE64);
+        *at++ = x86_THREAD_STATE64_COUNT;
+    }
+    if (flavor == x86_EXCEPTION_STATE64) {
+        __builtin_memcpy(at, &exception, sizeof exception);
+    } else {
+        __builtin_memcpy(at, &registers, sizeof registers);
+    }
+    *count = needed;
+    return KERN_SUCCESS;
 }
 
 } // namespace sonvale::darwin

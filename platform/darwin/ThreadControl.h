@@ -12,20 +12,21 @@
 // signal reaches it after the session, the handler sees the old session number and returns at
 // once. Stray signals of the same number (not queued by this process) are ignored.
 //
+// A thread that waits for the answer to its exception (MachExceptionDelivery.h) is already stopped:
+// it publishes the registers of its fault with thread_exception_enter(), and a session takes those
+// without asking it.
+//
 // One session at a time: the crash path runs it on the crashed thread. Every function but
 // thread_control_install is safe in a signal handler: system calls, atomics and futexes only.
 
+#include "platform/darwin/MachTypes.h"
 #include "platform/darwin/ThreadState.h"
-#include "platform/darwin/VmRead.h"
 
 #include <sys/types.h>
 
 #include <cstdint>
 
 namespace sonvale::darwin {
-
-inline constexpr kern_return_t KERN_INVALID_ARGUMENT = 4;
-inline constexpr kern_return_t KERN_OPERATION_TIMED_OUT = 49;
 
 // The signal a capture is asked with: SIGRTMIN + 7 (glibc keeps the first real-time signals).
 int thread_capture_signal();
@@ -50,5 +51,18 @@ kern_return_t thread_get_state(pid_t thread, x86_thread_state64_t* state, x86_ex
 
 // Ends the session: every parked thread goes on.
 void thread_resume_all();
+
+// The calling thread stops for an exception: until thread_exception_leave(), sessions and
+// thread_get_state give the registers of `context`, its fault. At most kExceptionWaitCapacity
+// threads at once; a further one is asked like any other thread.
+inline constexpr std::uint32_t kExceptionWaitCapacity = 64;
+void thread_exception_enter(const mcontext_t& context);
+void thread_exception_leave();
+
+// thread_get_state by flavor: x86_THREAD_STATE64, x86_THREAD_STATE (a flavor/count header first)
+// or x86_EXCEPTION_STATE64, as 32-bit words; `*count` is the room on entry, the words given on
+// return. Works for a thread of the current session and for one stopped for an exception.
+kern_return_t thread_get_state(thread_t thread, thread_state_flavor_t flavor, natural_t* state,
+                               mach_msg_type_number_t* count);
 
 } // namespace sonvale::darwin

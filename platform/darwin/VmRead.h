@@ -1,15 +1,10 @@
 #pragma once
 
+#include "platform/darwin/MachTypes.h"
+
 #include <cstdint>
 
 namespace sonvale::darwin {
-
-// Mach kernel return codes the memory reads give.
-using kern_return_t = int;
-inline constexpr kern_return_t KERN_SUCCESS = 0;
-inline constexpr kern_return_t KERN_INVALID_ADDRESS = 1;
-inline constexpr kern_return_t KERN_PROTECTION_FAILURE = 2;
-inline constexpr kern_return_t KERN_FAILURE = 5;
 
 // Copies `size` bytes at `address` of this process into `data` without ever faulting: an unmapped
 // or unreadable range is an error code, not a crash. `*copied` receives the byte count.

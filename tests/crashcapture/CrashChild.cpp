@@ -15,8 +15,10 @@
 
 #include "CrashChildPaths.h"
 #include "Sandbox.h"
+#include "crashcapture/TQCrashMachExceptionPort.h"
 #include "crashcapture/TQCrashReporter.h"
 #include "crashcapture/TQCrashSignalHandler.h"
+#include "platform/darwin/MachPort.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -30,6 +32,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -106,7 +109,9 @@ namespace {
 
 using namespace tqcrash;
 
-// First in the signal chain: from here on the process is on its crash path.
+// First in the signal chain: from here on the process is on its crash path. In mach mode the chain
+// hands the fault on to the exception delivery, which was installed before it, so the exception
+// server's work is on the crash path too.
 bool enterCrashPath(int signal, siginfo_t* info, ucontext_t* context, void*,
                     const async::signal_handler_continuation* next) {
     gOnCrashPath.store(true);
@@ -121,6 +126,27 @@ bool enterCrashPath(int signal, siginfo_t* info, ucontext_t* context, void*,
     return overflow(depth + 1) + frame[0];
 }
 #pragma GCC diagnostic pop
+
+// The earlier exception handler: it repairs the fault by making the page readable.
+async::kern_return_t makePageReadable(async::task_t, async::thread_t, async::exception_type_t,
+                               const async::mach_exception_data_type_t* codes, async::mach_msg_type_number_t count,
+                               void*) {
+    if (count < 2) {
+        return sonvale::darwin::KERN_FAILURE;
+    }
+    const auto page = static_cast<std::uintptr_t>(codes[1]) & ~std::uintptr_t{4095};
+    return mprotect(reinterpret_cast<void*>(page), 4096, PROT_READ) == 0 ? sonvale::darwin::KERN_SUCCESS
+                                                                         : sonvale::darwin::KERN_FAILURE;
+}
+
+std::unique_ptr<TQCrashMachExceptionServer> registerEarlierHandler() {
+    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(makePageReadable, nullptr, nullptr);
+    const auto port = server ? server->exceptionPortWithMaskError(sonvale::darwin::EXC_MASK_BAD_ACCESS, nullptr) : nullptr;
+    if (!port || !port->registerForTaskPreviousPortSetError(sonvale::darwin::mach_task_self(), nullptr, nullptr)) {
+        return nullptr;
+    }
+    return server;
+}
 
 std::atomic<int> gParked{0};
 
@@ -202,6 +228,9 @@ std::atomic<int> gReady{0};
     } else if (kind == "thread-stack-overflow") {
         std::thread worker([] { overflow(0); });
         worker.join();
+    } else if (kind == "earlier-handler") {
+        auto* page = static_cast<volatile char*>(mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        return page == MAP_FAILED ? 2 : page[0];
     } else if (kind == "two-threads") {
         std::thread other(faultTogether);
         faultTogether();
@@ -221,6 +250,10 @@ int main(int argc, char** argv) {
     const bool mach = argc > 3 && std::strcmp(argv[3], "mach") == 0;
     if (kind == "sandboxed-segv" && (!test::refuseProcessVmReadv() || !test::processVmReadvIsRefused())) {
         return 5;
+    }
+    std::unique_ptr<TQCrashMachExceptionServer> earlier;
+    if (kind == "earlier-handler" && !(earlier = registerEarlierHandler())) {
+        return 7;
     }
     TQCrashReporter reporter = test::makeChildReporter(argv[2], mach);
     TQCrashReporterError error;

@@ -46,7 +46,7 @@ const CrashCase kCases[] = {
     {"malloc-parked", SIGSEGV, "SIGSEGV"},
 };
 
-const char* const kModes[] = {"signal"};
+const char* const kModes[] = {"signal", "mach"};
 
 void PrintTo(const CrashCase& crash, std::ostream* out) {
     *out << crash.kind;
@@ -159,6 +159,39 @@ INSTANTIATE_TEST_SUITE_P(Crashes, CrashChildTest, ::testing::Combine(::testing::
                              std::erase(name, '-');
                              return name;
                          });
+
+// In mach mode the registration in place before the reporter's sees the exception first: when it
+// deals with it, the thread goes on, and there is no report.
+TEST(CrashChildMachTest, AnExceptionAnEarlierHandlerDealsWithLeavesNoReport) {
+    sonvale::test::TempDir folder;
+    const auto end = test::runChild({TQCRASH_CRASH_CHILD, "earlier-handler", folder.path().string(), "mach"},
+                                    std::chrono::seconds(60));
+    ASSERT_TRUE(end.has_value()) << "the child hung and was killed";
+    EXPECT_FALSE(end->signaled) << "died by signal " << end->signal;
+    EXPECT_EQ(end->exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(test::childReportPath(folder.path())));
+}
+
+// In mach mode the report carries the exception behind the signal, and the crashed thread is the
+// faulting one, not the exception server's thread that wrote the report.
+TEST(CrashChildMachTest, AReportCarriesTheMachException) {
+    sonvale::test::TempDir folder;
+    const auto end = test::runChild({TQCRASH_CRASH_CHILD, "wild", folder.path().string(), "mach"},
+                                    std::chrono::seconds(60));
+    ASSERT_TRUE(end.has_value() && end->signaled);
+    const auto report = TQCrashReport::initWithDataError(readFile(test::childReportPath(folder.path())), nullptr);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->signalInfo().code(), "SEGV_MAPERR");
+    EXPECT_EQ(report->signalInfo().address(), 0x5eadbeef000u);
+    ASSERT_TRUE(report->machExceptionInfo().has_value());
+    EXPECT_EQ(report->machExceptionInfo()->type(), 1u); // EXC_BAD_ACCESS
+    EXPECT_EQ(report->machExceptionInfo()->codes(), (std::vector<std::uint64_t>{1, 0x5eadbeef000u}));
+    EXPECT_GE(report->threads().size(), 2u) << "the faulting thread and the server's";
+    const auto& crashed = crashedThread(*report);
+    const auto* image = report->imageForAddress(crashed.stackFrames().front().instructionPointer());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->imageName(), TQCRASH_CRASH_CHILD) << "the crashed thread faulted in the child's code";
+}
 
 // The crash happens in a function of the executable: the walk from it reaches main().
 TEST(CrashChildFramesTest, CrashedFramesPointIntoTheExecutable) {

@@ -1,9 +1,12 @@
 #include "ChildProcess.h"
 #include "Sandbox.h"
 #include "crashcapture/TQCrashLogWriter.h"
+#include "crashcapture/TQCrashMachExceptionPort.h"
+#include "crashcapture/TQCrashMachExceptionPortSet.h"
 #include "crashcapture/TQCrashReport.h"
 #include "crashcapture/TQCrashReporter.h"
 #include "crashcapture/TQCrashReportWriter.h"
+#include "platform/darwin/MachPort.h"
 #include "platform/system/AppInfo.h"
 #include "platform/system/HostInfo.h"
 #include "tests/support/TempHome.h"
@@ -117,6 +120,37 @@ TEST(TQCrashReporterTest, ASecondEnableOnAnyReporterFailsWithCodeThree) {
                        error.description == "A TQCrashReporter instance has already been enabled"
                    ? 0
                    : 4;
+    });
+    EXPECT_FALSE(end.signaled);
+    EXPECT_EQ(end.exitCode, 0);
+}
+
+// In Mach mode the reporter's exception server holds the task's crash exceptions, with 64-bit codes.
+TEST(TQCrashReporterTest, InMachModeTheServerHoldsTheTasksCrashExceptions) {
+    const test::ChildEnd end = inChild([] {
+        sonvale::test::TempDir base;
+        TQCrashReporter reporter("com.sonvale.tests", "1", std::nullopt,
+                                 TQCrashReporterConfig::initWithSignalHandlerTypeSymbolicationStrategyBasePath(
+                                     TQCrashSignalHandlerTypeMach, 0, base.path().string()));
+        TQCrashReporterError error;
+        if (!reporter.enableCrashReporterAndReturnError(&error)) {
+            return 1;
+        }
+        const auto current = TQCrashMachExceptionPort::exceptionPortsForTaskMaskError(
+            sonvale::darwin::mach_task_self(), sonvale::darwin::EXC_MASK_ALL, nullptr);
+        if (!current) {
+            return 2;
+        }
+        for (const auto& port : *current) {
+            if (port->server_port() != sonvale::darwin::MACH_PORT_NULL) {
+                const bool expected = port->mask() == 0x6E &&
+                                      port->behavior() == (sonvale::darwin::EXCEPTION_DEFAULT |
+                                                           sonvale::darwin::MACH_EXCEPTION_CODES) &&
+                                      port->flavor() == sonvale::darwin::x86_THREAD_STATE;
+                return expected ? 0 : 3;
+            }
+        }
+        return 4;
     });
     EXPECT_FALSE(end.signaled);
     EXPECT_EQ(end.exitCode, 0);
