@@ -49,11 +49,7 @@ std::string directory(const std::string& component)
 } // namespace
 
 TQTMCrashes::TQTMCrashes(sonvale::Clock& clock)
-    : clock_(clock),
-      // This platform's engine serves no Mach exceptions: in that mode it would catch nothing but
-      // SIGABRT, so the service asks for its signal handlers unless told otherwise.
-      enableMachExceptionHandler_(false),
-      channelUnitConfiguration_(kGroupId, 2, 1, 1, 3)
+    : clock_(clock), channelUnitConfiguration_(kGroupId, 2, 1, 1, 3)
 {
     TQTMTelemetryUserDefaults::shared()->migrateKeysForService(
         {

@@ -216,7 +216,7 @@ private:
     sonvale::Clock& clock_;
     bool didCrashInLastSession_ = false;
     bool didReceiveMemoryWarningInLastSession_ = false;
-    bool enableMachExceptionHandler_;
+    bool enableMachExceptionHandler_ = true;
     bool automaticProcessingEnabled_ = true;
     TQTMChannelUnitConfiguration channelUnitConfiguration_;
     std::shared_ptr<TQTMErrorReport> lastSessionCrashReport_;

@@ -149,7 +149,8 @@ TEST_F(TQTMCrashesTest, AFirstStartPreparesTheBufferAndHasNothingToProcess)
     EXPECT_EQ(logs.count("Started crash service."), 1u);
     EXPECT_EQ(logs.count("Exception handler successfully initialized."), 1u);
     EXPECT_NE(crashes->crashReporter(), nullptr);
-    EXPECT_FALSE(crashes->isMachExceptionHandlerEnabled());
+    EXPECT_TRUE(crashes->isMachExceptionHandlerEnabled());
+    EXPECT_EQ(logs.count("Enabled Mach exception handler."), 1u);
     const auto group = TQTMTelemetry::sharedInstance().channelGroup();
     EXPECT_NE(group->channelUnitForGroupId("Crashes"), nullptr);
     EXPECT_NE(group->channelUnitForGroupId("CrashesBuffer"), nullptr);
