@@ -1,10 +1,15 @@
 #include "crashes/TQTMCrashes.h"
 
 #include "crashcapture/TQCrashReporter.h"
+#include "crashes/TQTMApplicationForwarder.h"
 #include "crashes/TQTMCrashesArchiverUtil.h"
+#include "crashes/TQTMCrashesCXXExceptionWrapperException.h"
 #include "crashes/TQTMCrashesDelegate.h"
 #include "crashes/TQTMCrashesLogBuffer.h"
+#include "crashes/TQTMCrashesUncaughtCXXExceptionHandlerManager.h"
 #include "crashes/TQTMErrorReport.h"
+#include "crashes/TQTMWrapperCrashesHelper.h"
+#include "crashes/TQTMWrapperExceptionManager.h"
 #include "telemetry/TQTMArchiverUtil.h"
 #include "telemetry/TQTMChannelProtocol.h"
 #include "telemetry/TQTMDependencyConfiguration.h"
@@ -126,9 +131,14 @@ void TQTMCrashes::applyEnabledState(bool enabled)
 
 void TQTMCrashes::enable()
 {
-    // No wrapper SDK steers the handlers in this program: the engine always registers its
-    // uncaught-exception handler.
-    configureCrashReporterWithUncaughtExceptionHandlerEnabled(true);
+    const auto setupDelegate = TQTMWrapperCrashesHelper::crashHandlerSetupDelegate();
+    const bool uncaughtExceptionHandlerEnabled =
+        !setupDelegate || setupDelegate->shouldEnableUncaughtExceptionHandler().value_or(true);
+    if (setupDelegate)
+        setupDelegate->willSetUpCrashHandlers();
+    configureCrashReporterWithUncaughtExceptionHandlerEnabled(uncaughtExceptionHandlerEnabled);
+    if (setupDelegate)
+        setupDelegate->didSetUpCrashHandlers();
     std::lock_guard lock(mutex_);
     if (!isEnabled())
         tqCrashReporter_->purgePendingCrashReport();
@@ -155,6 +165,7 @@ void TQTMCrashes::disable()
 {
     std::lock_guard lock(mutex_);
     TQTMLogDebug(kLogTag, "Cleaning up all crash files.");
+    TQTMWrapperExceptionManager::deleteAllWrapperExceptions();
     deleteAllFromCrashesDirectory();
     emptyLogBufferFiles();
     removeAnalyzerFile();
@@ -186,19 +197,20 @@ void TQTMCrashes::configureCrashReporterWithUncaughtExceptionHandlerEnabled(bool
     tqCrashReporter_ = std::make_unique<TQCrashReporter>(
         TQCrashReporterConfig::initWithSignalHandlerTypeSymbolicationStrategyShouldRegisterUncaughtExceptionHandler(
             handlerType, tqcrash::TQCrashSymbolicationStrategyNone, enabled));
+    TQTMWrapperExceptionManager::setCrashReporter(tqCrashReporter_.get());
     if (TQTMTelemetry::isDebuggerAttached()) {
         TQTMLogWarning(kLogTag, "Detecting crashes is NOT enabled due to running the app with a "
                                 "debugger attached.");
         return;
     }
-    const std::terminate_handler previous = std::get_terminate();
+    const sonvale::UncaughtExceptionHandler previous = sonvale::uncaughtExceptionHandler();
     static const tqcrash::TQCrashReporterCallbacks callbacks{0, nullptr,
                                                              crashes_post_crash_callback};
     tqCrashReporter_->setCrashCallbacks(&callbacks);
     tqcrash::TQCrashReporterError error;
     if (!tqCrashReporter_->enableCrashReporterAndReturnError(&error))
         TQTMLogError(kLogTag, "Could not enable crash reporter: " + error.description);
-    const std::terminate_handler current = std::get_terminate();
+    const sonvale::UncaughtExceptionHandler current = sonvale::uncaughtExceptionHandler();
     if (current && current != previous) {
         exceptionHandler_ = current;
         TQTMLogDebug(kLogTag, "Exception handler successfully initialized.");
@@ -210,6 +222,8 @@ void TQTMCrashes::configureCrashReporterWithUncaughtExceptionHandlerEnabled(bool
         TQTMLogError(kLogTag, "Exception handler could not be set. Make sure there is no other "
                               "exception handler set up!");
     }
+    TQTMCrashesUncaughtCXXExceptionHandlerManager::addCXXExceptionHandler(crashes_cxx_exception_handler);
+    TQTMApplicationForwarder::registerForwarding();
 }
 
 void TQTMCrashes::clearContextHistoryAndKeepCurrentSession()
@@ -335,7 +349,7 @@ tqcrash::TQCrashReporter* TQTMCrashes::crashReporter() const
     return tqCrashReporter_.get();
 }
 
-std::terminate_handler TQTMCrashes::exceptionHandler() const
+sonvale::UncaughtExceptionHandler TQTMCrashes::exceptionHandler() const
 {
     std::lock_guard lock(mutex_);
     return exceptionHandler_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/system/Clock.h"
+#include "platform/system/Exception.h"
 #include "telemetry/TQTMChannelDelegate.h"
 #include "telemetry/TQTMChannelUnitConfiguration.h"
 #include "telemetry/TQTMServiceAbstract.h"
@@ -22,7 +23,10 @@ class TQCrashReporter;
 class TQTMAppleErrorLog;
 class TQTMCrashesDelegate;
 class TQTMEncrypter;
+class TQTMErrorAttachmentLog;
 class TQTMErrorReport;
+class TQTMExceptionModel;
+struct TQTMError;
 
 // What the user answered about the waiting crash reports.
 enum TQTMUserConfirmation : uint64_t {
@@ -118,7 +122,7 @@ public:
     // The engine, once configured.
     tqcrash::TQCrashReporter* crashReporter() const;
     // The uncaught-exception handler the engine installed, once configured.
-    std::terminate_handler exceptionHandler() const;
+    sonvale::UncaughtExceptionHandler exceptionHandler() const;
     sonvale::TimePoint appStartTime() const { return appStartTime_; }
 
     // The previous run's crash reports waiting for a decision; waits until the processing pass
@@ -135,6 +139,39 @@ public:
     static std::string wrapperExceptionsDir();
     // Forgets that the folders were made, so that they are made again on next use.
     static void resetDirectory();
+
+    // Handled errors and attachments (TQTMCrashesHandledErrors.cpp, TQTMCrashesErrorAttachments.cpp).
+    using Attachments = std::vector<std::shared_ptr<TQTMErrorAttachmentLog>>;
+    using Properties = std::map<std::string, std::string>;
+    // The error is wrapped in an exception model with the calling thread's stack.
+    static std::optional<std::string> trackErrorWithPropertiesAttachments(const TQTMError& error,
+                                                                          const std::optional<Properties>& properties,
+                                                                          const std::optional<Attachments>& attachments);
+    // An exception model built by a wrapper SDK.
+    static std::optional<std::string>
+    trackExceptionWithPropertiesAttachments(std::shared_ptr<TQTMExceptionModel> exception,
+                                            const std::optional<Properties>& properties,
+                                            const std::optional<Attachments>& attachments);
+    // Sends a handled error log and its attachments; its new error id, or nothing while the service
+    // cannot be used or is disabled.
+    std::optional<std::string> trackErrorWithPropertiesAttachments(std::shared_ptr<TQTMExceptionModel> exception,
+                                                                   const std::optional<Properties>& properties,
+                                                                   const std::optional<Attachments>& attachments);
+    // Each attachment gets the incident's id; invalid ones and those above 7 MiB of data are
+    // dropped with an error message.
+    void sendErrorAttachmentsWithIncidentIdentifier(const Attachments& attachments,
+                                                    const std::string& incidentIdentifier);
+    // Error id, attachment id, data and content type present and not empty.
+    static bool validatePropertiesForAttachment(const TQTMErrorAttachmentLog& attachment);
+    std::shared_ptr<TQTMErrorReport> buildHandledErrorReportWithErrorID(const std::string& errorId);
+
+    // Wrapper SDKs (TQTMCrashesWrapperFiltering.cpp): drops every waiting report whose incident
+    // identifier is not listed, with its file and wrapper exception, then decides on the rest.
+    bool sendCrashReportsOrAwaitUserConfirmationForFilteredIds(const std::vector<std::string>& filteredIds);
+
+    // The application object reports an exception (TQTMCrashesApplicationException.cpp): it goes
+    // to the kept uncaught-exception handler, unless a debugger is attached.
+    static void applicationDidReportException(const sonvale::Exception& exception);
 
 private:
     // One report of the previous run waiting for the decision: its crash log, its public
@@ -170,6 +207,7 @@ private:
     bool shouldProcessErrorReport(const TQTMErrorReport& report);
     bool userPromptedForConfirmation();
     void deleteCrashReportWithFileURL(const std::filesystem::path& url);
+    void deleteWrapperExceptionOf(const TQTMErrorReport& report);
     void markDelayedProcessingDone();
     void notifyDelegateOfSend(const std::shared_ptr<TQTMAbstractLog>& log,
                               const std::function<void(TQTMCrashesDelegate&, TQTMCrashes&,
@@ -190,7 +228,7 @@ private:
     std::string analyzerInProgressFilePathComponent_;
     std::weak_ptr<TQTMCrashesDelegate> delegate_;
     std::unique_ptr<tqcrash::TQCrashReporter> tqCrashReporter_;
-    std::terminate_handler exceptionHandler_ = nullptr;
+    sonvale::UncaughtExceptionHandler exceptionHandler_ = nullptr;
     // The waiting reports of the processing pass; absent before the first pass.
     std::optional<std::vector<WaitingReport>> unprocessed_;
     UserConfirmationHandler userConfirmationHandler_;

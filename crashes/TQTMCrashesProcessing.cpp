@@ -11,6 +11,7 @@
 #include "crashes/TQTMErrorAttachmentLog.h"
 #include "crashes/TQTMErrorLogFormatter.h"
 #include "crashes/TQTMErrorReport.h"
+#include "crashes/TQTMWrapperExceptionManager.h"
 #include "platform/system/AtomicFile.h"
 #include "platform/system/GlobalQueue.h"
 #include "telemetry/TQTMChannelProtocol.h"
@@ -78,6 +79,7 @@ void TQTMCrashes::handleLatestCrashReport()
             TQTMUtility::createFileAtPathComponentWithDataAtomicallyForceOverwrite(component, *data,
                                                                                    true, false);
             lastSessionCrashReport_ = TQTMErrorLogFormatter::errorReportFromCrashReport(report.get());
+            TQTMWrapperExceptionManager::correlateLastSavedWrapperExceptionToReport({lastSessionCrashReport_});
         } else {
             TQTMLogWarning(kLogTag, "Couldn't parse crash report: " + error.description);
         }
@@ -122,8 +124,8 @@ void TQTMCrashes::startDelayedCrashProcessing()
 void TQTMCrashes::startCrashProcessing()
 {
     TQTMLogDebug(kLogTag, "Start delayed CrashManager processing");
-    const std::terminate_handler kept = exceptionHandler();
-    if (kept && std::get_terminate() != kept)
+    const sonvale::UncaughtExceptionHandler kept = exceptionHandler();
+    if (kept && sonvale::uncaughtExceptionHandler() != kept)
         TQTMLogWarning(kLogTag, "Another exception handler was added. If this invokes any kind of "
                                 "exit() after processing the exception, which causes any "
                                 "subsequent error handler not to be invoked, these crashes will "
@@ -138,6 +140,7 @@ void TQTMCrashes::processCrashReports()
         if (!isEnabled()) {
             TQTMLogDebug(kLogTag, "Crashes service is disabled; discard all crash reports");
             deleteAllFromCrashesDirectory();
+            TQTMWrapperExceptionManager::deleteAllWrapperExceptions();
             return;
         }
         unprocessed_.emplace();
@@ -159,6 +162,10 @@ void TQTMCrashes::processCrashReports()
             reports[file] = TQTMErrorLogFormatter::errorReportFromCrashReport(report.get());
             decoded[file] = std::move(report);
         }
+        ErrorReports publicReports;
+        for (const auto& [file, report] : reports)
+            publicReports.push_back(report);
+        TQTMWrapperExceptionManager::correlateLastSavedWrapperExceptionToReport(publicReports);
         for (const auto& [file, report] : decoded) {
             TQTMLogVerbose(kLogTag, "Crash reports found");
             const auto log = TQTMErrorLogFormatter::errorLogFromCrashReport(*report);
@@ -166,6 +173,7 @@ void TQTMCrashes::processCrashReports()
             if (automaticProcessingEnabled_ && !shouldProcessErrorReport(*reports[file])) {
                 TQTMLogDebug(kLogTag,
                              "shouldProcessErrorReport returned NO, discard the crash report: " + text);
+                deleteWrapperExceptionOf(*reports[file]);
                 deleteCrashReportWithFileURL(file);
                 std::erase(crashFiles_, file);
                 continue;
@@ -280,11 +288,15 @@ void TQTMCrashes::handleUserConfirmation(uint64_t userConfirmation)
             }
             if (const auto unit = channelUnit())
                 unit->enqueueItemFlags(entry.log, 2);
+            if (const auto& incident = entry.report->incidentIdentifier())
+                sendErrorAttachmentsWithIncidentIdentifier(attachments.value_or(Attachments{}), *incident);
+            deleteWrapperExceptionOf(*entry.report);
             deleteCrashReportWithFileURL(entry.file);
             std::erase(crashFiles_, entry.file);
         }
     } else {
         for (const WaitingReport& entry : waiting) {
+            deleteWrapperExceptionOf(*entry.report);
             deleteCrashReportWithFileURL(entry.file);
             std::erase(crashFiles_, entry.file);
         }
@@ -316,6 +328,12 @@ void TQTMCrashes::markDelayedProcessingDone()
 void TQTMCrashes::deleteCrashReportWithFileURL(const std::filesystem::path& url)
 {
     TQTMUtility::deleteFileAtURL(url);
+}
+
+void TQTMCrashes::deleteWrapperExceptionOf(const TQTMErrorReport& report)
+{
+    if (const auto& incident = report.incidentIdentifier())
+        TQTMWrapperExceptionManager::deleteWrapperExceptionWithUUIDString(*incident);
 }
 
 void TQTMCrashes::notifyDelegateOfSend(

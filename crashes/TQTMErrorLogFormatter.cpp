@@ -7,6 +7,8 @@
 #include "crashes/TQTMExceptionModel.h"
 #include "crashes/TQTMStackFrame.h"
 #include "crashes/TQTMThread.h"
+#include "crashes/TQTMWrapperException.h"
+#include "crashes/TQTMWrapperExceptionManager.h"
 #include "platform/system/Uuid.h"
 #include "telemetry/TQTMDevice.h"
 #include "telemetry/TQTMDeviceTracker.h"
@@ -134,6 +136,9 @@ TQTMErrorLogFormatter::errorLogFromCrashReport(const TQCrashReport& report)
     log->setRegisters(extractRegistersFromCrashedThread(crashedThread, is64bit));
     log->setBinaries(extractBinaryImagesFromReport(report, is64bit));
     log->setDevice(deviceForTimestampCrashReport(log->timestamp(), report));
+    if (const auto uuid = uuidRefToString(report))
+        if (const auto wrapperException = TQTMWrapperExceptionManager::loadWrapperExceptionWithUUIDString(*uuid))
+            log->setException(wrapperException->modelException());
     return log;
 }
 

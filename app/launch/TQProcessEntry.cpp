@@ -1,12 +1,14 @@
 #include "app/launch/TQProcessEntry.h"
 
 #include "app/launch/TQCAppMainInterface.h"
+#include "app/launch/TQCApplication.h"
 #include "lifecycle/TQAnalytics.h"
 #include "platform/tqkit-ui/TQKitAppMain.h"
 #include "platform/tqkit/TQKitProcess.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -18,6 +20,11 @@ constexpr char kStoreAppId[] = "1290857316";
 constexpr char kProductPageUrl[] = "https://www.telquor.com/sonvale/";
 constexpr char kSupportPageUrl[] = "https://www.telquor.com/support/";
 constexpr char kVersionId[] = "com.telquor.Sonvale-FS-1.0.21";
+
+std::unique_ptr<QApplication> makeApplication(int& argc, char** argv)
+{
+    return std::make_unique<TQCApplication>(argc, argv);
+}
 
 } // namespace
 
@@ -39,7 +46,7 @@ int TQProcessEntry(int argc, char** argv)
     TQKitAppGroupSet(kAppGroup, std::strlen(kAppGroup));
     std::atexit(TQProcessExitHandler);
     const int exitCode = TQKitAppMain(argc, argv, kProductCode, kStoreAppId, kProductPageUrl, kProductPageUrl,
-                                      kSupportPageUrl, kVersionId, TQCAppLoadMainInterface);
+                                      kSupportPageUrl, kVersionId, makeApplication, TQCAppLoadMainInterface);
     // At the end of the main loop, while everything the sender uses is still there; the exit
     // handler covers the ways out that skip this.
     TQProcessExitHandler();

@@ -62,7 +62,8 @@ QStringList TQKitOpenRequestFromArguments(const QStringList& arguments, const QD
 
 int TQKitAppMain(int argc, char** argv, const char* productCode, const char* storeAppId,
                  const char* productPageUrl, const char* productPageUrlAgain, const char* supportPageUrl,
-                 const char* versionId, const TQKitMainInterfaceLoader& loadMainInterface)
+                 const char* versionId, const TQKitApplicationMaker& makeApplication,
+                 const TQKitMainInterfaceLoader& loadMainInterface)
 {
     // Every argument is a file, a folder or an address: Qt sees none of them, so that a file named
     // "-reverse" or "-platform" is opened, not taken as an option of Qt's.
@@ -70,7 +71,7 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     int qtArgc = std::min(argc, 1);
-    QApplication app(qtArgc, argv);
+    const std::unique_ptr<QApplication> app = makeApplication(qtArgc, argv);
     TQKitAppInfo::setCurrent({textOf(productCode), textOf(storeAppId), textOf(productPageUrl),
                               textOf(productPageUrlAgain), textOf(supportPageUrl), textOf(versionId)});
     QApplication::setApplicationName(u"Sonvale"_s);
@@ -88,17 +89,17 @@ int TQKitAppMain(int argc, char** argv, const char* productCode, const char* sto
     runningDelegate = delegate.get();
     TQKitDockMenu dockMenu(*delegate);
 
-    QObject::connect(&instance, &TQKitSingleInstance::argumentsReceived, &app,
+    QObject::connect(&instance, &TQKitSingleInstance::argumentsReceived, app.get(),
                      [&delegate](const QStringList& later) { deliverLaterLaunch(*delegate, later); });
     QApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, [&delegate] {
+    QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(), [&delegate] {
         if (TQKitAppLastWindowClosed(*delegate))
             QApplication::quit();
     });
 
     if (QWidget* window = delegate->window())
         window->show();
-    QTimer::singleShot(0, &app, [&delegate, &arguments] {
+    QTimer::singleShot(0, app.get(), [&delegate, &arguments] {
         const QStringList files = TQKitOpenRequestFromArguments(arguments, QDir::current());
         if (!files.isEmpty())
             delegate->applicationOpenFiles(files);

@@ -3,22 +3,30 @@
 //
 //   crashes_test_child URL run
 //   crashes_test_child URL crash-after-logs
+//   crashes_test_child URL uncaught-exception
+//   crashes_test_child URL application-exception
 //
 // "crash-after-logs" enqueues an attachment log; once the store has it, on the channel group's
 // queue, it enqueues three logs (properties {"mark": "before-crash-N"}) and at once writes to
 // address 0x1234. The three logs are thus prepared, and buffered, but never stored.
+// "uncaught-exception" throws a std::runtime_error that nobody catches. "application-exception"
+// asks the application to crash on exceptions, then an event handler raises one of ours.
 
+#include "crashes/TQTMApplicationForwarder.h"
 #include "crashes/TQTMCrashes.h"
 #include "crashes/TQTMErrorAttachmentLog.h"
 #include "telemetry/TQTMChannelDelegate.h"
 #include "telemetry/TQTMChannelGroupDefault.h"
 #include "telemetry/TQTMLogWithProperties.h"
+#include "platform/system/Exception.h"
+#include "platform/system/UserDefaults.h"
 #include "telemetry/TQTMTelemetry.h"
 
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -44,6 +52,10 @@ public:
     }
 };
 
+[[gnu::noinline]] void convertWithoutSpace() { throw std::runtime_error("no space left for the output"); }
+
+bool raiseInEventHandler() { throw sonvale::Exception("TQConversionException", "raised in an event handler"); }
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -52,6 +64,10 @@ int main(int argc, char** argv)
         return 2;
     TQTMTelemetry::setLogHandler({}); // quiet: its standard error is the test's
     TQTMTelemetry::setLogUrl(argv[1]);
+    if (std::strcmp(argv[2], "application-exception") == 0 &&
+        !sonvale::UserDefaults(sonvale::UserDefaults::standardPath())
+             .setObjectForKey(true, TQTMApplicationForwarder::kCrashOnExceptionsKey))
+        return 3;
     TQTMTelemetry::start(kSecret, TQTMServiceList{TQTMCrashes::sharedInstance()});
     // Delegates are held weakly: this one lives as long as the process.
     const auto crasher = std::make_shared<CrashOnceTheTriggerIsStored>();
@@ -61,6 +77,10 @@ int main(int argc, char** argv)
         trigger->setErrorId("trigger");
         TQTMCrashes::sharedInstance()->channelUnit()->enqueueItemFlags(trigger, 1);
     }
+    if (std::strcmp(argv[2], "uncaught-exception") == 0)
+        convertWithoutSpace();
+    if (std::strcmp(argv[2], "application-exception") == 0)
+        TQTMApplicationForwarder::sendEventReplacement(raiseInEventHandler, [](const sonvale::Exception&) {});
     for (;;)
         ::pause();
 }

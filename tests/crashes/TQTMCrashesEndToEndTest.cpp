@@ -58,6 +58,19 @@ protected:
         return logs;
     }
 
+    // Runs the child in `mode`, which must end by SIGABRT, and returns the one crash log that its
+    // relaunch sends (an empty object when there is none).
+    nlohmann::json crashLogOfAbortedChild(const std::string& mode)
+    {
+        const auto crashed = runChild(mode);
+        EXPECT_TRUE(crashed && crashed->signaled && crashed->signal == SIGABRT);
+        relaunchUntil([](const std::vector<nlohmann::json>& logs) { return countOf(logs, "appleError") >= 1; });
+        const std::vector<nlohmann::json> logs = sentLogs();
+        EXPECT_EQ(countOf(logs, "appleError"), 1u);
+        const auto crash = std::ranges::find_if(logs, [](const auto& log) { return log.at("type") == "appleError"; });
+        return crash != logs.end() ? *crash : nlohmann::json::object();
+    }
+
     static size_t countOf(const std::vector<nlohmann::json>& logs, const std::string& type)
     {
         return std::ranges::count_if(logs, [&](const auto& log) { return log.at("type") == type; });
@@ -152,6 +165,40 @@ TEST_F(TQTMCrashesEndToEndTest, ASegfaultIsSentOnceAtTheNextLaunchWithTheLogsItI
         EXPECT_EQ(file.extension(), ".tmcrasheslogbuffer");
         EXPECT_EQ(fs::file_size(file), 0u) << file;
     }
+}
+
+TEST_F(TQTMCrashesEndToEndTest, AnUncaughtExceptionIsSentWithItsTypeMessageAndThrowSite)
+{
+    const nlohmann::json crash = crashLogOfAbortedChild("uncaught-exception");
+    EXPECT_EQ(crash.at("osExceptionType"), "SIGABRT");
+    EXPECT_EQ(crash.at("exceptionType"), "std::runtime_error");
+    EXPECT_EQ(crash.at("exceptionReason"), "no space left for the output");
+
+    // The crashed thread carries the exception; its first frame is the throw in the child's own
+    // code, not the terminate machinery of the C++ library.
+    const auto& threads = crash.at("threads");
+    const auto crashedThread = std::ranges::find_if(
+        threads, [&](const auto& thread) { return thread.at("id") == crash.at("errorThreadId"); });
+    ASSERT_NE(crashedThread, threads.end());
+    ASSERT_TRUE(crashedThread->contains("exception"));
+    const auto& exception = crashedThread->at("exception");
+    EXPECT_EQ(exception.at("type"), "std::runtime_error");
+    ASSERT_FALSE(exception.at("frames").empty());
+    const std::uint64_t throwSite =
+        std::stoull(exception.at("frames")[0].at("address").get<std::string>(), nullptr, 16);
+    const auto child = std::ranges::find_if(crash.at("binaries"), [](const auto& binary) {
+        return binary.at("name") == fs::path(SONVALE_CRASHES_CHILD).filename().string();
+    });
+    ASSERT_NE(child, crash.at("binaries").end());
+    EXPECT_GE(throwSite, std::stoull(child->at("startAddress").get<std::string>(), nullptr, 16));
+    EXPECT_LE(throwSite, std::stoull(child->at("endAddress").get<std::string>(), nullptr, 16));
+}
+
+TEST_F(TQTMCrashesEndToEndTest, AnExceptionTheApplicationReportsIsSentWhenItAsksToCrashOnExceptions)
+{
+    const nlohmann::json crash = crashLogOfAbortedChild("application-exception");
+    EXPECT_EQ(crash.at("exceptionType"), "TQConversionException");
+    EXPECT_EQ(crash.at("exceptionReason"), "raised in an event handler");
 }
 
 } // namespace

@@ -5,6 +5,11 @@
 #include "crashes/TQTMCrashesLogBuffer.h"
 #include "crashes/TQTMErrorAttachmentLog.h"
 #include "crashes/TQTMErrorReport.h"
+#include "crashes/TQTMExceptionModel.h"
+#include "crashes/TQTMWrapperCrashesHelper.h"
+#include "crashes/TQTMWrapperException.h"
+#include "crashes/TQTMWrapperExceptionManager.h"
+#include "telemetry/TQTMError.h"
 #include "platform/system/AtomicFile.h"
 #include "platform/system/FakeClock.h"
 #include "platform/system/HttpTransportCurl.h"
@@ -25,6 +30,8 @@
 #include "tests/telemetry/TelemetryTestSupport.h"
 
 #include <nlohmann/json.hpp>
+
+#include <unistd.h>
 
 #include <atomic>
 
@@ -327,4 +334,178 @@ TEST_F(TQTMCrashesTest, OnlyOrdinaryLogsEnterTheBuffer)
     crashes->channelDidCompleteEnqueueingLogInternalId(*unit, ordinary, "ordinary");
     EXPECT_TRUE(TQTMCrashesLogBuffer::isSlotFree(0));
     EXPECT_TRUE(fs::exists(TQTMCrashesLogBuffer::logFilePath(0)));
+}
+
+// Handled errors and attachments.
+
+TEST_F(TQTMCrashesTest, AttachmentsUpToTheSizeLimitAreSentOneByteMoreIsRefused)
+{
+    const auto crashes = start();
+    constexpr size_t kLimit = 7 * 1024 * 1024;
+    auto atTheLimit = TQTMErrorAttachmentLog::attachmentWithBinaryFilenameContentType(
+        TQTMErrorAttachmentLog::Data(kLimit, 'a'), "fits.bin", "application/octet-stream");
+    atTheLimit->setErrorId("another incident");
+    auto aboveTheLimit = TQTMErrorAttachmentLog::attachmentWithBinaryFilenameContentType(
+        TQTMErrorAttachmentLog::Data(kLimit + 1, 'b'), "big.bin", "application/octet-stream");
+    crashes->sendErrorAttachmentsWithIncidentIdentifier({atTheLimit, aboveTheLimit}, "incident-1");
+    flush();
+
+    ASSERT_TRUE(server.waitForRequests(1));
+    const auto sent = sentLogsOfType("errorAttachment");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].at("fileName"), "fits.bin");
+    EXPECT_EQ(sent[0].at("errorId"), "incident-1"); // whatever it held before
+    EXPECT_EQ(sent[0].at("data").get<std::string>().size(), (kLimit + 2) / 3 * 4);
+    EXPECT_EQ(logs.count("Discarding attachment with size above 7340032 bytes: size=7340033, fileName=big.bin."),
+              1u);
+}
+
+TEST_F(TQTMCrashesTest, AttachmentsWithoutDataOrContentTypeAreRefused)
+{
+    const auto crashes = start();
+    const auto empty =
+        TQTMErrorAttachmentLog::attachmentWithBinaryFilenameContentType({}, "empty.bin", "application/octet-stream");
+    const auto untyped = TQTMErrorAttachmentLog::attachmentWithBinaryFilenameContentType({1, 2}, "untyped.bin", {});
+    EXPECT_FALSE(TQTMCrashes::validatePropertiesForAttachment(*empty));
+    crashes->sendErrorAttachmentsWithIncidentIdentifier({empty, untyped}, "incident-2");
+    flush();
+    EXPECT_EQ(logs.count("Not all required fields are present in TQTMErrorAttachmentLog."), 2u);
+    EXPECT_TRUE(sentLogsOfType("errorAttachment").empty());
+}
+
+TEST_F(TQTMCrashesTest, AHandledErrorIsSentWithItsPropertiesAndAttachments)
+{
+    start();
+    const auto errorId = TQTMCrashes::trackErrorWithPropertiesAttachments(
+        TQTMError{"com.telquor.sonvale.Converter", 7, "disk full"}, TQTMCrashes::Properties{{"stage", "encode"}},
+        TQTMCrashes::Attachments{TQTMErrorAttachmentLog::attachmentWithTextFilename("log text", "log.txt")});
+    ASSERT_TRUE(errorId);
+    const auto withoutProperties = TQTMCrashes::trackErrorWithPropertiesAttachments(
+        TQTMError{"com.telquor.sonvale.Converter", 8, "no audio"}, TQTMCrashes::Properties{}, std::nullopt);
+    ASSERT_TRUE(withoutProperties);
+    EXPECT_NE(*errorId, *withoutProperties);
+    flush();
+
+    ASSERT_TRUE(server.waitForRequests(3));
+    const auto errors = sentLogsOfType("handledError");
+    ASSERT_EQ(errors.size(), 2u);
+    const auto& first = errors[0].at("id") == *errorId ? errors[0] : errors[1];
+    const auto& second = errors[0].at("id") == *errorId ? errors[1] : errors[0];
+    EXPECT_EQ(first.at("exception").at("type"), "com.telquor.sonvale.Converter");
+    EXPECT_EQ(first.at("properties"), nlohmann::json({{"stage", "encode"}}));
+    EXPECT_FALSE(second.contains("properties"));
+    const auto attachments = sentLogsOfType("errorAttachment");
+    ASSERT_EQ(attachments.size(), 1u);
+    EXPECT_EQ(attachments[0].at("errorId"), *errorId);
+}
+
+TEST_F(TQTMCrashesTest, NoHandledErrorWhileTheServiceIsDisabled)
+{
+    const auto crashes = start();
+    crashes->serviceSetEnabled(false);
+    EXPECT_FALSE(TQTMCrashes::trackErrorWithPropertiesAttachments(TQTMError{"domain", 1, "text"}, std::nullopt,
+                                                                 std::nullopt));
+    const auto report = crashes->buildHandledErrorReportWithErrorID("handled-1");
+    EXPECT_EQ(report->incidentIdentifier(), "handled-1");
+    EXPECT_EQ(report->appStartTime(), crashes->appStartTime());
+    EXPECT_EQ(report->appErrorTime(), clock.now());
+    EXPECT_EQ(report->appProcessIdentifier(), 0u);
+}
+
+// Wrapper exceptions.
+
+namespace {
+
+TQTMWrapperException wrapperExceptionOfThisProcess()
+{
+    TQTMWrapperException exception;
+    exception.setModelException(
+        TQTMExceptionModel::initWithTypeExceptionMessageStackTrace("WrapperError", "from the wrapper", std::nullopt));
+    exception.setProcessId(::getpid());
+    return exception;
+}
+
+} // namespace
+
+TEST_F(TQTMCrashesTest, AWrapperExceptionSavedAtCrashTimeTravelsWithTheNextCrashLog)
+{
+    auto crashes = start();
+    TQTMWrapperExceptionManager::saveWrapperExceptionAndCrashReport(wrapperExceptionOfThisProcess());
+    EXPECT_EQ(logs.count("Crash report was saved successfully at path " + pendingReportPath().string()), 1u);
+
+    quit();
+    launch();
+    crashes = start();
+    const auto report = TQTMCrashes::lastSessionCrashReport();
+    ASSERT_TRUE(report);
+    // Paired with the report of its process: the last-saved file gives way to one of the incident.
+    EXPECT_EQ(filesIn("crasheswrapperexceptions"),
+              std::vector<fs::path>{sonvaleTelemetryDir() / "crasheswrapperexceptions" / *report->incidentIdentifier()});
+
+    process(*crashes);
+    flush();
+    ASSERT_TRUE(server.waitForRequests(1));
+    const auto sent = sentLogsOfType("appleError");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].at("exception").at("type"), "WrapperError");
+    EXPECT_TRUE(filesIn("crasheswrapperexceptions").empty());
+}
+
+TEST_F(TQTMCrashesTest, WithoutASavedWrapperExceptionTheCrashLogHasNone)
+{
+    leavePendingReport();
+    const auto crashes = start();
+    EXPECT_GE(logs.count("Exception data report doesn't exist on disk. File name: last_saved_wrapper_exception"), 1u);
+    process(*crashes);
+    flush();
+    ASSERT_TRUE(server.waitForRequests(1));
+    const auto sent = sentLogsOfType("appleError");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_FALSE(sent[0].contains("exception"));
+}
+
+TEST_F(TQTMCrashesTest, AWrapperKeepsOnlyTheReportsItListsWaiting)
+{
+    leavePendingReport();
+    const auto crashes = start();
+    leavePendingReport();
+    crashes->applyEnabledState(true);
+    TQTMWrapperCrashesHelper::setAutomaticProcessing(false);
+    process(*crashes);
+    const auto waiting = TQTMWrapperCrashesHelper::unprocessedCrashReports();
+    ASSERT_EQ(waiting.size(), 2u);
+    ASSERT_EQ(filesIn("crashes").size(), 2u);
+
+    EXPECT_FALSE(TQTMWrapperCrashesHelper::sendCrashReportsOrAwaitUserConfirmationForFilteredIds(
+        {*waiting[1]->incidentIdentifier()}));
+    const auto kept = crashes->unprocessedCrashReports();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0]->incidentIdentifier(), waiting[1]->incidentIdentifier());
+    EXPECT_EQ(filesIn("crashes").size(), 1u);
+
+    logs.clear();
+    TQTMWrapperCrashesHelper::sendCrashReportsOrAwaitUserConfirmationForFilteredIds({});
+    EXPECT_TRUE(crashes->unprocessedCrashReports().empty());
+    EXPECT_TRUE(filesIn("crashes").empty());
+    EXPECT_EQ(logs.count("Automatic crash processing is disabled and \"AlwaysSend\" is false. Awaiting user "
+                         "confirmation."),
+              0u);
+    flush();
+    EXPECT_TRUE(sentLogsOfType("appleError").empty());
+}
+
+TEST_F(TQTMCrashesTest, TheWrapperSetupDelegateDecidesOnTheUncaughtExceptionHandler)
+{
+    struct SetupDelegate final : TQTMCrashHandlerSetupDelegate {
+        std::optional<bool> shouldEnableUncaughtExceptionHandler() override { return false; }
+        void willSetUpCrashHandlers() override { calls.push_back("will"); }
+        void didSetUpCrashHandlers() override { calls.push_back("did"); }
+        std::vector<std::string> calls;
+    };
+    const auto delegate = std::make_shared<SetupDelegate>();
+    TQTMWrapperCrashesHelper::setCrashHandlerSetupDelegate(delegate);
+    start();
+    TQTMWrapperCrashesHelper::setCrashHandlerSetupDelegate({});
+    EXPECT_EQ(delegate->calls, (std::vector<std::string>{"will", "did"}));
+    EXPECT_EQ(logs.count("EnableUncaughtExceptionHandler is set to NO, we're running in a managed runtime."), 1u);
 }

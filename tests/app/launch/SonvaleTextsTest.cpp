@@ -54,12 +54,20 @@ std::string utf16(const std::string& ascii)
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+// A path prefix that is a whole string of its own, such as the macOS home folder that the crash
+// log's path privacy rule looks for in reported paths: no one reads it.
+bool isBarePathLiteral(const std::string& data, size_t at, const std::string& word)
+{
+    return word.front() == '/' && at > 0 && data[at - 1] == '\0' && at + word.size() < data.size() &&
+           data[at + word.size()] == '\0';
+}
+
 // Places where `word` starts a word (a name in the code, such as showInFinder, is not a text).
 std::vector<std::string> wordsInText(const std::string& data, const std::string& word, size_t unit)
 {
     std::vector<std::string> found;
     for (size_t at = data.find(word); at != std::string::npos; at = data.find(word, at + 1)) {
-        if (at >= unit && isLetter(data[at - unit]))
+        if ((at >= unit && isLetter(data[at - unit])) || (unit == 1 && isBarePathLiteral(data, at, word)))
             continue;
         const size_t from = at >= 40 * unit ? at - 40 * unit : 0;
         std::string context;
