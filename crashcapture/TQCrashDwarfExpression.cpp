@@ -168,7 +168,10 @@ tqcrash_error_t tqcrash_async_dwarf_expression_eval(const tqcrash_async_mobject*
         return TQCRASH_ESUCCESS;
     };
 
-    while (at < end) {
+    // Branches may go backwards, so a hostile table can loop: a crash report must not wait on it.
+    constexpr std::size_t kMostOperations = 10000;
+    for (std::size_t operations = 0; at < end; ++operations) {
+        if (operations == kMostOperations) return TQCRASH_EINVAL;
         std::uint8_t op = 0;
         TQCRASH_TRY(mobject_read_byte(section, at, 0, &op));
         ++at;

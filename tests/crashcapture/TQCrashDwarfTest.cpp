@@ -69,6 +69,8 @@ TEST(TQCrashDwarfExpressionTest, EvaluatesStackArithmeticRegistersAndBranches) {
         {"bra taken skips", {0x31, 0x28, 0x01, 0x00, 0x39, 0x3A}, TQCRASH_ESUCCESS, 10},
         {"skip out of the expression", {0x2f, 0x10, 0x00}, TQCRASH_EINVAL, 0},
         {"skip backwards out", {0x2f, 0xF0, 0xFF}, TQCRASH_EINVAL, 0},
+        {"skip onto itself never ends", {0x2f, 0xFD, 0xFF}, TQCRASH_EINVAL, 0},
+        {"bra loop that keeps its condition", {0x31, 0x12, 0x28, 0xFC, 0xFF}, TQCRASH_EINVAL, 0},
         {"lt compares signed", {0x09, 0xFF, 0x31, 0x2d}, TQCRASH_ESUCCESS, 1},
         {"deref reads memory", deref, TQCRASH_ESUCCESS, word},
         {"deref_size 2", derefSize2, TQCRASH_ESUCCESS, 0x7788},
