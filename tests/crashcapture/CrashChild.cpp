@@ -165,6 +165,16 @@ std::unique_ptr<TQCrashMachExceptionServer> registerEarlierHandler() {
     return server;
 }
 
+// Where the post-crash callback writes, made before the crash.
+char gCallbackPath[4096];
+
+void writeSignalNumber(siginfo_t* info, ucontext_t*, void*) {
+    const int fd = open(gCallbackPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    char digits[4] = {static_cast<char>('0' + info->si_signo / 10), static_cast<char>('0' + info->si_signo % 10)};
+    (void)!write(fd, digits, 2);
+    close(fd);
+}
+
 std::atomic<int> gParked{0};
 
 [[gnu::noinline]] void parkedThread() {
@@ -208,7 +218,8 @@ std::atomic<int> gReady{0};
             sched_yield();
         }
     }
-    if (kind == "segv" || kind == "sandboxed-segv" || kind == "threads-segv" || kind == "malloc-parked") {
+    if (kind == "segv" || kind == "sandboxed-segv" || kind == "threads-segv" || kind == "malloc-parked" ||
+        kind == "callback") {
         __asm__ volatile("movl 0, %%eax" ::: "eax", "memory"); // a read of address 0
     } else if (kind == "wild") {
         __asm__ volatile("movabsq $0x5eadbeef000, %%rax; movl $1, (%%rax)" ::: "rax", "memory");
@@ -273,6 +284,11 @@ int main(int argc, char** argv) {
         return 7;
     }
     TQCrashReporter reporter = test::makeChildReporter(argv[2], mach);
+    if (kind == "callback") {
+        std::snprintf(gCallbackPath, sizeof gCallbackPath, "%s/callback", argv[2]);
+        const TQCrashReporterCallbacks callbacks{0, nullptr, writeSignalNumber};
+        reporter.setCrashCallbacks(&callbacks);
+    }
     TQCrashReporterError error;
     if (!reporter.enableCrashReporterAndReturnError(&error)) {
         std::fprintf(stderr, "%s\n", error.description.c_str());

@@ -174,6 +174,20 @@ TEST(CrashChildMachTest, AnExceptionAnEarlierHandlerDealsWithLeavesNoReport) {
     EXPECT_FALSE(std::filesystem::exists(test::childReportPath(folder.path())));
 }
 
+// Once the report is closed the post-crash callback runs with the crash's signal, in both modes.
+TEST(CrashChildCallbackTest, ThePostCrashCallbackRunsAfterTheReportWithTheSignal) {
+    for (const char* mode : kModes) {
+        sonvale::test::TempDir folder;
+        const auto end = test::runChild({TQCRASH_CRASH_CHILD, "callback", folder.path().string(), mode},
+                                        std::chrono::seconds(60));
+        ASSERT_TRUE(end.has_value() && end->signaled) << mode;
+        std::string written;
+        std::ifstream(folder.path() / "callback") >> written;
+        EXPECT_EQ(written, std::to_string(SIGSEGV)) << mode;
+        EXPECT_TRUE(TQCrashReport::initWithDataError(readFile(test::childReportPath(folder.path())), nullptr)) << mode;
+    }
+}
+
 // In mach mode the report carries the exception behind the signal, and the crashed thread is the
 // faulting one, not the exception server's thread that wrote the report.
 TEST(CrashChildMachTest, AReportCarriesTheMachException) {
