@@ -147,22 +147,16 @@ async::kern_return_t markCrashPath(async::task_t, async::thread_t, async::except
     return sonvale::darwin::KERN_FAILURE;
 }
 
-std::unique_ptr<TQCrashMachExceptionServer> registerCrashPathMarkerForThisThread() {
-    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(markCrashPath, nullptr, nullptr);
+// An exception server for bad accesses, registered for the calling thread or for the whole task.
+std::unique_ptr<TQCrashMachExceptionServer> registerBadAccessHandler(mach_exception_callback callback,
+                                                                     bool callingThreadOnly) {
+    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(callback, nullptr, nullptr);
     const auto port = server ? server->exceptionPortWithMaskError(sonvale::darwin::EXC_MASK_BAD_ACCESS, nullptr) : nullptr;
-    if (!port || !port->registerForThreadPreviousPortSetError(sonvale::darwin::mach_thread_self(), nullptr, nullptr)) {
-        return nullptr;
-    }
-    return server;
-}
-
-std::unique_ptr<TQCrashMachExceptionServer> registerEarlierHandler() {
-    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(makePageReadable, nullptr, nullptr);
-    const auto port = server ? server->exceptionPortWithMaskError(sonvale::darwin::EXC_MASK_BAD_ACCESS, nullptr) : nullptr;
-    if (!port || !port->registerForTaskPreviousPortSetError(sonvale::darwin::mach_task_self(), nullptr, nullptr)) {
-        return nullptr;
-    }
-    return server;
+    const bool registered =
+        port && (callingThreadOnly
+                     ? port->registerForThreadPreviousPortSetError(sonvale::darwin::mach_thread_self(), nullptr, nullptr)
+                     : port->registerForTaskPreviousPortSetError(sonvale::darwin::mach_task_self(), nullptr, nullptr));
+    return registered ? std::move(server) : nullptr;
 }
 
 // Where the post-crash callback writes, made before the crash.
@@ -280,7 +274,7 @@ int main(int argc, char** argv) {
         return 5;
     }
     std::unique_ptr<TQCrashMachExceptionServer> earlier;
-    if (kind == "earlier-handler" && !(earlier = registerEarlierHandler())) {
+    if (kind == "earlier-handler" && !(earlier = registerBadAccessHandler(makePageReadable, false))) {
         return 7;
     }
     TQCrashReporter reporter = test::makeChildReporter(argv[2], mach);
@@ -296,7 +290,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<TQCrashMachExceptionServer> marker;
     if (kind == "malloc-parked" &&
-        (mach ? !(marker = registerCrashPathMarkerForThisThread())
+        (mach ? !(marker = registerBadAccessHandler(markCrashPath, true))
               : !TQCrashSignalHandler::sharedHandler().registerHandlerForSignalCallbackContextError(
                     SIGSEGV, enterCrashPath, nullptr, nullptr))) {
         return 4;
