@@ -7,7 +7,8 @@
 // Kinds: segv (a read of address 0), wild (a write far from any mapping), main-stack-overflow,
 // thread-stack-overflow, bus, fpe, ill, trap, abrt, sys (a call refused by a system-call filter),
 // cxx-exception (uncaught), pc-zero (a call through a null function pointer), bad-sp (a push with
-// a ruined stack pointer), two-threads (two threads fault at the same moment), threads-segv (50
+// a ruined stack pointer), two-threads (two threads fault at the same moment), many-threads (20
+// threads fault at the same moment: more than a port queues), threads-segv (50
 // threads wait in parkedThread() first), sandboxed-segv (under a filter refusing
 // process_vm_readv), malloc-parked (a thread waits inside malloc holding its lock, and malloc
 // refuses to serve the crash path). "abrt" writes the return address of the crashing function (a
@@ -179,10 +180,11 @@ std::atomic<int> gParked{0};
 }
 
 std::atomic<int> gReady{0};
+int gTogether = 2;
 
 [[gnu::noinline]] void faultTogether() {
     gReady.fetch_add(1);
-    while (gReady.load() < 2) {
+    while (gReady.load() < gTogether) {
     }
     __asm__ volatile("movl 0, %%eax" ::: "eax", "memory");
 }
@@ -253,10 +255,12 @@ std::atomic<int> gReady{0};
     } else if (kind == "earlier-handler") {
         auto* page = static_cast<volatile char*>(mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
         return page == MAP_FAILED ? 2 : page[0];
-    } else if (kind == "two-threads") {
-        std::thread other(faultTogether);
+    } else if (kind == "two-threads" || kind == "many-threads") {
+        gTogether = kind == "two-threads" ? 2 : 20;
+        for (int i = 1; i < gTogether; ++i) {
+            std::thread(faultTogether).detach();
+        }
         faultTogether();
-        other.join();
     }
     return 2;
 }

@@ -39,6 +39,7 @@ const CrashCase kCases[] = {
     {"pc-zero", SIGSEGV, "SIGSEGV"},
     {"bad-sp", SIGSEGV, "SIGSEGV"},
     {"two-threads", SIGSEGV, "SIGSEGV"},
+    {"many-threads", SIGSEGV, "SIGSEGV"},
     // Under a filter that refuses process_vm_readv: images and frames must still be read.
     {"sandboxed-segv", SIGSEGV, "SIGSEGV"},
     {"threads-segv", SIGSEGV, "SIGSEGV"},
