@@ -7,10 +7,12 @@
 // Design: queued messages live in a fixed pool of kMessageSlots slots of kMessageMax bytes in
 // static storage, claimed and released with atomics; a receiver waits with a futex on the arrival
 // word of its port or set. No allocation and no lock: safe in a signal handler, where a faulting
-// thread sends its exception and waits for the answer. A full pool refuses a send
-// (MACH_SEND_NO_BUFFER) instead of blocking the sender. Rights carried in a header keep their
-// names (one name space); a receiver sees the sender's local port as its remote port, with the
-// disposition the right arrived as.
+// thread sends its exception and waits for the answer. A port queues at most kPortQueueLimit
+// messages: a send to a full port (or when every slot is taken) waits until some message is
+// received, as a Mach send without a timeout does, so that many threads faulting at once wait for
+// the exception server instead of failing. Rights carried in a header keep their names (one name
+// space); a receiver sees the sender's local port as its remote port, with the disposition the
+// right arrived as.
 
 #include "platform/darwin/MachTypes.h"
 
@@ -52,9 +54,11 @@ struct NDR_record_t {
 static_assert(sizeof(NDR_record_t) == 8);
 inline constexpr NDR_record_t NDR_record{0, 0, 0, 0, 1, 0, 0, 0};
 
-// The largest message a port queues, and how many messages can wait at once in the process.
+// The largest message a port queues, how many messages can wait at once in the process, and how
+// many for one port.
 inline constexpr mach_msg_size_t kMessageMax = 6144;
-inline constexpr std::size_t kMessageSlots = 16;
+inline constexpr std::size_t kMessageSlots = 64;
+inline constexpr std::uint32_t kPortQueueLimit = 8;
 
 // MACH_SEND_MSG sends `send_size` bytes of `msg` to msg->msgh_remote_port; MACH_RCV_MSG then
 // receives into `msg` (at most `rcv_size` bytes) from `rcv_name`, waiting for ever or, with

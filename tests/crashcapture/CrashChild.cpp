@@ -7,7 +7,8 @@
 // Kinds: segv (a read of address 0), wild (a write far from any mapping), main-stack-overflow,
 // thread-stack-overflow, bus, fpe, ill, trap, abrt, sys (a call refused by a system-call filter),
 // cxx-exception (uncaught), pc-zero (a call through a null function pointer), bad-sp (a push with
-// a ruined stack pointer), two-threads (two threads fault at the same moment), threads-segv (50
+// a ruined stack pointer), two-threads (two threads fault at the same moment), many-threads (20
+// threads fault at the same moment: more than a port queues), threads-segv (50
 // threads wait in parkedThread() first), sandboxed-segv (under a filter refusing
 // process_vm_readv), malloc-parked (a thread waits inside malloc holding its lock, and malloc
 // refuses to serve the crash path). "abrt" writes the return address of the crashing function (a
@@ -147,22 +148,26 @@ async::kern_return_t markCrashPath(async::task_t, async::thread_t, async::except
     return sonvale::darwin::KERN_FAILURE;
 }
 
-std::unique_ptr<TQCrashMachExceptionServer> registerCrashPathMarkerForThisThread() {
-    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(markCrashPath, nullptr, nullptr);
+// An exception server for bad accesses, registered for the calling thread or for the whole task.
+std::unique_ptr<TQCrashMachExceptionServer> registerBadAccessHandler(mach_exception_callback callback,
+                                                                     bool callingThreadOnly) {
+    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(callback, nullptr, nullptr);
     const auto port = server ? server->exceptionPortWithMaskError(sonvale::darwin::EXC_MASK_BAD_ACCESS, nullptr) : nullptr;
-    if (!port || !port->registerForThreadPreviousPortSetError(sonvale::darwin::mach_thread_self(), nullptr, nullptr)) {
-        return nullptr;
-    }
-    return server;
+    const bool registered =
+        port && (callingThreadOnly
+                     ? port->registerForThreadPreviousPortSetError(sonvale::darwin::mach_thread_self(), nullptr, nullptr)
+                     : port->registerForTaskPreviousPortSetError(sonvale::darwin::mach_task_self(), nullptr, nullptr));
+    return registered ? std::move(server) : nullptr;
 }
 
-std::unique_ptr<TQCrashMachExceptionServer> registerEarlierHandler() {
-    auto server = TQCrashMachExceptionServer::initWithCallBackContextError(makePageReadable, nullptr, nullptr);
-    const auto port = server ? server->exceptionPortWithMaskError(sonvale::darwin::EXC_MASK_BAD_ACCESS, nullptr) : nullptr;
-    if (!port || !port->registerForTaskPreviousPortSetError(sonvale::darwin::mach_task_self(), nullptr, nullptr)) {
-        return nullptr;
-    }
-    return server;
+// Where the post-crash callback writes, made before the crash.
+char gCallbackPath[4096];
+
+void writeSignalNumber(siginfo_t* info, ucontext_t*, void*) {
+    const int fd = open(gCallbackPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    char digits[4] = {static_cast<char>('0' + info->si_signo / 10), static_cast<char>('0' + info->si_signo % 10)};
+    (void)!write(fd, digits, 2);
+    close(fd);
 }
 
 std::atomic<int> gParked{0};
@@ -175,10 +180,11 @@ std::atomic<int> gParked{0};
 }
 
 std::atomic<int> gReady{0};
+int gTogether = 2;
 
 [[gnu::noinline]] void faultTogether() {
     gReady.fetch_add(1);
-    while (gReady.load() < 2) {
+    while (gReady.load() < gTogether) {
     }
     __asm__ volatile("movl 0, %%eax" ::: "eax", "memory");
 }
@@ -208,7 +214,8 @@ std::atomic<int> gReady{0};
             sched_yield();
         }
     }
-    if (kind == "segv" || kind == "sandboxed-segv" || kind == "threads-segv" || kind == "malloc-parked") {
+    if (kind == "segv" || kind == "sandboxed-segv" || kind == "threads-segv" || kind == "malloc-parked" ||
+        kind == "callback") {
         __asm__ volatile("movl 0, %%eax" ::: "eax", "memory"); // a read of address 0
     } else if (kind == "wild") {
         __asm__ volatile("movabsq $0x5eadbeef000, %%rax; movl $1, (%%rax)" ::: "rax", "memory");
@@ -248,10 +255,12 @@ std::atomic<int> gReady{0};
     } else if (kind == "earlier-handler") {
         auto* page = static_cast<volatile char*>(mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
         return page == MAP_FAILED ? 2 : page[0];
-    } else if (kind == "two-threads") {
-        std::thread other(faultTogether);
+    } else if (kind == "two-threads" || kind == "many-threads") {
+        gTogether = kind == "two-threads" ? 2 : 20;
+        for (int i = 1; i < gTogether; ++i) {
+            std::thread(faultTogether).detach();
+        }
         faultTogether();
-        other.join();
     }
     return 2;
 }
@@ -269,10 +278,15 @@ int main(int argc, char** argv) {
         return 5;
     }
     std::unique_ptr<TQCrashMachExceptionServer> earlier;
-    if (kind == "earlier-handler" && !(earlier = registerEarlierHandler())) {
+    if (kind == "earlier-handler" && !(earlier = registerBadAccessHandler(makePageReadable, false))) {
         return 7;
     }
     TQCrashReporter reporter = test::makeChildReporter(argv[2], mach);
+    if (kind == "callback") {
+        std::snprintf(gCallbackPath, sizeof gCallbackPath, "%s/callback", argv[2]);
+        const TQCrashReporterCallbacks callbacks{0, nullptr, writeSignalNumber};
+        reporter.setCrashCallbacks(&callbacks);
+    }
     TQCrashReporterError error;
     if (!reporter.enableCrashReporterAndReturnError(&error)) {
         std::fprintf(stderr, "%s\n", error.description.c_str());
@@ -280,7 +294,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<TQCrashMachExceptionServer> marker;
     if (kind == "malloc-parked" &&
-        (mach ? !(marker = registerCrashPathMarkerForThisThread())
+        (mach ? !(marker = registerBadAccessHandler(markCrashPath, true))
               : !TQCrashSignalHandler::sharedHandler().registerHandlerForSignalCallbackContextError(
                     SIGSEGV, enterCrashPath, nullptr, nullptr))) {
         return 4;

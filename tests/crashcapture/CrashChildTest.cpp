@@ -39,6 +39,7 @@ const CrashCase kCases[] = {
     {"pc-zero", SIGSEGV, "SIGSEGV"},
     {"bad-sp", SIGSEGV, "SIGSEGV"},
     {"two-threads", SIGSEGV, "SIGSEGV"},
+    {"many-threads", SIGSEGV, "SIGSEGV"},
     // Under a filter that refuses process_vm_readv: images and frames must still be read.
     {"sandboxed-segv", SIGSEGV, "SIGSEGV"},
     {"threads-segv", SIGSEGV, "SIGSEGV"},
@@ -172,6 +173,20 @@ TEST(CrashChildMachTest, AnExceptionAnEarlierHandlerDealsWithLeavesNoReport) {
     EXPECT_FALSE(end->signaled) << "died by signal " << end->signal;
     EXPECT_EQ(end->exitCode, 0);
     EXPECT_FALSE(std::filesystem::exists(test::childReportPath(folder.path())));
+}
+
+// Once the report is closed the post-crash callback runs with the crash's signal, in both modes.
+TEST(CrashChildCallbackTest, ThePostCrashCallbackRunsAfterTheReportWithTheSignal) {
+    for (const char* mode : kModes) {
+        sonvale::test::TempDir folder;
+        const auto end = test::runChild({TQCRASH_CRASH_CHILD, "callback", folder.path().string(), mode},
+                                        std::chrono::seconds(60));
+        ASSERT_TRUE(end.has_value() && end->signaled) << mode;
+        std::string written;
+        std::ifstream(folder.path() / "callback") >> written;
+        EXPECT_EQ(written, std::to_string(SIGSEGV)) << mode;
+        EXPECT_TRUE(TQCrashReport::initWithDataError(readFile(test::childReportPath(folder.path())), nullptr)) << mode;
+    }
 }
 
 // In mach mode the report carries the exception behind the signal, and the crashed thread is the

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace sonvale::darwin {
@@ -89,6 +91,24 @@ TEST_F(MachMessageTest, AMessageTooLargeStaysQueuedOnlyWhenTheReceiverAsksForIts
     EXPECT_EQ(mach_msg(&message.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof message, target, 1, MACH_PORT_NULL),
               MACH_RCV_TIMED_OUT)
         << "destroyed";
+}
+
+// A full port makes a sender wait for room, as many threads faulting at once wait for the one
+// exception server, instead of failing: nothing is lost and the order stays.
+TEST_F(MachMessageTest, ASendToAFullPortWaitsUntilAMessageIsReceived) {
+    const mach_port_t target = port();
+    for (std::uint32_t i = 0; i < kPortQueueLimit; ++i) {
+        ASSERT_EQ(send(target, i), MACH_MSG_SUCCESS);
+    }
+    std::atomic<mach_msg_return_t> late{-1};
+    std::thread sender([&] { late = send(target, kPortQueueLimit); });
+    for (std::uint32_t expected = 0; expected <= kPortQueueLimit; ++expected) {
+        Message message{};
+        ASSERT_EQ(receive(target, &message), MACH_MSG_SUCCESS);
+        EXPECT_EQ(message.value, expected);
+    }
+    sender.join();
+    EXPECT_EQ(late.load(), MACH_MSG_SUCCESS);
 }
 
 // A destroyed port refuses messages, and its name stays refused when its entry serves a new port.
