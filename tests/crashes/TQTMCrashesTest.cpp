@@ -2,6 +2,7 @@
 
 #include "crashcapture/TQCrashReporter.h"
 #include "crashes/TQTMAppleErrorLog.h"
+#include "crashes/TQTMCrashesDelegate.h"
 #include "crashes/TQTMCrashesLogBuffer.h"
 #include "crashes/TQTMErrorAttachmentLog.h"
 #include "crashes/TQTMErrorReport.h"
@@ -34,6 +35,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <future>
 
 using namespace sonvale;
 using namespace std::chrono_literals;
@@ -508,4 +510,78 @@ TEST_F(TQTMCrashesTest, TheWrapperSetupDelegateDecidesOnTheUncaughtExceptionHand
     TQTMWrapperCrashesHelper::setCrashHandlerSetupDelegate({});
     EXPECT_EQ(delegate->calls, (std::vector<std::string>{"will", "did"}));
     EXPECT_EQ(logs.count("EnableUncaughtExceptionHandler is set to NO, we're running in a managed runtime."), 1u);
+}
+
+TEST_F(TQTMCrashesTest, WithoutAutomaticProcessingReportsWaitUnaskedUntilConfirmed)
+{
+    leavePendingReport();
+    std::atomic<int> asked = 0;
+    TQTMCrashes::setUserConfirmationHandler([&](const TQTMCrashes::ErrorReports&) {
+        ++asked;
+        return false;
+    });
+    TQTMCrashes::sharedInstance()->setAutomaticProcessingEnabled(false);
+    const auto crashes = start();
+    process(*crashes);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(crashes->unprocessedCrashReports().size(), 1u);
+    EXPECT_TRUE(std::ranges::any_of(logs.messages(), [](const std::string& message) {
+        return message.starts_with("Automatic crash processing is disabled, storing the crash "
+                                   "report for later processing");
+    }));
+
+    TQTMCrashes::notifyWithUserConfirmation(TQTMUserConfirmationSendOnce);
+    flush();
+    ASSERT_TRUE(server.waitForRequests(1));
+    EXPECT_EQ(sentLogsOfType("appleError").size(), 1u);
+    EXPECT_TRUE(filesIn("crashes").empty());
+}
+
+namespace {
+
+// Keeps the reports it is asked about when `keep` says so, and tells when a crash log was sent.
+class SortingDelegate final : public TQTMCrashesDelegate {
+public:
+    explicit SortingDelegate(bool keep) : keep_(keep) {}
+    bool crashesShouldProcessErrorReport(TQTMCrashes&, const TQTMErrorReport&) override
+    {
+        return keep_;
+    }
+    void crashesDidSucceedSendingErrorReport(TQTMCrashes&, const TQTMErrorReport& report) override
+    {
+        sent.set_value(report.incidentIdentifier().value_or(""));
+    }
+    std::promise<std::string> sent;
+
+private:
+    bool keep_;
+};
+
+} // namespace
+
+TEST_F(TQTMCrashesTest, TheDelegateSortsReportsAndHearsOfTheirSending)
+{
+    leavePendingReport();
+    const auto discarding = std::make_shared<SortingDelegate>(false);
+    TQTMCrashes::setDelegate(discarding);
+    auto crashes = start();
+    process(*crashes);
+    EXPECT_TRUE(crashes->unprocessedCrashReports().empty());
+    EXPECT_TRUE(filesIn("crashes").empty());
+    EXPECT_TRUE(std::ranges::any_of(logs.messages(), [](const std::string& message) {
+        return message.starts_with("shouldProcessErrorReport returned NO, discard the crash report");
+    }));
+
+    quit();
+    launch();
+    leavePendingReport();
+    const auto keeping = std::make_shared<SortingDelegate>(true);
+    TQTMCrashes::setDelegate(keeping);
+    crashes = start();
+    const std::string incident = *TQTMCrashes::lastSessionCrashReport()->incidentIdentifier();
+    process(*crashes);
+    flush();
+    auto sent = keeping->sent.get_future();
+    ASSERT_EQ(sent.wait_for(60s), std::future_status::ready);
+    EXPECT_EQ(sent.get(), incident);
 }
