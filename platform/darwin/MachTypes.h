@@ -54,10 +54,8 @@ inline constexpr mach_port_t MACH_PORT_DEAD = ~mach_port_t{0};
 
 inline constexpr mach_port_right_t MACH_PORT_RIGHT_SEND = 0;
 inline constexpr mach_port_right_t MACH_PORT_RIGHT_RECEIVE = 1;
-inline constexpr mach_port_right_t MACH_PORT_RIGHT_SEND_ONCE = 2;
 inline constexpr mach_port_right_t MACH_PORT_RIGHT_PORT_SET = 3;
 
-inline constexpr mach_msg_type_name_t MACH_MSG_TYPE_MOVE_RECEIVE = 16;
 inline constexpr mach_msg_type_name_t MACH_MSG_TYPE_MOVE_SEND = 17;
 inline constexpr mach_msg_type_name_t MACH_MSG_TYPE_MOVE_SEND_ONCE = 18;
 inline constexpr mach_msg_type_name_t MACH_MSG_TYPE_COPY_SEND = 19;
@@ -79,7 +77,6 @@ constexpr mach_msg_type_name_t MACH_MSGH_BITS_LOCAL(mach_msg_bits_t bits) {
     return (bits & MACH_MSGH_BITS_LOCAL_MASK) >> 8;
 }
 
-inline constexpr mach_msg_option_t MACH_MSG_OPTION_NONE = 0;
 inline constexpr mach_msg_option_t MACH_SEND_MSG = 0x00000001;
 inline constexpr mach_msg_option_t MACH_RCV_MSG = 0x00000002;
 inline constexpr mach_msg_option_t MACH_RCV_LARGE = 0x00000004;
@@ -87,7 +84,6 @@ inline constexpr mach_msg_option_t MACH_RCV_TIMEOUT = 0x00000100;
 inline constexpr mach_msg_timeout_t MACH_MSG_TIMEOUT_NONE = 0;
 
 inline constexpr mach_msg_return_t MACH_MSG_SUCCESS = 0;
-inline constexpr mach_msg_return_t MACH_SEND_INVALID_DATA = 0x10000002;
 inline constexpr mach_msg_return_t MACH_SEND_INVALID_DEST = 0x10000003;
 inline constexpr mach_msg_return_t MACH_SEND_MSG_TOO_SMALL = 0x10000008;
 inline constexpr mach_msg_return_t MACH_SEND_TOO_LARGE = 0x1000000a;
@@ -99,7 +95,6 @@ inline constexpr mach_msg_return_t MACH_RCV_TOO_LARGE = 0x10004004;
 // Errors of the interface-generator runtime that the exception calls return.
 inline constexpr kern_return_t MIG_TYPE_ERROR = -300;
 inline constexpr kern_return_t MIG_REPLY_MISMATCH = -301;
-inline constexpr kern_return_t MIG_SERVER_DIED = -308;
 inline constexpr kern_return_t MIG_ARRAY_TOO_LARGE = -307;
 
 inline constexpr mach_msg_id_t MACH_NOTIFY_NO_SENDERS = 70;
