@@ -56,9 +56,11 @@ function(sonvale_add_test name)
   # Where the sources and the build are, for tests that need fixtures or built executables.
   target_compile_definitions(${name} PRIVATE
     SONVALE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" SONVALE_BUILD_DIR="${PROJECT_BINARY_DIR}")
+  # Telemetry from tests goes to a closed loopback port unless a test runs a collector of its own.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen
+      ENVIRONMENT_MODIFICATION SONVALE_TELEMETRY_URL=set:http://127.0.0.1:9)
 endfunction()
 
 # sonvale_require_qt_free(<target>...): fails the configure step when one of these targets reaches

@@ -1,5 +1,7 @@
 #include "lifecycle/TQTelemetryStart.h"
 
+#include "crashes/TQTMCrashes.h"
+#include "lifecycle/TQCrashNotice.h"
 #include "platform/tqkit/TQKitMutex.h"
 #include "telemetry/TQTMTelemetry.h"
 #include "telemetry/TQTMTelemetryEndpoint.h"
@@ -12,6 +14,23 @@ namespace {
 TQKitMutex startMutex;
 std::atomic<bool> started = false;
 
+void startWithCrashReporting()
+{
+    // A collector address that is no http or https URL keeps the client off (the endpoint says
+    // why), rather than send to an address nobody chose.
+    const auto baseUrl = TQTMTelemetryEndpoint::baseUrl();
+    if (!baseUrl)
+        return;
+    TQTMTelemetry::setLogUrl(*baseUrl);
+    TQTMTelemetry::start(TQTMTelemetryEndpoint::appSecret(), TQTMServiceList{TQTMCrashes::sharedInstance()});
+    if (!TQTMCrashes::hasCrashedInLastSession())
+        return;
+    // Said before the notice and whatever its answer: the last run's reports go out in the
+    // service's own pass a moment later, and so do later ones.
+    TQTMCrashes::notifyWithUserConfirmation(TQTMUserConfirmationAlways);
+    TQCrashNoticeShow();
+}
+
 } // namespace
 
 void TQTelemetryStart()
@@ -21,11 +40,6 @@ void TQTelemetryStart()
     std::lock_guard lock(startMutex);
     if (started)
         return;
-    // A collector address that is no http or https URL keeps the client off (the endpoint says
-    // why), rather than send to an address nobody chose.
-    if (const auto baseUrl = TQTMTelemetryEndpoint::baseUrl()) {
-        TQTMTelemetry::setLogUrl(*baseUrl);
-        TQTMTelemetry::start(TQTMTelemetryEndpoint::appSecret(), TQTMServiceList{});
-    }
+    startWithCrashReporting();
     started = true;
 }

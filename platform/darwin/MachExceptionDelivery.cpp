@@ -35,6 +35,20 @@ mach_exception_data_type_t addressOf(const void* address) {
     return static_cast<mach_exception_data_type_t>(reinterpret_cast<std::uintptr_t>(address));
 }
 
+// The action that was in place before ours for `signal`, one of kFaultSignals.
+const struct sigaction& previousAction(int signal) {
+    int index = 0;
+    while (kFaultSignals[index] != signal) {
+        ++index;
+    }
+    return gPrevious[index];
+}
+
+bool endsTheProcessByDefault(int signal) {
+    const struct sigaction& previous = previousAction(signal);
+    return (previous.sa_flags & SA_SIGINFO) != 0 ? previous.sa_sigaction == nullptr : previous.sa_handler == SIG_DFL;
+}
+
 Exception translate(int signal, const siginfo_t* info) {
     switch (signal) {
     case SIGSEGV:
@@ -52,6 +66,12 @@ Exception translate(int signal, const siginfo_t* info) {
     }
 }
 
+// A sent signal carries no address: its codes say only which exception it stands for.
+Exception translateSent(int signal) {
+    const siginfo_t blank{};
+    return translate(signal, &blank);
+}
+
 // Whether the calling thread is the one that receives from `port`.
 bool receivesItself(mach_port_t port) {
     const detail::PortEntry* entry = detail::port_find(port);
@@ -67,11 +87,7 @@ bool raiseTo(const exception_registration& registration, thread_t thread, const 
 
 // The Unix course of a signal no exception handler dealt with.
 void deliverAsSignal(int signal, siginfo_t* info, void* context) {
-    int index = 0;
-    while (kFaultSignals[index] != signal) {
-        ++index;
-    }
-    const struct sigaction& previous = gPrevious[index];
+    const struct sigaction& previous = previousAction(signal);
     if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
         previous.sa_sigaction(signal, info, context);
         return;
@@ -94,8 +110,12 @@ void deliverAsSignal(int signal, siginfo_t* info, void* context) {
 
 void faultHandler(int signal, siginfo_t* info, void* context) {
     const int savedErrno = errno;
-    if (signal_is_processor_fault(signal, info)) {
-        const Exception exception = translate(signal, info);
+    // A fault signal sent from outside (kill -SEGV) that no action catches ends the process just as
+    // a fault would: it is raised too, so that whoever reports crashes hears of it. One that an
+    // action of the program catches is the program's own business.
+    const bool fault = signal_is_processor_fault(signal, info);
+    if (fault || endsTheProcessByDefault(signal)) {
+        const Exception exception = fault ? translate(signal, info) : translateSent(signal);
         const thread_t self = mach_thread_self();
         thread_exception_enter(static_cast<ucontext_t*>(context)->uc_mcontext);
         const bool handled = raiseTo(exception_registration_find(self, exception.type), self, exception) ||

@@ -4,10 +4,11 @@
 //
 // exception_delivery_install() (normal thread, once; the first exception port registration calls
 // it) takes over SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP and SIGSYS, keeping the actions that were
-// installed before. When one of them is a fault of the running thread (not a signal someone sent),
-// the handler turns it into an exception type and two codes, publishes the thread's registers for
-// thread_get_state, and raises the exception to the faulting thread's registration, then the
-// task's, through the client calls of MachExceptionRaise.h, waiting in each for the reply. A
+// installed before. When one of them is a fault of the running thread, or a signal someone sent
+// that would end the process by its default action, the handler turns it into an exception type and
+// two codes, publishes the thread's registers for thread_get_state, and raises the exception to the
+// receiving thread's registration, then the task's, through the client calls of
+// MachExceptionRaise.h, waiting in each for the reply. A
 // handler that answers KERN_SUCCESS has dealt with it: the thread goes on. Otherwise the signal
 // takes its Unix course: the action installed before ours runs, and a default or ignored action
 // ends the process by that signal.
@@ -24,6 +25,7 @@
 //   SIGFPE  -> EXC_ARITHMETIC {EXC_I386_DIV, instruction address}
 //   SIGTRAP -> EXC_BREAKPOINT {EXC_I386_SGL for a single step, else EXC_I386_BPT; address}
 //   SIGSYS  -> EXC_SOFTWARE {EXC_UNIX_BAD_SYSCALL, address of the call}
+// A sent signal translates as its fault would, with no address (0).
 // The handler needs an alternate signal stack on each thread to catch a stack overflow; the
 // crash engine gives every thread one.
 

@@ -4,11 +4,17 @@
 #include "platform/tqkit-ui/TQKitMainThread.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QStringList>
 
 #include <future>
 #include <memory>
 
 using namespace Qt::StringLiterals;
+
+// Every box a user is shown, for whoever watches the application from outside; off unless asked
+// for (QT_LOGGING_RULES="sonvale.alerts.info=true").
+Q_LOGGING_CATEGORY(sonvaleAlerts, "sonvale.alerts", QtWarningMsg)
 
 namespace {
 
@@ -18,8 +24,20 @@ QString textOf(const QVariantMap& description, const QString& key)
     return value.typeId() == QMetaType::QString ? value.toString() : QString();
 }
 
+void logShown(const TQKitAlertRequest& request)
+{
+    if (!sonvaleAlerts().isInfoEnabled())
+        return;
+    QStringList buttons;
+    for (const TQKitAlertRequest::Button& button : request.buttons)
+        buttons.append(u"["_s + button.title + u"]"_s);
+    qCInfo(sonvaleAlerts, "Sonvale: alert: %s\n%s\n%s", qUtf8Printable(request.title),
+           qUtf8Printable(request.message), qUtf8Printable(buttons.join(u' ')));
+}
+
 TQKitAlertAnswer ask(TQKitAlertRequest request, const TQKitAlertCompletion& completion)
 {
+    logShown(request);
     if (!TQKitIsMainThread()) {
         auto answer = std::make_shared<std::promise<TQKitAlertAnswer>>();
         std::future<TQKitAlertAnswer> future = answer->get_future();

@@ -11,7 +11,8 @@
 // threads fault at the same moment: more than a port queues), threads-segv (50
 // threads wait in parkedThread() first), sandboxed-segv (under a filter refusing
 // process_vm_readv), malloc-parked (a thread waits inside malloc holding its lock, and malloc
-// refuses to serve the crash path). "abrt" writes the return address of the crashing function (a
+// refuses to serve the crash path), sent-segv (SIGSEGV sent with kill()), sent-segv-caught (the
+// same, to a program that catches SIGSEGV itself and exits with 0). "abrt" writes the return address of the crashing function (a
 // place in main) to BASE/abrt.caller first.
 
 #include "CrashChildPaths.h"
@@ -255,6 +256,8 @@ int gTogether = 2;
     } else if (kind == "earlier-handler") {
         auto* page = static_cast<volatile char*>(mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
         return page == MAP_FAILED ? 2 : page[0];
+    } else if (kind == "sent-segv" || kind == "sent-segv-caught") {
+        kill(getpid(), SIGSEGV);
     } else if (kind == "two-threads" || kind == "many-threads") {
         gTogether = kind == "two-threads" ? 2 : 20;
         for (int i = 1; i < gTogether; ++i) {
@@ -280,6 +283,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<TQCrashMachExceptionServer> earlier;
     if (kind == "earlier-handler" && !(earlier = registerBadAccessHandler(makePageReadable, false))) {
         return 7;
+    }
+    if (kind == "sent-segv-caught") {
+        std::signal(SIGSEGV, [](int) { _exit(0); });
     }
     TQCrashReporter reporter = test::makeChildReporter(argv[2], mach);
     if (kind == "callback") {

@@ -5,6 +5,7 @@
 #include "tests/app/support/ProgressWindowTestSupport.h"
 #include "tests/support/QtTestSupport.h"
 #include "tests/support/TempHome.h"
+#include "tests/telemetry/LoopbackServer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,9 +13,15 @@
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <csignal>
 #include <ctime>
+#include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -76,6 +83,51 @@ protected:
         }) && collected.contains(line);
     }
 
+    // Sends the application's telemetry to `collector`, and has it say on stderr what boxes it shows.
+    void reportTo(const sonvale::test::LoopbackServer& collector)
+    {
+        environment_.insert(u"SONVALE_TELEMETRY_URL"_s, QString::fromStdString(collector.baseUrl()));
+        environment_.insert(u"SONVALE_TELEMETRY_SECRET"_s, u"0a1b2c3d-4e5f-6a7b-8c9d-0e1f2a3b4c5d"_s);
+        environment_.insert(u"QT_LOGGING_RULES"_s, u"sonvale.alerts.info=true"_s);
+    }
+
+    static std::vector<nlohmann::json> logsAt(const sonvale::test::LoopbackServer& collector)
+    {
+        std::vector<nlohmann::json> logs;
+        for (const auto& request : collector.requests()) {
+            const auto body = nlohmann::json::parse(request.body);
+            for (const auto& log : body.at("logs"))
+                logs.push_back(log);
+        }
+        return logs;
+    }
+
+    static size_t countOf(const std::vector<nlohmann::json>& logs, const std::string& type)
+    {
+        return std::ranges::count_if(logs, [&](const auto& log) { return log.at("type") == type; });
+    }
+
+    // How many launches have announced themselves. A log whose delivery a killed launch could not
+    // see through is sent again by the next one, so the same start may arrive twice.
+    static size_t launchesSeen(const std::vector<nlohmann::json>& logs)
+    {
+        std::set<std::string> starts;
+        for (const auto& log : logs)
+            if (log.at("type") == "startService")
+                starts.insert(log.at("timestamp").get<std::string>());
+        return starts.size();
+    }
+
+    // Waits until the collector's logs satisfy `done` (false after a generous safety limit).
+    static bool waitForLogs(const sonvale::test::LoopbackServer& collector,
+                            const std::function<bool(const std::vector<nlohmann::json>&)>& done)
+    {
+        for (size_t seen = collector.requestCount(); !done(logsAt(collector));)
+            if (!collector.waitForRequests(++seen))
+                return false;
+        return true;
+    }
+
     sonvale::test::TempDir folder_;
     QProcessEnvironment environment_;
     QProcess first_;
@@ -130,6 +182,56 @@ TEST_F(SonvaleLaunchTest, AWavGivenAtLaunchIsConvertedIntoTheDefaultFolder)
     EXPECT_EQ(first_.state(), QProcess::Running);
     const QString said = QString::fromUtf8(first_.readAllStandardError());
     EXPECT_FALSE(said.contains(u"sources received"_s)) << "no chatter on the terminal: " << said.toStdString();
+}
+
+// A crash of the real application is captured, and its next launch both tells the user and sends
+// the crash, once.
+TEST_F(SonvaleLaunchTest, ACrashIsReportedOnceAtTheNextLaunchWithTheNotice)
+{
+    const sonvale::test::LoopbackServer collector;
+    const auto launches = [](size_t count) {
+        return [count](const std::vector<nlohmann::json>& logs) { return launchesSeen(logs) >= count; };
+    };
+    reportTo(collector);
+    start(first_, u"first"_s, {});
+    ASSERT_TRUE(waitForLogs(collector, launches(1)));
+    EXPECT_EQ(logsAt(collector).front().at("services"), nlohmann::json::array({"Crashes"}));
+
+    ::kill(static_cast<pid_t>(first_.processId()), SIGSEGV);
+    ASSERT_TRUE(first_.waitForFinished());
+    EXPECT_EQ(first_.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(first_.exitCode(), SIGSEGV);
+
+    QString said;
+    start(second_, u"second"_s, {});
+    const QString notice =
+        u"Sonvale: alert: Sonvale had a problem and crashed\n"
+        "We are sorry that this crash occurred. Our goal is to prevent crashes like this from occuring in the "
+        "future.\n\nPlease help us track down and fix this crash by providing detailed information about what you "
+        "were doing so that we may reproduce the crash, quickly fix it and provide a workaround for the problem."
+        "\n\nThanks for your help in improving Sonvale.\n\n[Continue] [Cancel]"_s;
+    EXPECT_TRUE(waitForLine(second_, said, notice)) << said.toStdString();
+    // The crash goes out within the first seconds; the launch's own start, announced later, shows
+    // that the crash's delivery has been seen through.
+    ASSERT_TRUE(waitForLogs(collector, [](const auto& logs) { return countOf(logs, "appleError") >= 1; }));
+    ASSERT_TRUE(waitForLogs(collector, launches(2)));
+    const auto sent = logsAt(collector);
+    const auto crash = std::ranges::find_if(sent, [](const auto& log) { return log.at("type") == "appleError"; });
+    EXPECT_EQ(crash->at("osExceptionType"), "SIGSEGV");
+    EXPECT_EQ(crash->at("processName"), "sonvale");
+    second_.kill();
+    ASSERT_TRUE(second_.waitForFinished());
+
+    // The launch after that one has nothing to tell and nothing more to send.
+    QString thirdSaid;
+    start(first_, u"first"_s, {});
+    ASSERT_TRUE(waitForLogs(collector, launches(3)));
+    pumpUntil([&] {
+        thirdSaid += QString::fromUtf8(first_.readAllStandardError());
+        return false;
+    }, 3s);
+    EXPECT_FALSE(thirdSaid.contains(u"alert:"_s)) << thirdSaid.toStdString();
+    EXPECT_EQ(countOf(logsAt(collector), "appleError"), 1u);
 }
 
 } // namespace
