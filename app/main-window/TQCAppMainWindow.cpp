@@ -251,10 +251,11 @@ void TQCAppMainWindow::showImportButton(const QString& title, const QString& lib
 }
 
 QAction* TQCAppMainWindow::addMenuItem(QMenu* menu, const QString& title, const QByteArray& action, int tag,
-                                       const QString& keyEquivalent)
+                                       const QString& keyEquivalent, Qt::ShortcutContext scope)
 {
     auto owned = TQKitMakeMenuItem(title, action, keyEquivalent);
     QAction* item = owned.get();
+    item->setShortcutContext(scope);
     if (tag != 0)
         TQKitMenuItemSetTag(item, tag);
     TQKitMenuAddItem(menu, std::move(owned));
@@ -287,15 +288,21 @@ void TQCAppMainWindow::buildMenus()
         return submenu;
     };
 
+    // The menu bar belongs to this window, and a window's shortcuts work only while it is active.
+    // The commands that act on the whole application (settings, help, close all, quit) take their
+    // shortcuts to every window of it, the preferences dialog and the progress windows included;
+    // like the menu bar, they wait while a sheet or dialog holds this window. The other shortcuts
+    // act on this window and stay with it.
+    constexpr Qt::ShortcutContext anyWindow = Qt::ApplicationShortcut;
     QMenu* app = addSubmenu(mainMenu_, u"&Sonvale"_s, kTQMenuTagAppMain);
     addMenuItem(app, u"About Sonvale"_s, "openAppInfoURL:");
     TQKitMenuAddSeparator(app);
-    addMenuItem(app, u"Settings..."_s, "showPreferences:", 0, u"Ctrl+,"_s);
+    addMenuItem(app, u"Settings..."_s, "showPreferences:", 0, u"Ctrl+,"_s, anyWindow);
     addMenuItem(app, u"Clear Caches..."_s, "clearCaches:");
     addMenuItem(app, u"Check for Updates..."_s, "checkForUpdates:");
     addMenuItem(app, u"Reset Page Settings..."_s, "resetPreferences:", kTQMenuTagResetPreferences)->setVisible(false);
     TQKitMenuAddSeparator(app);
-    addMenuItem(app, u"Quit Sonvale"_s, "terminate:", kTQMenuTagSettingsForDialog, u"Ctrl+Q"_s);
+    addMenuItem(app, u"Quit Sonvale"_s, "terminate:", kTQMenuTagSettingsForDialog, u"Ctrl+Q"_s, anyWindow);
 
     QMenu* file = addSubmenu(mainMenu_, u"&File"_s, 0);
     addMenuItem(file, u"Convert Files..."_s, "delegateAction:", kTQMenuTagBrowse, u"Ctrl+O"_s);
@@ -305,7 +312,7 @@ void TQCAppMainWindow::buildMenus()
     addSubmenu(file, u"Destination Folder"_s, kTQMenuTagDestinationFolder);
     addMenuItem(file, u"Show Destination Folder"_s, "delegateAction:", kTQMenuTagShowInFinder, u"Ctrl+R"_s);
     TQKitMenuAddSeparator(file);
-    addMenuItem(file, u"Close All"_s, "closeAllCustom:", 0, u"Ctrl+Alt+W"_s);
+    addMenuItem(file, u"Close All"_s, "closeAllCustom:", 0, u"Ctrl+Alt+W"_s, anyWindow);
     addMenuItem(file, u"Close"_s, "performClose:", 0, u"Ctrl+W"_s);
 
     QMenu* edit = addSubmenu(mainMenu_, u"&Edit"_s, 0);
@@ -322,7 +329,7 @@ void TQCAppMainWindow::buildMenus()
     addMenuItem(windowMenu, u"Bring All to Front"_s, "arrangeInFront:");
 
     QMenu* help = addSubmenu(mainMenu_, u"&Help"_s, kTQMenuTagHelpMain);
-    addMenuItem(help, u"Sonvale Help"_s, "contactUs:", 0, u"F1"_s);
+    addMenuItem(help, u"Sonvale Help"_s, "contactUs:", 0, u"F1"_s, anyWindow);
     addMenuItem(help, u"Sonvale Website"_s, "openAppInfoURL:");
 
     for (QAction* item : mainMenu_->actions())

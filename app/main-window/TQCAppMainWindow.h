@@ -86,8 +86,9 @@ private:
     int sourceAreaHeight() const;
     void buildContent();
     void buildMenus();
+    // `scope` Qt::ApplicationShortcut for a command of the application rather than of this window.
     QAction* addMenuItem(QMenu* menu, const QString& title, const QByteArray& action, int tag = 0,
-                         const QString& keyEquivalent = {});
+                         const QString& keyEquivalent = {}, Qt::ShortcutContext scope = Qt::WindowShortcut);
     void wireMenu(QMenu* menu);
 
     QPointer<TQCAppMainWindowController> controller_;

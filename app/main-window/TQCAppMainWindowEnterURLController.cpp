@@ -19,6 +19,7 @@ namespace {
 
 constexpr char kSection[] = "TQCSetting";
 constexpr char kLastURLKey[] = "TQCAppEnterURLControllerURL";
+const QString kFieldLabel = u"URL or Local File Path"_s;
 
 } // namespace
 
@@ -74,7 +75,8 @@ TQCAppMainWindowEnterURLController::TQCAppMainWindowEnterURLController()
     urlTextField_->setObjectName(u"urlTextField"_s);
     // Wide enough for a web address at any font size; the texts above wrap to the same width.
     urlTextField_->setMinimumWidth(urlTextField_->fontMetrics().averageCharWidth() * 64);
-    urlTextField_->setPlaceholderText(u"https://... or /path/to/folder"_s);
+    // The empty field names what it takes; the examples stand in the message above it.
+    urlTextField_->setPlaceholderText(kFieldLabel);
     organizeDestFiles_->setObjectName(u"organizeDestFiles"_s);
     organizeDestFiles_->setHyperLinkEnabled(true);
     connect(organizeDestFiles_, &TQNSTextFieldLink::clicked, this, [this] { organizeDestinationFiles(); });
@@ -96,7 +98,7 @@ TQCAppMainWindowEnterURLController::TQCAppMainWindowEnterURLController()
     // Window activation and sheet changes anywhere may change whether the link can be used.
     qApp->installEventFilter(this);
 
-    urlTextField_->setAccessibleName(u"URL or Local File Path"_s);
+    urlTextField_->setAccessibleName(kFieldLabel);
     urlTextField_->setAccessibleDescription(urlTextFieldHint());
     organizeDestFiles_->setToolTip(u"Click on this link to organize destination files."_s);
     enableControlsNotification();
@@ -120,7 +122,7 @@ QString TQCAppMainWindowEnterURLController::urlTextFieldHint()
 {
     return u"Enter the URL or local path to import the audio from.\n\nExamples:\n"
            "https://www.example.com/music/live-session.html\n"
-           "/home/telquor/Videos/folder-to-convert/"_s;
+           "/home/telquor/Movies/folder-to-convert/"_s;
 }
 
 bool TQCAppMainWindowEnterURLController::commitEditing()

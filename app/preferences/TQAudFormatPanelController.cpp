@@ -10,7 +10,8 @@
 #include "platform/tqkit/TQAudFormatFlag.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
+#include <QEvent>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QStyle>
@@ -49,6 +50,33 @@ const std::array<FormatRow, 5>& formatTable()
     return rows;
 }
 
+// The grids of label and control rows under `root`; a grid of one column only places sub-panels.
+QList<QGridLayout*> labelGrids(const QWidget* root)
+{
+    QList<QGridLayout*> grids = root->findChildren<QGridLayout*>();
+    grids.removeIf([](const QGridLayout* grid) { return grid->columnCount() < 2; });
+    return grids;
+}
+
+// The width the labels of the grid's first column ask for, hidden ones included (a panel may show
+// them later), or the width the grid reserves for them.
+int labelColumnWidth(const QGridLayout* grid)
+{
+    int width = grid->columnMinimumWidth(0);
+    for (int i = 0; i < grid->count(); ++i) {
+        int row = 0;
+        int column = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+        if (column != 0 || columnSpan != 1)
+            continue;
+        const QLayoutItem* item = grid->itemAt(i);
+        width = std::max(width, item->widget() ? item->widget()->sizeHint().width() : item->sizeHint().width());
+    }
+    return width;
+}
+
 } // namespace
 
 int TQAudFormatPanelController::selectedFormat() { return TQAudFormatSelectedRead(); }
@@ -84,10 +112,10 @@ void TQAudFormatPanelController::initTQAudFormatPanelInternal(QWidget* view)
     formatPopupButton_ = new TQKitPopUpButton(view);
     formatPopupButton_->setObjectName(u"formatPopupButton"_s);
     formatLabel_->setBuddy(formatPopupButton_);
-    auto* header = new QHBoxLayout;
-    header->addWidget(formatLabel_);
-    header->addWidget(formatPopupButton_);
-    header->addStretch(1);
+    auto* header = new QGridLayout;
+    header->setColumnStretch(1, 1);
+    header->addWidget(formatLabel_, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
+    header->addWidget(formatPopupButton_, 0, 1, Qt::AlignLeft | Qt::AlignVCenter);
     layout->addLayout(header);
 
     for (const FormatRow& row : formatTable()) {
@@ -103,6 +131,21 @@ void TQAudFormatPanelController::initTQAudFormatPanelInternal(QWidget* view)
         formatViewControllers_.append(panel);
     }
     layout->addStretch(1);
+    // The labels of every panel and the format's own label share one column, as wide as the
+    // widest of them, so that the controls of all formats start where the format pop-up does.
+    const QList<QGridLayout*> grids = labelGrids(view);
+    int labelWidth = 0;
+    for (const QGridLayout* grid : grids)
+        labelWidth = std::max(labelWidth, labelColumnWidth(grid));
+    // One gap after the labels too: a grid inside the page's layout would take the page's spacing.
+    const int styleGap = view->style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, view);
+    for (QGridLayout* grid : grids) {
+        grid->setColumnMinimumWidth(0, labelWidth);
+        grid->setHorizontalSpacing(styleGap >= 0 ? styleGap : kSpacing);
+    }
+    // A panel that shows or hides controls of its own asks for a new layout of the page, and the
+    // window follows the new height (see eventFilter).
+    view->installEventFilter(this);
     // One width for every format: the widest panel's.
     pageWidth_ = layout->sizeHint().width();
     for (TQAudFormatPanel* panel : formatViewControllers_)
@@ -163,6 +206,14 @@ void TQAudFormatPanelController::fitWindowToPage()
     window->setMinimumSize(windowSize);
     window->setMaximumSize(windowSize);
     window->resize(windowSize);
+}
+
+bool TQAudFormatPanelController::eventFilter(QObject* watched, QEvent* event)
+{
+    // The page's layout has taken the new size hints by now (layouts see the event first).
+    if (watched == pageView_ && event->type() == QEvent::LayoutRequest && selectedPanel())
+        fitWindowToPage();
+    return TQPreferencesViewController::eventFilter(watched, event);
 }
 
 void TQAudFormatPanelController::formatSelected()

@@ -12,8 +12,9 @@ class TQKitPopUpButton;
 // the options panel of the chosen one. The choice is stored as text setting
 // "TQAudFormatPanelController" / "FormatSelected" only when the user picks a format; the page shows
 // the default format while the stored one is missing or not offered. The page owns one panel per
-// offered format, shows exactly one of them and fits the window to it (the window then can't be
-// resized); saving and reset go to the panel shown. Main thread only.
+// offered format, shows exactly one of them and fits the window to it, also when the panel shows or
+// hides controls of its own (the window can't be resized otherwise); saving and reset go to the
+// panel shown. Main thread only.
 class TQAudFormatPanelController final : public TQPreferencesViewController {
     Q_OBJECT
 
@@ -57,6 +58,7 @@ public:
 
 protected:
     QWidget* loadView() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void initTQAudFormatPanelInternal(QWidget* view);

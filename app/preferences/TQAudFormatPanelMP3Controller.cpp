@@ -119,7 +119,6 @@ QWidget* TQAudFormatPanelMP3Controller::makeCBRSettings(QWidget* parent)
     QGridLayout* grid = panelGrid(panel);
     bitrateCBR_->addToGrid(grid, 0);
     grid->addWidget(cbrHighQuality_, 1, 1);
-    grid->setRowStretch(2, 1);
     connect(bitrateCBR_->button(), &TQKitPopUpButton::activated, this, &TQAudFormatPanelMP3Controller::bitRateCBRChanged);
     connect(cbrHighQuality_, &QCheckBox::clicked, this, &TQAudFormatPanelMP3Controller::clickStubWithSaveEditing);
     return panel;
@@ -172,7 +171,8 @@ QWidget* TQAudFormatPanelMP3Controller::loadView()
     radio->addStretch(1);
     layout->addLayout(radio);
 
-    // The two sub-panels share one place, as tall as the taller of them.
+    // The two sub-panels share one place, which takes the height of the one shown, so that the
+    // common controls follow the bit-rate controls without a gap.
     auto* place = new QWidget(view);
     place->setObjectName(u"panelPlaceholder"_s);
     auto* placeLayout = new QGridLayout(place);
@@ -181,7 +181,6 @@ QWidget* TQAudFormatPanelMP3Controller::loadView()
     bitrateVBRSettings_ = makeVBRSettings(place);
     placeLayout->addWidget(bitrateCBRSettings_, 0, 0);
     placeLayout->addWidget(bitrateVBRSettings_, 0, 0);
-    place->setMinimumHeight(std::max(bitrateCBRSettings_->sizeHint().height(), bitrateVBRSettings_->sizeHint().height()));
     panels_ = {bitrateCBRSettings_, bitrateVBRSettings_};
     layout->addWidget(place);
 

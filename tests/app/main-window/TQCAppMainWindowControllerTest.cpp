@@ -271,6 +271,26 @@ TEST_F(TQCAppMainWindowControllerTest, EnterURLStartsTheTypedPathAndRefusesAnEmp
     EXPECT_EQ(next.urlTextField()->text(), folder);
 }
 
+// The examples above the field are a web page and a local path, each one taken whole when typed
+// into the field; the empty field names what it takes rather than showing a path of its own.
+TEST_F(TQCAppMainWindowControllerTest, EnterURLExamplesAreAWebPageAndALocalPathTheFieldTakes)
+{
+    const QStringList lines = TQCAppMainWindowEnterURLController::urlTextFieldHint().split(u'\n');
+    const qsizetype heading = lines.indexOf(u"Examples:"_s);
+    ASSERT_EQ(heading, lines.size() - 3) << "two examples close the text";
+    const QString webPage = lines[heading + 1];
+    const QString localPath = lines[heading + 2];
+    EXPECT_TRUE(webPage.startsWith(u"https://"_s)) << webPage.toStdString();
+    EXPECT_TRUE(localPath.startsWith(u"/home/"_s)) << localPath.toStdString();
+    for (const QString& example : {webPage, localPath})
+        EXPECT_EQ(TQCAppMainWindowEnterURLController::validURLFromBuffer(example), example);
+
+    QApplication::clipboard()->clear();
+    const TQCAppMainWindowEnterURLController sheet;
+    EXPECT_TRUE(sheet.urlTextField()->text().isEmpty());
+    EXPECT_EQ(sheet.urlTextField()->placeholderText(), sheet.urlTextField()->accessibleName());
+}
+
 // The real sheet, driven as a person would: the field stays through a refused Continue, above the
 // buttons, and a source found on the clipboard is shown selected before Return can convert it.
 TEST_F(TQCAppMainWindowControllerTest, EnterURLSheetKeepsItsFieldAndShowsTheClipboardSelected)

@@ -116,6 +116,14 @@ protected:
         return format;
     }
 
+    // The Format page as the preferences dialog shows it; null when the dialog does not.
+    static TQAudFormatPanelController* formatPageInDialog()
+    {
+        TQPreferencesDialogShowPageWithLabel(u"Format"_s, QString());
+        TQPreferencesDialogController* dialog = TQPreferencesDialogController::findViewController();
+        return dialog ? qobject_cast<TQAudFormatPanelController*>(dialog->selectedViewController()) : nullptr;
+    }
+
     TempHome home_;
 };
 
@@ -168,12 +176,9 @@ TEST_F(TQAudFormatPanelControllerTest, ChoosingAFormatStoresItAndShowsExactlyIts
 
 TEST_F(TQAudFormatPanelControllerTest, InTheDialogTheWindowFitsTheShownPanelAndCannotBeResized)
 {
-    TQPreferencesDialogShowPageWithLabel(u"Format"_s, QString());
-    TQPreferencesDialogController* dialog = TQPreferencesDialogController::findViewController();
-    ASSERT_NE(dialog, nullptr);
-    auto* format = qobject_cast<TQAudFormatPanelController*>(dialog->selectedViewController());
+    TQAudFormatPanelController* format = formatPageInDialog();
     ASSERT_NE(format, nullptr);
-    QWidget* window = dialog->window();
+    QWidget* window = format->view()->window();
     pumpEvents();
     const int m4aHeight = window->height();
     format->formatPopupButton()->selectItemAtIndex(0);
@@ -183,6 +188,56 @@ TEST_F(TQAudFormatPanelControllerTest, InTheDialogTheWindowFitsTheShownPanelAndC
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_EQ(window->size(), window->minimumSize());
     EXPECT_GE(format->view()->height(), format->view()->layout()->minimumSize().height());
+}
+
+// The MP3 panel keeps no room for the bit-rate controls of the mode it hides: the common controls
+// follow the shown ones at the usual row gap, and the window fits either mode.
+TEST_F(TQAudFormatPanelControllerTest, TheMp3PanelLeavesNoGapWhereTheOtherModesControlsWould)
+{
+    TQAudFormatPanelController* format = formatPageInDialog();
+    ASSERT_NE(format, nullptr);
+    format->formatPopupButton()->selectItemAtIndex(static_cast<int>(format->formatValues().indexOf(kTQAudFormatMP3)));
+    format->formatPopupButton()->sendAction();
+    auto* mp3 = qobject_cast<TQAudFormatPanelMP3Controller*>(format->selectedPanel());
+    ASSERT_NE(mp3, nullptr);
+    QWidget* window = format->view()->window();
+    const auto top = [&](const QWidget* widget) { return widget->mapTo(format->view(), QPoint(0, 0)).y(); };
+    const auto bottom = [&](const QWidget* widget) { return top(widget) + widget->height(); };
+
+    for (QRadioButton* mode : {mp3->bitrateCBRButton(), mp3->bitrateVBRButton(), mp3->bitrateCBRButton()}) {
+        mode->click();
+        pumpEvents();
+        SCOPED_TRACE(mp3->isCBR() ? "CBR" : "VBR");
+        const QWidget* lastShown =
+            mp3->isCBR() ? static_cast<QWidget*>(mp3->cbrHighQuality()) : mp3->bitrateVBRQuality()->button();
+        const QWidget* sampleRate = mp3->sampleRate()->button();
+        const int rowGap = top(mp3->channels()->button()) - bottom(sampleRate);
+        EXPECT_LT(top(sampleRate) - bottom(lastShown), rowGap + sampleRate->height() / 2);
+        EXPECT_EQ(window->size(), window->minimumSize());
+        EXPECT_GE(format->view()->height(), format->view()->layout()->minimumSize().height());
+        EXPECT_LE(bottom(mp3->genUseCRC()), format->view()->height());
+    }
+}
+
+// Whichever format is shown, its controls start where the format pop-up does.
+TEST_F(TQAudFormatPanelControllerTest, TheControlsOfEveryFormatLineUpWithTheFormatPopUp)
+{
+    auto format = page(31);
+    format->view()->show();
+    const int column = format->formatPopupButton()->x();
+    for (int i = 0; i < format->formatValues().size(); ++i) {
+        format->formatPopupButton()->selectItemAtIndex(i);
+        format->formatPopupButton()->sendAction();
+        pumpEvents();
+        QWidget* panel = format->selectedPanel()->view();
+        for (const QWidget* control : panel->findChildren<QWidget*>()) {
+            if (!control->isVisibleTo(format->view()) ||
+                !(qobject_cast<const TQKitPopUpButton*>(control) || qobject_cast<const QCheckBox*>(control)))
+                continue;
+            EXPECT_EQ(control->mapTo(format->view(), QPoint(0, 0)).x(), column)
+                << format->formatValues()[i] << " " << control->objectName().toStdString();
+        }
+    }
 }
 
 // --- M4A -------------------------------------------------------------------------------------------

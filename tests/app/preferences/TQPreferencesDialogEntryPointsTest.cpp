@@ -1,19 +1,24 @@
 #include "app/preferences/TQPreferencesDialogEntryPoints.h"
 
 #include "app/controls/TQNSTextFieldLink.h"
+#include "app/main-window/TQCAppMainWindow.h"
 #include "app/main-window/TQCAppMainWindowEnterURLController.h"
 #include "app/preferences/TQPreferencesDialogController.h"
 #include "app/preferences/TQPreferencesViewController.h"
 #include "app/progress-window/TQCAppProgressWindowController.h"
 #include "tests/support/PostedEvents.h"
 #include "platform/tqkit-ui/TQKitAlertRequest.h"
+#include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit/TQEffectsSettingsRecord.h"
 #include "platform/tqkit/TQKitSettings.h"
 #include "tests/app/support/MainWindowFixture.h"
+#include "tests/app/support/ProgressWindowTestSupport.h"
 #include "tests/app/support/TQKitEngineStandIn.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <algorithm>
@@ -57,6 +62,41 @@ TEST_F(TQPreferencesDialogEntryPointsTest, CtrlCommaInTheMainWindowOpensTheDialo
     // Every show is counted, also of the open dialog.
     TQPreferencesDialogShow();
     EXPECT_EQ(preferencesEvents(posted), 2);
+}
+
+// The application's commands answer their shortcuts in each of its windows; the commands of the
+// main window itself (collapse, close) stay with the main window.
+TEST_F(TQPreferencesDialogEntryPointsTest, ApplicationShortcutsWorkInEveryWindowAndTheMainWindowsOwnStayThere)
+{
+    load();
+    const OpenedUrls opened; // Help may open the support page: not for real
+    controller_->startConversionWithFiles({makeWav(u"song.wav"_s)});
+    ASSERT_TRUE(waitForBatches(1));
+    TQPreferencesDialogShow();
+    QSignalSpy chosen(window_.get(), &TQCAppMainWindow::menuItemChosen);
+    const auto takeChosen = [&chosen] {
+        QList<QByteArray> actions;
+        for (const QList<QVariant>& arguments : std::as_const(chosen))
+            actions.append(TQKitMenuItemAction(arguments.first().value<QAction*>()));
+        chosen.clear();
+        return actions;
+    };
+
+    for (QWidget* window : {TQPreferencesDialogGetWindow(), controller_->progressWindowControllers().first()->window()}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        QApplication::setActiveWindow(window);
+        ASSERT_TRUE(pumpUntil([&] { return window->isActiveWindow(); }));
+        QTest::keyClick(window, Qt::Key_M, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
+        EXPECT_TRUE(takeChosen().isEmpty());
+        EXPECT_FALSE(controller_->isCollapsed());
+        EXPECT_TRUE(window_->isVisible());
+
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+        QTest::keyClick(window, Qt::Key_F1);
+        QTest::keyClick(window, Qt::Key_Comma, Qt::ControlModifier);
+        EXPECT_EQ(takeChosen(), (QList<QByteArray>{"terminate:", "contactUs:", "showPreferences:"}));
+    }
 }
 
 TEST_F(TQPreferencesDialogEntryPointsTest, PagesOpenByTheirLabelWithoutRegardToCase)
