@@ -122,7 +122,7 @@ QString TQCAppMainWindowEnterURLController::urlTextFieldHint()
 {
     return u"Enter the URL or local path to import the audio from.\n\nExamples:\n"
            "https://www.example.com/music/live-session.html\n"
-           "/home/telquor/Movies/folder-to-convert/"_s;
+           "/home/telquor/Videos/folder-to-convert/"_s;
 }
 
 bool TQCAppMainWindowEnterURLController::commitEditing()
