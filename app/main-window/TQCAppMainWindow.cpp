@@ -265,14 +265,10 @@ QAction* TQCAppMainWindow::addMenuItem(QMenu* menu, const QString& title, const 
 
 void TQCAppMainWindow::wireMenu(QMenu* menu)
 {
-    // Items are enabled as the controller validates them when their menu opens.
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-        if (!controller_)
-            return;
-        for (QAction* item : menu->actions()) {
-            if (!item->isSeparator() && !item->menu())
-                item->setEnabled(controller_->validateMenuItem(item));
-        }
+    // Items are enabled as the controller validates them when their menu opens and when their
+    // shortcut is pressed; an item that opens a submenu keeps its state.
+    TQKitMenuSetValidator(menu, this, [this](QAction* item) {
+        return controller_ && !item->menu() ? controller_->validateMenuItem(item) : item->isEnabled();
     });
 }
 

@@ -1,13 +1,75 @@
 #include "platform/tqkit-ui/TQKitMenu.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QPointer>
 #include <QWidget>
+
+#include <vector>
 
 namespace {
 
 constexpr char kActionProperty[] = "tqkitAction";
+
+// Validates the items whose shortcut is being pressed. Before Qt looks a key up among the shortcuts
+// it asks the focus object whether it takes the key itself (QEvent::ShortcutOverride); that event
+// passes this filter first, so the items' enabled states are current when Qt decides whether one of
+// them answers: an enabled item runs, a disabled one does not. One filter for the application, made
+// with the first validated menu and owned by the application object; main thread only. A menu leaves
+// it when the menu or its context goes.
+class ShortcutValidation final : public QObject {
+public:
+    static ShortcutValidation* instance()
+    {
+        static QPointer<ShortcutValidation> filter;
+        if (!filter && QCoreApplication::instance()) {
+            filter = new ShortcutValidation(QCoreApplication::instance());
+            QCoreApplication::instance()->installEventFilter(filter);
+        }
+        return filter;
+    }
+
+    void add(QMenu* menu, QObject* context, const std::function<bool(QAction*)>& validate)
+    {
+        menus_.push_back({menu, context, validate});
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride)
+            validateItemsFor(static_cast<const QKeyEvent*>(event));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    using QObject::QObject;
+
+    struct Validated {
+        QPointer<QMenu> menu;
+        QPointer<QObject> context;
+        std::function<bool(QAction*)> validate;
+    };
+
+    void validateItemsFor(const QKeyEvent* key)
+    {
+        std::erase_if(menus_, [](const Validated& entry) { return !entry.menu || !entry.context; });
+        const QKeySequence pressed(QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
+        // A validator may show or change menus; it works on a copy of the list.
+        const std::vector<Validated> menus = menus_;
+        for (const Validated& entry : menus) {
+            for (QAction* item : entry.menu ? entry.menu->actions() : QList<QAction*>()) {
+                if (!item->isSeparator() && item->shortcuts().contains(pressed) && entry.context)
+                    item->setEnabled(entry.validate(item));
+            }
+        }
+    }
+
+    std::vector<Validated> menus_;
+};
 
 } // namespace
 
@@ -40,17 +102,26 @@ QByteArray TQKitMenuItemAction(const QAction* item)
     return item ? item->property(kActionProperty).toByteArray() : QByteArray();
 }
 
-void TQKitMenuSetResponder(QMenu* menu, std::function<bool(QAction*)> validate,
-                           std::function<void(QAction*)> perform)
+void TQKitMenuSetValidator(QMenu* menu, QObject* context, std::function<bool(QAction*)> validate)
 {
-    if (!menu)
+    if (!menu || !context)
         return;
-    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, validate = std::move(validate)] {
+    if (ShortcutValidation* shortcuts = ShortcutValidation::instance())
+        shortcuts->add(menu, context, validate);
+    QObject::connect(menu, &QMenu::aboutToShow, context, [menu, validate = std::move(validate)] {
         for (QAction* item : menu->actions()) {
             if (!item->isSeparator())
                 item->setEnabled(validate(item));
         }
     });
+}
+
+void TQKitMenuSetResponder(QMenu* menu, std::function<bool(QAction*)> validate,
+                           std::function<void(QAction*)> perform)
+{
+    if (!menu)
+        return;
+    TQKitMenuSetValidator(menu, menu, std::move(validate));
     QObject::connect(menu, &QMenu::triggered, menu, std::move(perform));
 }
 

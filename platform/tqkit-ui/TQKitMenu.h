@@ -12,6 +12,7 @@
 
 class QAction;
 class QMenu;
+class QObject;
 class QPoint;
 class QWidget;
 
@@ -26,7 +27,13 @@ void TQKitMenuAddSeparator(QMenu* menu);
 // The action an item sends (empty for items made elsewhere).
 QByteArray TQKitMenuItemAction(const QAction* item);
 
-// Before `menu` opens, every item is enabled as `validate` answers for it; an item chosen in it is
+// Keeps the items of `menu` enabled as `validate` answers for them, while `context` lives: every item
+// (separators aside) when the menu is about to open, and an item with a shortcut again when its
+// shortcut is pressed, before the shortcut is dispatched. So a shortcut works exactly when its item
+// would be enabled in the open menu, whatever changed since the menu was last shown.
+void TQKitMenuSetValidator(QMenu* menu, QObject* context, std::function<bool(QAction*)> validate);
+
+// Validates `menu`'s items with `validate` as TQKitMenuSetValidator does; an item chosen in it is
 // handed to `perform`. The menu keeps both for its life.
 void TQKitMenuSetResponder(QMenu* menu, std::function<bool(QAction*)> validate,
                            std::function<void(QAction*)> perform);

@@ -239,6 +239,40 @@ TEST_F(TQCAppMainWindowControllerTest, PasteOfAPathStartsABatchAndAnEmptyPasteDo
     EXPECT_EQ(controller_->progressWindowControllers().first()->srcPaths(), QStringList{wav});
 }
 
+// Ctrl+V follows the clipboard of the moment the keys are pressed, whatever it held when the Edit
+// menu last opened.
+TEST_F(TQCAppMainWindowControllerTest, PasteShortcutFollowsTheClipboardNotTheMenusLastOpening)
+{
+    load();
+    QAction* paste = menuItem("paste:");
+    auto* edit = qobject_cast<QMenu*>(paste->parent());
+    ASSERT_NE(edit, nullptr);
+    auto openAndCloseEditMenu = [&] {
+        edit->popup(window_->mapToGlobal(QPoint(0, 0)));
+        ASSERT_TRUE(pumpUntil([&] { return edit->isVisible(); }));
+        edit->hide();
+        QApplication::setActiveWindow(window_.get());
+        ASSERT_TRUE(pumpUntil([&] { return !edit->isVisible() && window_->isActiveWindow(); }));
+    };
+    const QString wav = makeWav(u"pasted.wav"_s);
+
+    QApplication::clipboard()->setText(wav);
+    openAndCloseEditMenu();
+    EXPECT_TRUE(paste->isEnabled());
+    QApplication::clipboard()->setText(u"no sources here"_s);
+    QTest::keyClick(window_.get(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_FALSE(paste->isEnabled());
+    settle();
+    EXPECT_TRUE(controller_->progressWindowControllers().isEmpty());
+
+    openAndCloseEditMenu();
+    EXPECT_FALSE(paste->isEnabled());
+    QApplication::clipboard()->setText(wav);
+    QTest::keyClick(window_.get(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(waitForBatches(1)) << "files copied after the Edit menu was shown";
+    EXPECT_EQ(controller_->progressWindowControllers().first()->srcPaths(), QStringList{wav});
+}
+
 TEST_F(TQCAppMainWindowControllerTest, EnterURLStartsTheTypedPathAndRefusesAnEmptyField)
 {
     load();
