@@ -131,15 +131,17 @@ QWidget* TQAudFormatPanelM4AController::loadView()
     grid->setColumnStretch(1, 1);
     format_->addToGrid(grid, 0);
     bitRate_->addToGrid(grid, 1);
-    // Bit depth (ALAC) takes the place of the bit-rate mode (AAC): never both at once.
+    // Bit depth (ALAC) shows where the bit-rate mode (AAC) would, never both at once. Each has a
+    // row of its own: a grid spaces a cell by the last widget put in it, shown or not, so two in
+    // one cell left the mode's row without its gap; the hidden one's row takes no room.
     bitRateMode_->addToGrid(grid, 2);
-    sampleSize_->addToGrid(grid, 2);
-    quality_->addToGrid(grid, 3);
-    sampleRate_->addToGrid(grid, 4);
-    channels_->addToGrid(grid, 5);
-    extension_->addToGrid(grid, 6);
-    grid->addWidget(makeNoteLabel(view), 7, 0, 1, 2);
-    grid->setRowStretch(8, 1);
+    sampleSize_->addToGrid(grid, 3);
+    quality_->addToGrid(grid, 4);
+    sampleRate_->addToGrid(grid, 5);
+    channels_->addToGrid(grid, 6);
+    extension_->addToGrid(grid, 7);
+    grid->addWidget(makeNoteLabel(view), 8, 0, 1, 2);
+    grid->setRowStretch(9, 1);
     // The label column is as wide as its widest text, whichever quality label shows.
     grid->setColumnMinimumWidth(0, quality_->label()->fontMetrics().horizontalAdvance(u"Compression:"_s));
 

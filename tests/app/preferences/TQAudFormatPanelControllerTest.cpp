@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -216,6 +217,39 @@ TEST_F(TQAudFormatPanelControllerTest, TheMp3PanelLeavesNoGapWhereTheOtherModesC
         EXPECT_EQ(window->size(), window->minimumSize());
         EXPECT_GE(format->view()->height(), format->view()->layout()->minimumSize().height());
         EXPECT_LE(bottom(mp3->genUseCRC()), format->view()->height());
+    }
+}
+
+// The M4A rows are one gap apart whichever codec and bit-rate mode decide which of them show.
+TEST_F(TQAudFormatPanelControllerTest, TheM4aRowsAreEvenlySpaced)
+{
+    TQAudFormatPanelController* format = formatPageInDialog();
+    ASSERT_NE(format, nullptr);
+    format->formatPopupButton()->selectItemAtIndex(static_cast<int>(format->formatValues().indexOf(kTQAudFormatM4A)));
+    format->formatPopupButton()->sendAction();
+    auto* m4a = qobject_cast<TQAudFormatPanelM4AController*>(format->selectedPanel());
+    ASSERT_NE(m4a, nullptr);
+    const struct {
+        QString codec;
+        QString mode;
+    } cases[] = {{u"AAC LC (Low Complexity AAC)"_s, u"Constant"_s},
+                 {u"AAC LC (Low Complexity AAC)"_s, u"Variable"_s},
+                 {u"ALAC (Apple Lossless Audio Codec)"_s, u"Average"_s}};
+    for (const auto& test : cases) {
+        choose(m4a->format(), test.codec);
+        choose(m4a->bitRateMode(), test.mode);
+        pumpEvents();
+        SCOPED_TRACE((test.codec + u' ' + test.mode).toStdString());
+        QList<const QWidget*> rows;
+        for (const TQKitPopUpButton* button : m4a->view()->findChildren<TQKitPopUpButton*>()) {
+            if (button->isVisibleTo(format->view()))
+                rows.append(button);
+        }
+        std::sort(rows.begin(), rows.end(), [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
+        ASSERT_GE(rows.size(), 5);
+        const int gap = rows[1]->y() - rows[0]->geometry().bottom();
+        for (qsizetype i = 1; i < rows.size(); ++i)
+            EXPECT_EQ(rows[i]->y() - rows[i - 1]->geometry().bottom(), gap) << rows[i]->objectName().toStdString();
     }
 }
 
