@@ -2,6 +2,7 @@
 
 #include "lifecycle/TQAnalytics.h"
 #include "platform/tqkit-ui/TQKitAlerts.h"
+#include "platform/tqkit-ui/TQKitMenu.h"
 #include "platform/tqkit-ui/TQKitMenuItems.h"
 #include "platform/tqkit-ui/TQKitWindowSheet.h"
 #include "platform/tqkit-ui/TQKitWorkspace.h"
@@ -40,12 +41,7 @@ TQControlPathPicker::TQControlPathPicker(QWidget* parent) : QPushButton(parent),
     setIcon(style()->standardIcon(QStyle::SP_DirIcon));
     setStyleSheet(u"text-align: left; padding: 3px 8px;"_s);
     setMenu(menu_);
-    connect(menu_, &QMenu::aboutToShow, this, [this] {
-        for (QAction* item : menu_->actions()) {
-            if (!item->isSeparator())
-                item->setEnabled(validateMenuItem(item));
-        }
-    });
+    TQKitMenuSetValidator(menu_, this, [this](QAction* item) { return validateMenuItem(item); });
 }
 
 TQControlPathPicker::~TQControlPathPicker() = default;

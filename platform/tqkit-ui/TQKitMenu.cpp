@@ -34,6 +34,7 @@ public:
 
     void add(QMenu* menu, QObject* context, const std::function<bool(QAction*)>& validate)
     {
+        forgetGoneMenus();
         menus_.push_back({menu, context, validate});
     }
 
@@ -54,15 +55,24 @@ private:
         std::function<bool(QAction*)> validate;
     };
 
-    void validateItemsFor(const QKeyEvent* key)
+    void forgetGoneMenus()
     {
         std::erase_if(menus_, [](const Validated& entry) { return !entry.menu || !entry.context; });
+    }
+
+    void validateItemsFor(const QKeyEvent* key)
+    {
+        forgetGoneMenus();
         const QKeySequence pressed(QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
-        // A validator may show or change menus; it works on a copy of the list.
+        // A validator may add, change or close menus: the loops go over copies and stop at a menu
+        // that went meanwhile.
         const std::vector<Validated> menus = menus_;
         for (const Validated& entry : menus) {
-            for (QAction* item : entry.menu ? entry.menu->actions() : QList<QAction*>()) {
-                if (!item->isSeparator() && item->shortcuts().contains(pressed) && entry.context)
+            const QList<QAction*> items = entry.menu ? entry.menu->actions() : QList<QAction*>();
+            for (QAction* item : items) {
+                if (!entry.menu || !entry.context)
+                    break;
+                if (!item->isSeparator() && item->shortcuts().contains(pressed))
                     item->setEnabled(entry.validate(item));
             }
         }
