@@ -3,6 +3,7 @@
 
 #include "tests/crashcapture/ChildProcess.h"
 #include "tests/telemetry/LoopbackServer.h"
+#include "tests/telemetry/TelemetryTestSupport.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -47,16 +48,7 @@ protected:
         ASSERT_TRUE(tqcrash::test::waitForChild(child, 30s));
     }
 
-    std::vector<nlohmann::json> sentLogs() const
-    {
-        std::vector<nlohmann::json> logs;
-        for (const auto& request : server.requests()) {
-            const auto body = nlohmann::json::parse(request.body);
-            for (const auto& log : body.at("logs"))
-                logs.push_back(log);
-        }
-        return logs;
-    }
+    std::vector<nlohmann::json> sentLogs() const { return test::logsSentTo(server); }
 
     // Runs the child in `mode`, which must end by SIGABRT, and returns the one crash log that its
     // relaunch sends (an empty object when there is none).

@@ -1,9 +1,16 @@
 #include "tests/telemetry/TelemetryTestSupport.h"
 
+#include "platform/system/HttpTransportCurl.h"
+#include "platform/system/ManualNetworkReachability.h"
 #include "telemetry/TQTMArchiverUtil.h"
+#include "telemetry/TQTMChannelGroupDefault.h"
+#include "telemetry/TQTMDependencyConfiguration.h"
 #include "telemetry/TQTMDeviceTracker.h"
+#include "telemetry/TQTMHttpClient.h"
+#include "telemetry/TQTMLogsDispatchQueue.h"
 #include "telemetry/TQTMSessionContext.h"
 #include "telemetry/TQTMTelemetry.h"
+#include "telemetry/TQTM_Reachability.h"
 #include "telemetry/TQTMTelemetryUserDefaults.h"
 #include "telemetry/TQTMUserIdContext.h"
 
@@ -74,6 +81,47 @@ TelemetryTest::~TelemetryTest()
     TQTMSessionContext::resetSharedInstance();
     TQTMUserIdContext::resetSharedInstance();
     TQTMTelemetryUserDefaults::resetSharedInstance();
+}
+
+LoopbackTelemetryTest::LoopbackTelemetryTest()
+{
+    TQTMDependencyConfiguration::setClock(&clock);
+    TQTMSessionContext::setSharedClock(clock);
+    launch();
+}
+
+LoopbackTelemetryTest::~LoopbackTelemetryTest()
+{
+    quit();
+    TQTMDependencyConfiguration::setClock(nullptr);
+}
+
+void LoopbackTelemetryTest::launch()
+{
+    TQTMDependencyConfiguration::setHttpClient(TQTMHttpClient::create(
+        std::make_unique<HttpTransportCurl>(),
+        std::make_shared<TQTM_Reachability>(std::make_shared<ManualNetworkReachability>()), clock));
+    TQTMTelemetry::setLogUrl(server.baseUrl());
+}
+
+void LoopbackTelemetryTest::quit()
+{
+    if (auto group = TQTMTelemetry::sharedInstance().channelGroup())
+        group->logsDispatchQueue()->sync([] {});
+    dropServices();
+    TQTMTelemetry::resetSharedInstance();
+    TQTMDependencyConfiguration::setHttpClient(nullptr);
+}
+
+std::vector<nlohmann::json> logsSentTo(const LoopbackServer& server)
+{
+    std::vector<nlohmann::json> logs;
+    for (const auto& request : server.requests()) {
+        const auto body = nlohmann::json::parse(request.body);
+        for (const auto& log : body.at("logs"))
+            logs.push_back(log);
+    }
+    return logs;
 }
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name)
