@@ -125,8 +125,9 @@ public:
     sonvale::UncaughtExceptionHandler exceptionHandler() const;
     sonvale::TimePoint appStartTime() const { return appStartTime_; }
 
-    // The previous run's crash reports waiting for a decision; waits until the processing pass
-    // is over.
+    // The previous run's crash reports waiting for a decision. While the service is enabled and its
+    // processing pass is still to come, waits until the pass is over; a disabled service, or one
+    // that was never enabled, answers at once with none.
     ErrorReports unprocessedCrashReports();
     // Sends the waiting reports, or leaves them waiting for the user; answers the stored
     // always-send choice.
@@ -208,7 +209,8 @@ private:
     bool userPromptedForConfirmation();
     void deleteCrashReportWithFileURL(const std::filesystem::path& url);
     void deleteWrapperExceptionOf(const TQTMErrorReport& report);
-    void markDelayedProcessingDone();
+    // Whether unprocessedCrashReports() has a pass to wait for; wakes the waiters when it has not.
+    void setDelayedProcessingAwaited(bool awaited);
     void notifyDelegateOfSend(const std::shared_ptr<TQTMAbstractLog>& log,
                               const std::function<void(TQTMCrashesDelegate&, TQTMCrashes&,
                                                        const TQTMErrorReport&)>& call);
@@ -234,9 +236,10 @@ private:
     UserConfirmationHandler userConfirmationHandler_;
     sonvale::TimePoint appStartTime_;
 
-    // Delayed processing: whether the single pass of this process ran, and whether it is over
-    // (or was never needed); unprocessedCrashReports() waits for the latter.
+    // Delayed processing: whether the single pass of this process has started, and whether callers
+    // of unprocessedCrashReports() wait for it (from the enable that schedules it until it is
+    // over, or until the service is disabled).
     bool delayedProcessingStarted_ = false;
-    bool delayedProcessingDone_ = false;
-    std::condition_variable_any delayedProcessingDoneChanged_;
+    bool delayedProcessingAwaited_ = false;
+    std::condition_variable_any delayedProcessingAwaitedChanged_;
 };

@@ -28,6 +28,7 @@
 
 #include <atomic>
 #include <future>
+#include <thread>
 
 using namespace sonvale;
 using namespace std::chrono_literals;
@@ -86,6 +87,18 @@ protected:
             if (log.at("type") == type)
                 logs.push_back(log);
         return logs;
+    }
+
+    // The waiting reports, asked for on a thread of its own; nothing when no answer comes within a
+    // generous safety limit (the caller would have been kept waiting for ever).
+    static std::optional<TQTMCrashes::ErrorReports> waitingReports(std::shared_ptr<TQTMCrashes> crashes)
+    {
+        auto answer = std::make_shared<std::promise<TQTMCrashes::ErrorReports>>();
+        auto answered = answer->get_future();
+        std::thread([crashes, answer] { answer->set_value(crashes->unprocessedCrashReports()); }).detach();
+        if (answered.wait_for(60s) != std::future_status::ready)
+            return std::nullopt;
+        return answered.get();
     }
 
     static std::vector<fs::path> filesIn(const std::string& folder)
@@ -245,8 +258,31 @@ TEST_F(TQTMCrashesTest, DisablingRemovesEveryCrashFile)
     EXPECT_FALSE(crashes->isEnabled());
 
     // The pass a second later finds the service off and discards what is left.
-    process(*crashes);
+    clock.advance(1s);
+    EXPECT_TRUE(logs.waitFor("Crashes service is disabled; discard all crash reports"));
     EXPECT_EQ(logs.count("Crashes service is disabled; discard all crash reports"), 1u);
+}
+
+TEST_F(TQTMCrashesTest, AServiceStartedDisabledHasNoReportsWaitingAndAnswersAtOnce)
+{
+    leavePendingReport();
+    TQTMTelemetryUserDefaults::shared()->setObjectForKey(false, TQTMCrashes::sharedInstance()->isEnabledKey());
+    const auto crashes = start();
+    const auto waiting = waitingReports(crashes);
+    ASSERT_TRUE(waiting) << "the caller is kept waiting";
+    EXPECT_TRUE(waiting->empty());
+}
+
+TEST_F(TQTMCrashesTest, DisablingBeforeTheProcessingPassReleasesACallerWaitingForIt)
+{
+    leavePendingReport();
+    const auto crashes = start();
+    // Asked while the pass is still to come (the clock stands still): the disable must end the wait.
+    auto answer = std::async(std::launch::async, [crashes] { return waitingReports(crashes); });
+    crashes->serviceSetEnabled(false);
+    const auto waiting = answer.get();
+    ASSERT_TRUE(waiting) << "the caller is kept waiting";
+    EXPECT_TRUE(waiting->empty());
 }
 
 TEST_F(TQTMCrashesTest, BufferedLogsOfACrashedRunAreSentOnceAndTheirFilesEmptied)

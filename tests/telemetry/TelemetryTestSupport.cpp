@@ -14,6 +14,8 @@
 #include "telemetry/TQTMTelemetryUserDefaults.h"
 #include "telemetry/TQTMUserIdContext.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 namespace sonvale::test {
@@ -22,8 +24,11 @@ LogCapture::LogCapture()
 {
     TQTMLogger::setLogHandler([this](const TQTMLogMessageProvider& message, TQTMLogLevel level,
                                      const std::string& tag, const char*, const char*, uint32_t) {
-        std::lock_guard lock(mutex_);
-        entries_.push_back({level, tag, message()});
+        {
+            std::lock_guard lock(mutex_);
+            entries_.push_back({level, tag, message()});
+        }
+        added_.notify_all();
     });
 }
 
@@ -55,6 +60,15 @@ size_t LogCapture::count(const std::string& message) const
     for (const Entry& entry : entries())
         found += entry.message == message;
     return found;
+}
+
+bool LogCapture::waitFor(const std::string& message) const
+{
+    const auto logged = [&] {
+        return std::ranges::any_of(entries_, [&](const Entry& entry) { return entry.message == message; });
+    };
+    std::unique_lock lock(mutex_);
+    return added_.wait_for(lock, std::chrono::seconds(60), logged);
 }
 
 void LogCapture::clear()

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,10 +32,14 @@ public:
     std::vector<Entry> entries() const;
     std::vector<std::string> messages() const;
     size_t count(const std::string& message) const;
+    // Waits until the message has been logged (a generous safety limit, not a timing); false when
+    // it never was.
+    bool waitFor(const std::string& message) const;
     void clear();
 
 private:
     mutable std::mutex mutex_;
+    mutable std::condition_variable added_;
     std::vector<Entry> entries_;
 };
 
