@@ -99,7 +99,8 @@ public:
         std::optional<std::string> appSecret, std::optional<std::string> token) override;
     void applyEnabledState(bool enabled) override;
 
-    // TQTMChannelDelegate: the buffer keeps the prepared logs until they are stored; the send
+    // TQTMChannelDelegate: the buffer keeps the prepared logs until they are stored, and a log
+    // sent again from the buffer files is dropped when the store already holds it; the send
     // outcome of crash logs goes to the delegate.
     void channelDidPrepareLogInternalIdFlags(TQTMChannelProtocol& channel,
                                              const std::shared_ptr<TQTMAbstractLog>& log,
@@ -108,6 +109,8 @@ public:
     void channelDidCompleteEnqueueingLogInternalId(TQTMChannelProtocol& channel,
                                                    const std::shared_ptr<TQTMAbstractLog>& log,
                                                    const std::string& internalId) override;
+    bool channelUnitShouldFilterLog(TQTMChannelUnitProtocol& unit,
+                                    const std::shared_ptr<TQTMAbstractLog>& log) override;
     void channelWillSendLog(TQTMChannelProtocol& channel,
                             const std::shared_ptr<TQTMAbstractLog>& log) override;
     void channelDidSucceedSendingLog(TQTMChannelProtocol& channel,
@@ -223,6 +226,9 @@ private:
     TQTMChannelUnitConfiguration channelUnitConfiguration_;
     std::shared_ptr<TQTMErrorReport> lastSessionCrashReport_;
     std::shared_ptr<TQTMChannelUnitProtocol> bufferChannelUnit_;
+    // The logs enqueued again from the buffer files of a crashed run, each with the bytes its file
+    // held, until their unit asks whether to store them (on the group's queue).
+    std::vector<std::pair<std::weak_ptr<TQTMAbstractLog>, std::vector<uint8_t>>> resentFromBuffer_;
     std::unique_ptr<TQTMEncrypter> targetTokenEncrypter_;
     std::vector<std::filesystem::path> crashFiles_;
     std::string crashesPathComponent_;

@@ -159,6 +159,27 @@ TEST_F(TQTMCrashesEndToEndTest, ASegfaultIsSentOnceAtTheNextLaunchWithTheLogsItI
     }
 }
 
+TEST_F(TQTMCrashesEndToEndTest, ALogStoredJustBeforeTheCrashIsSentOnceThoughItsBufferCopyIsLeft)
+{
+    const auto crashed = runChild("crash-after-store");
+    ASSERT_TRUE(crashed);
+    ASSERT_TRUE(crashed->signaled);
+    EXPECT_EQ(crashed->signal, SIGSEGV);
+    size_t buffered = 0;
+    for (const fs::path& file : filesIn(sonvaleTelemetryDir() / "crasheslogbuffer"))
+        buffered += fs::file_size(file) > 0;
+    ASSERT_EQ(buffered, 1u); // the stored log's slot was never freed
+
+    // The crashed run's stored logs and the relaunch's start-service log leave together, six
+    // seconds after the start; the buffer's unit sends what it has after one.
+    relaunchUntil([](const std::vector<nlohmann::json>& logs) {
+        return countOf(logs, "startService") >= 2 && marks(logs).contains("stored-before-crash");
+    });
+    const std::vector<nlohmann::json> logs = sentLogs();
+    EXPECT_EQ(countOf(logs, "startService"), 2u);
+    EXPECT_EQ(marks(logs), (std::map<std::string, int>{{"stored-before-crash", 1}}));
+}
+
 TEST_F(TQTMCrashesEndToEndTest, AnUncaughtExceptionIsSentWithItsTypeMessageAndThrowSite)
 {
     const nlohmann::json crash = crashLogOfAbortedChild("uncaught-exception");
