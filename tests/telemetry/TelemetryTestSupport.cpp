@@ -127,17 +127,6 @@ void LoopbackTelemetryTest::quit()
     TQTMDependencyConfiguration::setHttpClient(nullptr);
 }
 
-std::vector<nlohmann::json> logsSentTo(const LoopbackServer& server)
-{
-    std::vector<nlohmann::json> logs;
-    for (const auto& request : server.requests()) {
-        const auto body = nlohmann::json::parse(request.body);
-        for (const auto& log : body.at("logs"))
-            logs.push_back(log);
-    }
-    return logs;
-}
-
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name)
 {
     if (const char* old = std::getenv(name))

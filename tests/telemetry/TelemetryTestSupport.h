@@ -6,7 +6,6 @@
 #include "tests/telemetry/LoopbackServer.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <condition_variable>
 #include <mutex>
@@ -52,9 +51,6 @@ protected:
     TempHome home;
     LogCapture logs;
 };
-
-// The logs of every request the server received, in arrival order.
-std::vector<nlohmann::json> logsSentTo(const LoopbackServer& server);
 
 // The whole client on a fake clock against a loopback server, over the real files of the temporary
 // home (the log store's "Logs.sqlite" among them). The fixture launches at once; a test may quit()
