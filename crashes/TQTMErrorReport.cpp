@@ -1,15 +1,15 @@
 #include "crashes/TQTMErrorReport.h"
 
 #include "crashes/TQTMBinary.h"
-#include "crashes/TQTMErrorModelFields.h"
 #include "crashes/TQTMThread.h"
 #include "telemetry/TQTMDevice.h"
+#include "telemetry/TQTMModelField.h"
 #include "telemetry/TQTMUtility.h"
 
 #include <algorithm>
 #include <cctype>
 
-using namespace tqtm_crashes::detail;
+using namespace tqtm_detail;
 
 TQTMErrorReport::TQTMErrorReport(
     std::optional<std::string> errorId, std::optional<std::string> reporterKey,
