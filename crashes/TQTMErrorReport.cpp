@@ -4,7 +4,6 @@
 #include "crashes/TQTMThread.h"
 #include "telemetry/TQTMDevice.h"
 #include "telemetry/TQTMModelField.h"
-#include "telemetry/TQTMUtility.h"
 
 #include <algorithm>
 #include <cctype>
@@ -46,10 +45,8 @@ TQTMJson TQTMErrorReport::serializeToDictionary() const
     putIfPresent(dictionary, "signal", signal_);
     putIfPresent(dictionary, "exceptionName", exceptionName_);
     putIfPresent(dictionary, "exceptionReason", exceptionReason_);
-    if (appStartTime_)
-        dictionary["appStartTime"] = TQTMUtility::dateToISO8601(*appStartTime_);
-    if (appErrorTime_)
-        dictionary["appErrorTime"] = TQTMUtility::dateToISO8601(*appErrorTime_);
+    putIfPresent(dictionary, "appStartTime", appStartTime_);
+    putIfPresent(dictionary, "appErrorTime", appErrorTime_);
     putIfPresent(dictionary, "codeType", codeType_);
     putIfPresent(dictionary, "archName", archName_);
     putIfPresent(dictionary, "applicationPath", applicationPath_);
