@@ -43,6 +43,12 @@ void encodeField(sonvale::KeyedArchiver& coder, const char* key,
 }
 
 void encodeField(sonvale::KeyedArchiver& coder, const char* key,
+                 const std::optional<std::vector<std::string>>& value)
+{
+    coder.encodeStringArray(key, value);
+}
+
+void encodeField(sonvale::KeyedArchiver& coder, const char* key,
                  const std::optional<std::map<std::string, std::string>>& value)
 {
     coder.encodeStringMap(key, value);
@@ -69,6 +75,12 @@ void decodeField(sonvale::KeyedUnarchiver& coder, const char* key,
                  std::optional<std::vector<uint8_t>>& value)
 {
     value = coder.decodeData(key);
+}
+
+void decodeField(sonvale::KeyedUnarchiver& coder, const char* key,
+                 std::optional<std::vector<std::string>>& value)
+{
+    value = coder.decodeStringArray(key);
 }
 
 void decodeField(sonvale::KeyedUnarchiver& coder, const char* key,

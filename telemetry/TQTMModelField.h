@@ -145,6 +145,8 @@ void encodeField(sonvale::KeyedArchiver& coder, const char* key,
 void encodeField(sonvale::KeyedArchiver& coder, const char* key,
                  const std::optional<std::vector<uint8_t>>& value);
 void encodeField(sonvale::KeyedArchiver& coder, const char* key,
+                 const std::optional<std::vector<std::string>>& value);
+void encodeField(sonvale::KeyedArchiver& coder, const char* key,
                  const std::optional<std::map<std::string, std::string>>& value);
 void encodeField(sonvale::KeyedArchiver& coder, const char* key, bool value);
 template <std::integral T>
@@ -171,6 +173,8 @@ void decodeField(sonvale::KeyedUnarchiver& coder, const char* key,
                  std::optional<sonvale::TimePoint>& value);
 void decodeField(sonvale::KeyedUnarchiver& coder, const char* key,
                  std::optional<std::vector<uint8_t>>& value);
+void decodeField(sonvale::KeyedUnarchiver& coder, const char* key,
+                 std::optional<std::vector<std::string>>& value);
 void decodeField(sonvale::KeyedUnarchiver& coder, const char* key,
                  std::optional<std::map<std::string, std::string>>& value);
 void decodeField(sonvale::KeyedUnarchiver& coder, const char* key, bool& value);
