@@ -14,7 +14,7 @@ bool suspendAll(void*, pid_t* threads, std::uint32_t capacity, std::uint32_t* co
     if (sonvale::darwin::task_threads(threads, capacity, count) != sonvale::darwin::KERN_SUCCESS) {
         return false;
     }
-    sonvale::darwin::thread_suspend_all(threads, *count, kThreadStopTimeoutMs);
+    sonvale::darwin::thread_suspend_all(threads, *count, kThreadStopQuietMs, kThreadStopLimitMs);
     // With the others stopped, the mapping table stays as it is until they go on.
     sonvale::darwin::mappings_freeze();
     return true;

@@ -149,9 +149,11 @@ void TQTMCrashes::enable()
     }
     crashFiles_ = persistedCrashReports();
     if (!crashFiles_.empty()) {
+        // The pass runs once per process: after it, a later enable has nothing more to wait for.
+        setDelayedProcessingAwaited(!delayedProcessingStarted_);
         startDelayedCrashProcessing();
     } else {
-        markDelayedProcessingDone();
+        setDelayedProcessingAwaited(false);
         clearContextHistoryAndKeepCurrentSession();
     }
     if (TQTMTelemetry::isDebuggerAttached())
@@ -172,6 +174,8 @@ void TQTMCrashes::disable()
     if (tqCrashReporter_)
         tqCrashReporter_->purgePendingCrashReport();
     clearUnprocessedReports();
+    // Nothing waits for confirmation now: a caller waiting for the pass gets the empty answer.
+    setDelayedProcessingAwaited(false);
     clearContextHistoryAndKeepCurrentSession();
     TQTMTelemetryUserDefaults::shared()->removeObjectForKey(kMemoryWarningKey);
     TQTMLogInfo(kLogTag, "Crashes service has been disabled.");

@@ -99,7 +99,8 @@ public:
         std::optional<std::string> appSecret, std::optional<std::string> token) override;
     void applyEnabledState(bool enabled) override;
 
-    // TQTMChannelDelegate: the buffer keeps the prepared logs until they are stored; the send
+    // TQTMChannelDelegate: the buffer keeps the prepared logs until they are stored, and a log
+    // sent again from the buffer files is dropped when the store already holds it; the send
     // outcome of crash logs goes to the delegate.
     void channelDidPrepareLogInternalIdFlags(TQTMChannelProtocol& channel,
                                              const std::shared_ptr<TQTMAbstractLog>& log,
@@ -108,6 +109,8 @@ public:
     void channelDidCompleteEnqueueingLogInternalId(TQTMChannelProtocol& channel,
                                                    const std::shared_ptr<TQTMAbstractLog>& log,
                                                    const std::string& internalId) override;
+    bool channelUnitShouldFilterLog(TQTMChannelUnitProtocol& unit,
+                                    const std::shared_ptr<TQTMAbstractLog>& log) override;
     void channelWillSendLog(TQTMChannelProtocol& channel,
                             const std::shared_ptr<TQTMAbstractLog>& log) override;
     void channelDidSucceedSendingLog(TQTMChannelProtocol& channel,
@@ -125,8 +128,9 @@ public:
     sonvale::UncaughtExceptionHandler exceptionHandler() const;
     sonvale::TimePoint appStartTime() const { return appStartTime_; }
 
-    // The previous run's crash reports waiting for a decision; waits until the processing pass
-    // is over.
+    // The previous run's crash reports waiting for a decision. While the service is enabled and its
+    // processing pass is still to come, waits until the pass is over; a disabled service, or one
+    // that was never enabled, answers at once with none.
     ErrorReports unprocessedCrashReports();
     // Sends the waiting reports, or leaves them waiting for the user; answers the stored
     // always-send choice.
@@ -208,7 +212,8 @@ private:
     bool userPromptedForConfirmation();
     void deleteCrashReportWithFileURL(const std::filesystem::path& url);
     void deleteWrapperExceptionOf(const TQTMErrorReport& report);
-    void markDelayedProcessingDone();
+    // Whether unprocessedCrashReports() has a pass to wait for; wakes the waiters when it has not.
+    void setDelayedProcessingAwaited(bool awaited);
     void notifyDelegateOfSend(const std::shared_ptr<TQTMAbstractLog>& log,
                               const std::function<void(TQTMCrashesDelegate&, TQTMCrashes&,
                                                        const TQTMErrorReport&)>& call);
@@ -221,6 +226,9 @@ private:
     TQTMChannelUnitConfiguration channelUnitConfiguration_;
     std::shared_ptr<TQTMErrorReport> lastSessionCrashReport_;
     std::shared_ptr<TQTMChannelUnitProtocol> bufferChannelUnit_;
+    // The logs enqueued again from the buffer files of a crashed run, each with the bytes its file
+    // held, until their unit asks whether to store them (on the group's queue).
+    std::vector<std::pair<std::weak_ptr<TQTMAbstractLog>, std::vector<uint8_t>>> resentFromBuffer_;
     std::unique_ptr<TQTMEncrypter> targetTokenEncrypter_;
     std::vector<std::filesystem::path> crashFiles_;
     std::string crashesPathComponent_;
@@ -234,9 +242,10 @@ private:
     UserConfirmationHandler userConfirmationHandler_;
     sonvale::TimePoint appStartTime_;
 
-    // Delayed processing: whether the single pass of this process ran, and whether it is over
-    // (or was never needed); unprocessedCrashReports() waits for the latter.
+    // Delayed processing: whether the single pass of this process has started, and whether callers
+    // of unprocessedCrashReports() wait for it (from the enable that schedules it until it is
+    // over, or until the service is disabled).
     bool delayedProcessingStarted_ = false;
-    bool delayedProcessingDone_ = false;
-    std::condition_variable_any delayedProcessingDoneChanged_;
+    bool delayedProcessingAwaited_ = false;
+    std::condition_variable_any delayedProcessingAwaitedChanged_;
 };

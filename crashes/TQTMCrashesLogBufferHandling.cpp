@@ -1,5 +1,13 @@
 // The crash service's side of the crash log buffer: preparing the slots and their files, keeping
 // each prepared log until it is stored, and sending the files of a crashed run again.
+//
+// A slot is freed only after the store has the log, so a crash between the two leaves a log in
+// its file that the store holds too. Sending the files again therefore asks the store first: a
+// log whose exact archive bytes are stored already is not stored a second time. Equal bytes mean
+// an equal log in every field, its time (to the nanosecond), session and device included. The
+// test is made on the group's queue, just before the unit would save the log, where the store is
+// used. Bytes that differ (the log changed between its buffering and its saving), or a stored copy
+// already sent and deleted, let the log be sent again: at worst twice, as before.
 
 #include "crashes/TQTMCrashes.h"
 
@@ -10,8 +18,10 @@
 #include "telemetry/TQTMChannelProtocol.h"
 #include "telemetry/TQTMEncrypter.h"
 #include "telemetry/TQTMLogger.h"
+#include "telemetry/TQTMStorage.h"
 #include "telemetry/TQTMUtility.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <unistd.h>
@@ -90,6 +100,28 @@ void TQTMCrashes::channelDidCompleteEnqueueingLogInternalId(
     }
 }
 
+bool TQTMCrashes::channelUnitShouldFilterLog(TQTMChannelUnitProtocol&,
+                                             const std::shared_ptr<TQTMAbstractLog>& log)
+{
+    std::optional<std::vector<uint8_t>> buffered;
+    {
+        std::lock_guard lock(mutex_);
+        const auto entry = std::ranges::find_if(resentFromBuffer_, [&](const auto& candidate) {
+            return candidate.first.lock() == log;
+        });
+        if (entry == resentFromBuffer_.end())
+            return false;
+        buffered = std::move(entry->second);
+        resentFromBuffer_.erase(entry);
+    }
+    const auto group = channelGroup();
+    if (!group || !group->storage() || !group->storage()->hasLogArchivedAs(*buffered))
+        return false;
+    TQTMLogDebug(kLogTag, "Buffered log is stored already and is not stored again, type: " +
+                              log->type().value_or("(null)") + ".");
+    return true;
+}
+
 void TQTMCrashes::processLogBufferAfterCrash()
 {
     std::lock_guard lock(mutex_);
@@ -123,6 +155,9 @@ void TQTMCrashes::processLogBufferAfterCrash()
             }
             TQTMLogDebug(kLogTag,
                          "Re-enqueueing buffered log, type: " + log->type().value_or("(null)") + ".");
+            // Remembered first: the unit may ask about it on its queue before the enqueue returns.
+            std::erase_if(resentFromBuffer_, [](const auto& entry) { return entry.first.expired(); });
+            resentFromBuffer_.emplace_back(log, *bytes);
             bufferChannelUnit_->enqueueItemFlags(log, 1);
         }
         TQTMUtility::createFileAtPathComponentWithDataAtomicallyForceOverwrite(component, {}, false,

@@ -116,7 +116,7 @@ void TQTMCrashes::startDelayedCrashProcessing()
                 crashes->delayedProcessingStarted_ = true;
             }
             crashes->startCrashProcessing();
-            crashes->markDelayedProcessingDone();
+            crashes->setDelayedProcessingAwaited(false);
         });
     });
 }
@@ -308,7 +308,7 @@ void TQTMCrashes::handleUserConfirmation(uint64_t userConfirmation)
 TQTMCrashes::ErrorReports TQTMCrashes::unprocessedCrashReports()
 {
     std::unique_lock lock(mutex_);
-    delayedProcessingDoneChanged_.wait(lock, [this] { return delayedProcessingDone_; });
+    delayedProcessingAwaitedChanged_.wait(lock, [this] { return !delayedProcessingAwaited_; });
     ErrorReports reports;
     if (unprocessed_)
         for (const WaitingReport& waiting : *unprocessed_)
@@ -316,13 +316,14 @@ TQTMCrashes::ErrorReports TQTMCrashes::unprocessedCrashReports()
     return reports;
 }
 
-void TQTMCrashes::markDelayedProcessingDone()
+void TQTMCrashes::setDelayedProcessingAwaited(bool awaited)
 {
     {
         std::lock_guard lock(mutex_);
-        delayedProcessingDone_ = true;
+        delayedProcessingAwaited_ = awaited;
     }
-    delayedProcessingDoneChanged_.notify_all();
+    if (!awaited)
+        delayedProcessingAwaitedChanged_.notify_all();
 }
 
 void TQTMCrashes::deleteCrashReportWithFileURL(const std::filesystem::path& url)

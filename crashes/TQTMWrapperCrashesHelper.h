@@ -34,7 +34,7 @@ public:
 
     static void setAutomaticProcessing(bool automaticProcessing);
     static bool automaticProcessing();
-    // Waits until the service's processing pass is over.
+    // The service's waiting reports (TQTMCrashes::unprocessedCrashReports()).
     static TQTMCrashes::ErrorReports unprocessedCrashReports();
     // Keeps only the waiting reports with these incident identifiers, then decides on them.
     static bool sendCrashReportsOrAwaitUserConfirmationForFilteredIds(const std::vector<std::string>& filteredIds);

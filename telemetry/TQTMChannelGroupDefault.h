@@ -81,7 +81,7 @@ public:
                                     const std::shared_ptr<TQTMAbstractLog>& log) override;
 
     const std::shared_ptr<TQTMTelemetryIngestion>& ingestion() const { return ingestion_; }
-    const std::shared_ptr<TQTMStorage>& storage() const { return storage_; }
+    const std::shared_ptr<TQTMStorage>& storage() const override { return storage_; }
     const std::shared_ptr<TQTMLogsDispatchQueue>& logsDispatchQueue() const
     {
         return logsDispatchQueue_;

@@ -10,6 +10,7 @@ class TQTMAbstractLog;
 class TQTMChannelDelegate;
 class TQTMChannelUnitConfiguration;
 class TQTMIngestionProtocol;
+class TQTMStorage;
 
 // Something that can be switched on and off, optionally dropping its data when switched off.
 class TQTMEnable {
@@ -58,4 +59,6 @@ public:
     virtual void setLogUrl(const std::string& logUrl) = 0;
     virtual std::optional<std::string> appSecret() const = 0;
     virtual void setAppSecret(std::optional<std::string> appSecret) = 0;
+    // The log store the units save into; to be used on the group's queue only.
+    virtual const std::shared_ptr<TQTMStorage>& storage() const = 0;
 };

@@ -292,6 +292,13 @@ uint64_t TQTMLogDBStorage::countLogs()
     return countEntriesForTableConditionWithValues(kTable, "", nullptr);
 }
 
+bool TQTMLogDBStorage::hasLogArchivedAs(const std::vector<uint8_t>& archive)
+{
+    TQTMStorageBindableArray values;
+    values.addString(sonvale::base64Encode(archive.data(), archive.size()));
+    return countEntriesForTableConditionWithValues(kTable, quoted(kLog) + " = ?", &values) > 0;
+}
+
 void TQTMLogDBStorage::setMaxStorageSizeCompletionHandler(int64_t sizeInBytes,
                                                           const std::function<void(bool)>& handler)
 {

@@ -25,6 +25,7 @@ public:
     bool saveLogWithGroupIdFlags(const std::shared_ptr<TQTMAbstractLog>& log,
                                  const std::string& groupId, uint32_t flags) override;
     uint64_t countLogs() override;
+    bool hasLogArchivedAs(const std::vector<uint8_t>& archive) override;
     std::vector<std::shared_ptr<TQTMAbstractLog>>
     deleteLogsWithGroupId(const std::string& groupId) override;
     void deleteLogsWithBatchIdGroupId(const std::string& batchId,

@@ -21,6 +21,9 @@ public:
     virtual bool saveLogWithGroupIdFlags(const std::shared_ptr<TQTMAbstractLog>& log,
                                          const std::string& groupId, uint32_t flags) = 0;
     virtual uint64_t countLogs() = 0;
+    // Whether a stored log, of any group, was archived to exactly these bytes (the keyed archive
+    // that saving writes).
+    virtual bool hasLogArchivedAs(const std::vector<uint8_t>& archive) = 0;
     // Deletes the group's logs and forgets its pending batches; the logs as read before.
     virtual std::vector<std::shared_ptr<TQTMAbstractLog>>
     deleteLogsWithGroupId(const std::string& groupId) = 0;

@@ -29,6 +29,9 @@ constinit std::atomic<std::uint32_t> gSlotCount{0};
 // Odd while a session runs; a signal names the session it belongs to.
 constinit std::atomic<std::uint32_t> gSession{0};
 constinit std::atomic<std::uint32_t> gCaptured{0};
+// When the last capture of the session was made (monotonic milliseconds); the session's start
+// until the first.
+constinit std::atomic<std::uint64_t> gLastCaptureMs{0};
 // How many captures the suspending thread waits for; the capture that completes them wakes it, so
 // that it is not woken once per thread. UINT32_MAX while the requests are still going out.
 constinit std::atomic<std::uint32_t> gAwaited{UINT32_MAX};
@@ -80,6 +83,7 @@ void captureHandler(int, siginfo_t* info, void* context) {
         threadStateFromMcontext(static_cast<ucontext_t*>(context)->uc_mcontext, &slot.state, &slot.exception);
         std::uint32_t asked = kAsked;
         if (slot.phase.compare_exchange_strong(asked, kCaptured)) {
+            gLastCaptureMs.store(nowMs());
             if (gCaptured.fetch_add(1) + 1 >= gAwaited.load()) {
                 futex(&gCaptured, FUTEX_WAKE, INT32_MAX, nullptr);
             }
@@ -149,7 +153,8 @@ kern_return_t task_threads(pid_t* threads, std::uint32_t capacity, std::uint32_t
     return KERN_SUCCESS;
 }
 
-kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std::uint32_t timeout_ms) {
+kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std::uint32_t quiet_ms,
+                                 std::uint32_t limit_ms) {
     if (!gInstalled.load()) {
         return KERN_FAILURE;
     }
@@ -158,6 +163,9 @@ kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std:
     count = count < kThreadCaptureCapacity ? count : kThreadCaptureCapacity;
     gCaptured.store(0);
     gAwaited.store(UINT32_MAX);
+    const std::uint64_t start = nowMs();
+    const std::uint64_t limit = start + limit_ms;
+    gLastCaptureMs.store(start);
     for (std::uint32_t i = 0; i < count; ++i) {
         gSlots[i].thread.store(threads[i]);
         gSlots[i].phase.store(kIdle);
@@ -193,10 +201,14 @@ kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std:
         }
     }
 
-    const std::uint64_t deadline = nowMs() + timeout_ms;
+    // The wait ends `quiet_ms` after the last capture (or the start), or at the overall limit.
+    // Only the capture that completes the session wakes this thread; on waking at a deadline it
+    // looks again at when the last capture was made.
     gAwaited.store(asked);
     for (std::uint32_t captured; (captured = gCaptured.load()) < asked;) {
         const std::uint64_t now = nowMs();
+        const std::uint64_t quietEnd = gLastCaptureMs.load() + quiet_ms;
+        const std::uint64_t deadline = quietEnd < limit ? quietEnd : limit;
         if (now >= deadline) {
             break;
         }

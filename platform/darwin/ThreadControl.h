@@ -7,10 +7,13 @@
 // of kThreadCaptureSignal. thread_suspend_all() sends that signal to each listed thread with a
 // slot number and a session number; the handler copies its interrupted registers into the slot in
 // the Darwin x86-64 layout, counts itself captured and parks on a futex until
-// thread_resume_all() ends the session. A thread that does not answer before the deadline (it
-// blocks the signal, or sleeps in a state that takes no signals) is left without state; when the
-// signal reaches it after the session, the handler sees the old session number and returns at
-// once. Stray signals of the same number (not queued by this process) are ignored.
+// thread_resume_all() ends the session. The wait goes on while threads keep answering: it ends a
+// quiet period after the last answer (a thread that blocks the signal, or sleeps in a state that
+// takes no signals, costs that period), or at an overall limit. On a loaded machine the answers
+// come late but steadily, and none is given up for lateness alone. A thread that did not answer
+// is left without state; when the signal reaches it after the session, the handler sees the old
+// session number and returns at once. Stray signals of the same number (not queued by this
+// process) are ignored.
 //
 // A thread that waits for the answer to its exception (MachExceptionDelivery.h) is already stopped:
 // it publishes the registers of its fault with thread_exception_enter(), and a session takes those
@@ -42,8 +45,11 @@ bool thread_control_install();
 kern_return_t task_threads(pid_t* threads, std::uint32_t capacity, std::uint32_t* count);
 
 // Asks each listed thread (except the caller) to capture its registers and park, and waits until
-// all have or `timeout_ms` have passed. KERN_FAILURE when the handler is not installed.
-kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std::uint32_t timeout_ms);
+// all have, until `quiet_ms` have passed since the last did (or since the request), or until
+// `limit_ms` have passed in all.
+// KERN_FAILURE when the handler is not installed.
+kern_return_t thread_suspend_all(const pid_t* threads, std::uint32_t count, std::uint32_t quiet_ms,
+                                 std::uint32_t limit_ms);
 
 // The registers of a thread captured in the current session; KERN_OPERATION_TIMED_OUT when it did
 // not answer in time, KERN_INVALID_ARGUMENT when it is not part of the session.

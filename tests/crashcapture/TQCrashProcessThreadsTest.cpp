@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <thread>
 #include <vector>
@@ -71,6 +72,63 @@ private:
     std::vector<std::uint64_t> returns_;
     std::atomic<int> ready_{0};
     std::atomic<int> go_{0};
+    std::vector<std::thread> threads_;
+};
+
+// Threads that hold the capture signal blocked and let it through one after another, each `step`
+// after the one before it once a session has asked them: answers that come late but steadily, as
+// on a loaded machine. A signal let through after its session is ignored, and the thread goes on.
+class RelayThreads final {
+public:
+    RelayThreads(int count, std::chrono::milliseconds step) : step_(step), ids_(count), passed_(count) {
+        for (int i = 0; i < count; ++i) {
+            threads_.emplace_back([this, i] { body(i); });
+        }
+        while (ready_.load() < count) {
+            std::this_thread::yield();
+        }
+    }
+    ~RelayThreads() {
+        go_.store(true);
+        go_.notify_all();
+        for (auto& passed : passed_) {
+            passed.store(true);
+            passed.notify_all();
+        }
+        for (auto& thread : threads_) {
+            thread.join();
+        }
+    }
+
+    pid_t id(int i) const { return ids_[i]; }
+
+private:
+    void body(int i) {
+        const int signal = sonvale::darwin::thread_capture_signal();
+        sigset_t capture;
+        sigemptyset(&capture);
+        sigaddset(&capture, signal);
+        pthread_sigmask(SIG_BLOCK, &capture, nullptr);
+        ids_[i] = gettid();
+        ready_.fetch_add(1);
+        for (sigset_t pending; !go_.load() && (sigpending(&pending) != 0 || sigismember(&pending, signal) != 1);) {
+            std::this_thread::yield();
+        }
+        if (i > 0) {
+            passed_[i - 1].wait(false);
+        }
+        std::this_thread::sleep_for(step_);
+        passed_[i].store(true);
+        passed_[i].notify_all();
+        pthread_sigmask(SIG_UNBLOCK, &capture, nullptr); // the pending signal is taken here
+        go_.wait(false);
+    }
+
+    std::chrono::milliseconds step_;
+    std::vector<pid_t> ids_;
+    std::vector<std::atomic<bool>> passed_;
+    std::atomic<int> ready_{0};
+    std::atomic<bool> go_{false};
     std::vector<std::thread> threads_;
 };
 
@@ -136,6 +194,48 @@ TEST(TQCrashProcessThreadsTest, AThreadThatBlocksTheSignalTimesOutIntoNoStateAnd
     EXPECT_TRUE(source->read_state(source->context, answering.id(0), &state));
     source->resume_all(source->context);
     // ~ParkedThreads: the blocking thread unblocks the signal and must still come to its end.
+}
+
+TEST(TQCrashProcessThreadsTest, ThreadsThatAnswerLateButSteadilyAreAllStopped) {
+    const crash_thread_source* source = process_threads_prepare();
+    ASSERT_NE(source, nullptr);
+    // Six answers a tenth of a second apart: well past the quiet period in all, never one apart.
+    constexpr int kRelay = 6;
+    static_assert(kRelay * 100 > kThreadStopQuietMs);
+    RelayThreads relay(kRelay, std::chrono::milliseconds(100));
+
+    std::vector<pid_t> listed(sonvale::darwin::kThreadCaptureCapacity);
+    std::uint32_t count = 0;
+    ASSERT_TRUE(source->suspend_all(source->context, listed.data(), sonvale::darwin::kThreadCaptureCapacity, &count));
+    std::vector<int> withoutState;
+    for (int i = 0; i < kRelay; ++i) {
+        tqcrash_async_thread_state state;
+        if (!source->read_state(source->context, relay.id(i), &state)) {
+            withoutState.push_back(i);
+        }
+    }
+    source->resume_all(source->context);
+    EXPECT_TRUE(withoutState.empty()) << withoutState.size() << " of " << kRelay << " threads lost, the first "
+                                      << withoutState.front();
+}
+
+TEST(TQCrashProcessThreadsTest, ThreadsThatKeepAnsweringAreNotWaitedForBeyondTheOverallLimit) {
+    ASSERT_TRUE(sonvale::darwin::thread_control_install());
+    // Answers 150 ms apart, each within the quiet period; the last comes at least 900 ms after the
+    // request, past the limit of 600 ms.
+    constexpr int kRelay = 6;
+    RelayThreads relay(kRelay, std::chrono::milliseconds(150));
+
+    std::vector<pid_t> listed(sonvale::darwin::kThreadCaptureCapacity);
+    std::uint32_t count = 0;
+    ASSERT_EQ(sonvale::darwin::task_threads(listed.data(), sonvale::darwin::kThreadCaptureCapacity, &count),
+              sonvale::darwin::KERN_SUCCESS);
+    ASSERT_EQ(sonvale::darwin::thread_suspend_all(listed.data(), count, 250, 600), sonvale::darwin::KERN_SUCCESS);
+    sonvale::darwin::x86_thread_state64_t state{};
+    sonvale::darwin::x86_exception_state64_t exception{};
+    const kern_return_t last = sonvale::darwin::thread_get_state(relay.id(kRelay - 1), &state, &exception);
+    sonvale::darwin::thread_resume_all();
+    EXPECT_EQ(last, sonvale::darwin::KERN_OPERATION_TIMED_OUT);
 }
 
 } // namespace

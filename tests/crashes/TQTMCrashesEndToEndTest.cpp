@@ -3,6 +3,7 @@
 
 #include "tests/crashcapture/ChildProcess.h"
 #include "tests/telemetry/LoopbackServer.h"
+#include "tests/telemetry/TelemetryTestSupport.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -47,16 +48,7 @@ protected:
         ASSERT_TRUE(tqcrash::test::waitForChild(child, 30s));
     }
 
-    std::vector<nlohmann::json> sentLogs() const
-    {
-        std::vector<nlohmann::json> logs;
-        for (const auto& request : server.requests()) {
-            const auto body = nlohmann::json::parse(request.body);
-            for (const auto& log : body.at("logs"))
-                logs.push_back(log);
-        }
-        return logs;
-    }
+    std::vector<nlohmann::json> sentLogs() const { return test::logsSentTo(server); }
 
     // Runs the child in `mode`, which must end by SIGABRT, and returns the one crash log that its
     // relaunch sends (an empty object when there is none).
@@ -165,6 +157,27 @@ TEST_F(TQTMCrashesEndToEndTest, ASegfaultIsSentOnceAtTheNextLaunchWithTheLogsItI
         EXPECT_EQ(file.extension(), ".tmcrasheslogbuffer");
         EXPECT_EQ(fs::file_size(file), 0u) << file;
     }
+}
+
+TEST_F(TQTMCrashesEndToEndTest, ALogStoredJustBeforeTheCrashIsSentOnceThoughItsBufferCopyIsLeft)
+{
+    const auto crashed = runChild("crash-after-store");
+    ASSERT_TRUE(crashed);
+    ASSERT_TRUE(crashed->signaled);
+    EXPECT_EQ(crashed->signal, SIGSEGV);
+    size_t buffered = 0;
+    for (const fs::path& file : filesIn(sonvaleTelemetryDir() / "crasheslogbuffer"))
+        buffered += fs::file_size(file) > 0;
+    ASSERT_EQ(buffered, 1u); // the stored log's slot was never freed
+
+    // The crashed run's stored logs and the relaunch's start-service log leave together, six
+    // seconds after the start; the buffer's unit sends what it has after one.
+    relaunchUntil([](const std::vector<nlohmann::json>& logs) {
+        return countOf(logs, "startService") >= 2 && marks(logs).contains("stored-before-crash");
+    });
+    const std::vector<nlohmann::json> logs = sentLogs();
+    EXPECT_EQ(countOf(logs, "startService"), 2u);
+    EXPECT_EQ(marks(logs), (std::map<std::string, int>{{"stored-before-crash", 1}}));
 }
 
 TEST_F(TQTMCrashesEndToEndTest, AnUncaughtExceptionIsSentWithItsTypeMessageAndThrowSite)

@@ -12,22 +12,14 @@
 #include "crashes/TQTMWrapperExceptionManager.h"
 #include "telemetry/TQTMError.h"
 #include "platform/system/AtomicFile.h"
-#include "platform/system/FakeClock.h"
-#include "platform/system/HttpTransportCurl.h"
-#include "platform/system/ManualNetworkReachability.h"
 #include "platform/system/XdgPaths.h"
 #include "telemetry/TQTMChannelGroupDefault.h"
-#include "telemetry/TQTMDependencyConfiguration.h"
-#include "telemetry/TQTMHttpClient.h"
 #include "telemetry/TQTMLogWithProperties.h"
 #include "telemetry/TQTMLogsDispatchQueue.h"
-#include "telemetry/TQTMSessionContext.h"
 #include "telemetry/TQTMTelemetry.h"
 #include "telemetry/TQTMTelemetryUserDefaults.h"
 #include "telemetry/TQTMUtility.h"
-#include "telemetry/TQTM_Reachability.h"
 
-#include "tests/telemetry/LoopbackServer.h"
 #include "tests/telemetry/TelemetryTestSupport.h"
 
 #include <nlohmann/json.hpp>
@@ -36,6 +28,7 @@
 
 #include <atomic>
 #include <future>
+#include <thread>
 
 using namespace sonvale;
 using namespace std::chrono_literals;
@@ -47,38 +40,12 @@ constexpr const char* kSecret = "0a1b2c3d-4e5f-6a7b-8c9d-0e1f2a3b4c5d";
 
 // The client with the shared Crashes service against a loopback server, on a fake clock, in a
 // process of its own (each test is), so that the crash engine is enabled once.
-class TQTMCrashesTest : public test::TelemetryTest {
+class TQTMCrashesTest : public test::LoopbackTelemetryTest {
 protected:
-    TQTMCrashesTest()
-    {
-        TQTMDependencyConfiguration::setClock(&clock);
-        TQTMSessionContext::setSharedClock(clock);
-        launch();
-    }
-    ~TQTMCrashesTest() override
-    {
-        quit();
-        TQTMDependencyConfiguration::setClock(nullptr);
-    }
+    ~TQTMCrashesTest() override { quit(); }
 
-    // A new process as far as the client can tell: fresh instances over the same files (the
-    // crash engine of the first launch stays, as it does in one process).
-    void launch()
-    {
-        TQTMDependencyConfiguration::setHttpClient(TQTMHttpClient::create(
-            std::make_unique<HttpTransportCurl>(),
-            std::make_shared<TQTM_Reachability>(std::make_shared<ManualNetworkReachability>()),
-            clock));
-        TQTMTelemetry::setLogUrl(server.baseUrl());
-    }
-    void quit()
-    {
-        if (auto group = TQTMTelemetry::sharedInstance().channelGroup())
-            group->logsDispatchQueue()->sync([] {});
-        TQTMCrashes::resetSharedInstance();
-        TQTMTelemetry::resetSharedInstance();
-        TQTMDependencyConfiguration::setHttpClient(nullptr);
-    }
+    // The crash engine of the first launch stays at a relaunch, as it does in one process.
+    void dropServices() override { TQTMCrashes::resetSharedInstance(); }
 
     std::shared_ptr<TQTMCrashes> start()
     {
@@ -116,13 +83,22 @@ protected:
     std::vector<nlohmann::json> sentLogsOfType(const std::string& type) const
     {
         std::vector<nlohmann::json> logs;
-        for (const auto& request : server.requests()) {
-            const auto body = nlohmann::json::parse(request.body);
-            for (const auto& log : body.at("logs"))
-                if (log.at("type") == type)
-                    logs.push_back(log);
-        }
+        for (const nlohmann::json& log : sentLogs())
+            if (log.at("type") == type)
+                logs.push_back(log);
         return logs;
+    }
+
+    // The waiting reports, asked for on a thread of its own; nothing when no answer comes within a
+    // generous safety limit (the caller would have been kept waiting for ever).
+    static std::optional<TQTMCrashes::ErrorReports> waitingReports(std::shared_ptr<TQTMCrashes> crashes)
+    {
+        auto answer = std::make_shared<std::promise<TQTMCrashes::ErrorReports>>();
+        auto answered = answer->get_future();
+        std::thread([crashes, answer] { answer->set_value(crashes->unprocessedCrashReports()); }).detach();
+        if (answered.wait_for(60s) != std::future_status::ready)
+            return std::nullopt;
+        return answered.get();
     }
 
     static std::vector<fs::path> filesIn(const std::string& folder)
@@ -134,9 +110,6 @@ protected:
             files.push_back(it->path());
         return files;
     }
-
-    FakeClock clock;
-    test::LoopbackServer server;
 };
 
 } // namespace
@@ -285,8 +258,31 @@ TEST_F(TQTMCrashesTest, DisablingRemovesEveryCrashFile)
     EXPECT_FALSE(crashes->isEnabled());
 
     // The pass a second later finds the service off and discards what is left.
-    process(*crashes);
+    clock.advance(1s);
+    EXPECT_TRUE(logs.waitFor("Crashes service is disabled; discard all crash reports"));
     EXPECT_EQ(logs.count("Crashes service is disabled; discard all crash reports"), 1u);
+}
+
+TEST_F(TQTMCrashesTest, AServiceStartedDisabledHasNoReportsWaitingAndAnswersAtOnce)
+{
+    leavePendingReport();
+    TQTMTelemetryUserDefaults::shared()->setObjectForKey(false, TQTMCrashes::sharedInstance()->isEnabledKey());
+    const auto crashes = start();
+    const auto waiting = waitingReports(crashes);
+    ASSERT_TRUE(waiting) << "the caller is kept waiting";
+    EXPECT_TRUE(waiting->empty());
+}
+
+TEST_F(TQTMCrashesTest, DisablingBeforeTheProcessingPassReleasesACallerWaitingForIt)
+{
+    leavePendingReport();
+    const auto crashes = start();
+    // Asked while the pass is still to come (the clock stands still): the disable must end the wait.
+    auto answer = std::async(std::launch::async, [crashes] { return waitingReports(crashes); });
+    crashes->serviceSetEnabled(false);
+    const auto waiting = answer.get();
+    ASSERT_TRUE(waiting) << "the caller is kept waiting";
+    EXPECT_TRUE(waiting->empty());
 }
 
 TEST_F(TQTMCrashesTest, BufferedLogsOfACrashedRunAreSentOnceAndTheirFilesEmptied)

@@ -83,4 +83,15 @@ void LoopbackServer::handle(const httplib::Request& request, httplib::Response& 
     response.set_content(answer.body, answer.contentType.c_str());
 }
 
+std::vector<nlohmann::json> logsSentTo(const LoopbackServer& server)
+{
+    std::vector<nlohmann::json> logs;
+    for (const auto& request : server.requests()) {
+        const auto body = nlohmann::json::parse(request.body);
+        for (const auto& log : body.at("logs"))
+            logs.push_back(log);
+    }
+    return logs;
+}
+
 } // namespace sonvale::test

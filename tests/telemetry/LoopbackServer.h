@@ -1,6 +1,7 @@
 #pragma once
 
 #include <httplib.h>
+#include <nlohmann/json.hpp>
 
 #include <condition_variable>
 #include <deque>
@@ -55,5 +56,8 @@ private:
     std::deque<Answer> answers_;
     std::vector<Request> requests_;
 };
+
+// The telemetry logs of every request the server received, in arrival order.
+std::vector<nlohmann::json> logsSentTo(const LoopbackServer& server);
 
 } // namespace sonvale::test

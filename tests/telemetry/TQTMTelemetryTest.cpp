@@ -1,11 +1,6 @@
 #include "telemetry/TQTMTelemetry.h"
 
-#include "platform/system/FakeClock.h"
-#include "platform/system/HttpTransportCurl.h"
-#include "platform/system/ManualNetworkReachability.h"
 #include "telemetry/TQTMChannelGroupDefault.h"
-#include "telemetry/TQTMDependencyConfiguration.h"
-#include "telemetry/TQTMHttpClient.h"
 #include "telemetry/TQTMLogsDispatchQueue.h"
 #include "telemetry/TQTMServiceAbstract.h"
 #include "telemetry/TQTMSessionContext.h"
@@ -13,7 +8,6 @@
 #include "telemetry/TQTMTelemetryIngestion.h"
 #include "telemetry/TQTMTelemetryUserDefaults.h"
 
-#include "tests/telemetry/LoopbackServer.h"
 #include "tests/telemetry/RecordingChannelDelegate.h"
 #include "tests/telemetry/TelemetryTestSupport.h"
 
@@ -53,38 +47,14 @@ private:
 };
 
 // The whole client against a loopback server, over a real "Logs.sqlite", on a fake clock.
-class TQTMTelemetryTest : public test::TelemetryTest {
+class TQTMTelemetryTest : public test::LoopbackTelemetryTest {
 protected:
-    TQTMTelemetryTest()
-    {
-        TQTMDependencyConfiguration::setClock(&clock);
-        TQTMSessionContext::setSharedClock(clock);
-        launch();
-    }
     ~TQTMTelemetryTest() override
     {
-        quit();
-        TQTMDependencyConfiguration::setClock(nullptr);
         TQTMLogger::setCurrentLogLevel(level_);
         TQTMLogger::setIsUserDefinedLogLevel(false);
     }
 
-    // A new process as far as the client can tell: a fresh instance over the same files.
-    void launch()
-    {
-        TQTMDependencyConfiguration::setHttpClient(TQTMHttpClient::create(
-            std::make_unique<HttpTransportCurl>(),
-            std::make_shared<TQTM_Reachability>(std::make_shared<ManualNetworkReachability>()),
-            clock));
-        TQTMTelemetry::setLogUrl(server.baseUrl());
-    }
-    void quit()
-    {
-        if (auto group = TQTMTelemetry::sharedInstance().channelGroup())
-            group->logsDispatchQueue()->sync([] {});
-        TQTMTelemetry::resetSharedInstance();
-        TQTMDependencyConfiguration::setHttpClient(nullptr);
-    }
     void start(const TQTMServiceList& services)
     {
         TQTMTelemetry::start(kSecret, services);
@@ -100,17 +70,6 @@ protected:
         uint64_t count = 0;
         group()->logsDispatchQueue()->sync([&] { count = group()->storage()->countLogs(); });
         return count;
-    }
-    // The logs of every request, in arrival order.
-    std::vector<nlohmann::json> sentLogs() const
-    {
-        std::vector<nlohmann::json> logs;
-        for (const auto& request : server.requests()) {
-            const auto body = nlohmann::json::parse(request.body);
-            for (const auto& log : body.at("logs"))
-                logs.push_back(log);
-        }
-        return logs;
     }
     // Lets the HTTP client's retry timers run out, one answer at a time.
     void answerEveryAttemptWith(int status, size_t attempts)
@@ -129,8 +88,6 @@ protected:
     }
 
     const TQTMLogLevel level_ = TQTMLogger::currentLogLevel();
-    test::LoopbackServer server;
-    FakeClock clock;
     std::shared_ptr<test::RecordingChannelDelegate> recorder =
         std::make_shared<test::RecordingChannelDelegate>();
 };

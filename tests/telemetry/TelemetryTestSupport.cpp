@@ -1,12 +1,21 @@
 #include "tests/telemetry/TelemetryTestSupport.h"
 
+#include "platform/system/HttpTransportCurl.h"
+#include "platform/system/ManualNetworkReachability.h"
 #include "telemetry/TQTMArchiverUtil.h"
+#include "telemetry/TQTMChannelGroupDefault.h"
+#include "telemetry/TQTMDependencyConfiguration.h"
 #include "telemetry/TQTMDeviceTracker.h"
+#include "telemetry/TQTMHttpClient.h"
+#include "telemetry/TQTMLogsDispatchQueue.h"
 #include "telemetry/TQTMSessionContext.h"
 #include "telemetry/TQTMTelemetry.h"
+#include "telemetry/TQTM_Reachability.h"
 #include "telemetry/TQTMTelemetryUserDefaults.h"
 #include "telemetry/TQTMUserIdContext.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 namespace sonvale::test {
@@ -15,8 +24,11 @@ LogCapture::LogCapture()
 {
     TQTMLogger::setLogHandler([this](const TQTMLogMessageProvider& message, TQTMLogLevel level,
                                      const std::string& tag, const char*, const char*, uint32_t) {
-        std::lock_guard lock(mutex_);
-        entries_.push_back({level, tag, message()});
+        {
+            std::lock_guard lock(mutex_);
+            entries_.push_back({level, tag, message()});
+        }
+        added_.notify_all();
     });
 }
 
@@ -50,6 +62,15 @@ size_t LogCapture::count(const std::string& message) const
     return found;
 }
 
+bool LogCapture::waitFor(const std::string& message) const
+{
+    const auto logged = [&] {
+        return std::ranges::any_of(entries_, [&](const Entry& entry) { return entry.message == message; });
+    };
+    std::unique_lock lock(mutex_);
+    return added_.wait_for(lock, std::chrono::seconds(60), logged);
+}
+
 void LogCapture::clear()
 {
     TQTMLogger::flush();
@@ -74,6 +95,36 @@ TelemetryTest::~TelemetryTest()
     TQTMSessionContext::resetSharedInstance();
     TQTMUserIdContext::resetSharedInstance();
     TQTMTelemetryUserDefaults::resetSharedInstance();
+}
+
+LoopbackTelemetryTest::LoopbackTelemetryTest()
+{
+    TQTMDependencyConfiguration::setClock(&clock);
+    TQTMSessionContext::setSharedClock(clock);
+    launch();
+}
+
+LoopbackTelemetryTest::~LoopbackTelemetryTest()
+{
+    quit();
+    TQTMDependencyConfiguration::setClock(nullptr);
+}
+
+void LoopbackTelemetryTest::launch()
+{
+    TQTMDependencyConfiguration::setHttpClient(TQTMHttpClient::create(
+        std::make_unique<HttpTransportCurl>(),
+        std::make_shared<TQTM_Reachability>(std::make_shared<ManualNetworkReachability>()), clock));
+    TQTMTelemetry::setLogUrl(server.baseUrl());
+}
+
+void LoopbackTelemetryTest::quit()
+{
+    if (auto group = TQTMTelemetry::sharedInstance().channelGroup())
+        group->logsDispatchQueue()->sync([] {});
+    dropServices();
+    TQTMTelemetry::resetSharedInstance();
+    TQTMDependencyConfiguration::setHttpClient(nullptr);
 }
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name)

@@ -91,17 +91,6 @@ protected:
         environment_.insert(u"QT_LOGGING_RULES"_s, u"sonvale.alerts.info=true"_s);
     }
 
-    static std::vector<nlohmann::json> logsAt(const sonvale::test::LoopbackServer& collector)
-    {
-        std::vector<nlohmann::json> logs;
-        for (const auto& request : collector.requests()) {
-            const auto body = nlohmann::json::parse(request.body);
-            for (const auto& log : body.at("logs"))
-                logs.push_back(log);
-        }
-        return logs;
-    }
-
     static size_t countOf(const std::vector<nlohmann::json>& logs, const std::string& type)
     {
         return std::ranges::count_if(logs, [&](const auto& log) { return log.at("type") == type; });
@@ -122,7 +111,7 @@ protected:
     static bool waitForLogs(const sonvale::test::LoopbackServer& collector,
                             const std::function<bool(const std::vector<nlohmann::json>&)>& done)
     {
-        for (size_t seen = collector.requestCount(); !done(logsAt(collector));)
+        for (size_t seen = collector.requestCount(); !done(sonvale::test::logsSentTo(collector));)
             if (!collector.waitForRequests(++seen))
                 return false;
         return true;
@@ -195,7 +184,7 @@ TEST_F(SonvaleLaunchTest, ACrashIsReportedOnceAtTheNextLaunchWithTheNotice)
     reportTo(collector);
     start(first_, u"first"_s, {});
     ASSERT_TRUE(waitForLogs(collector, launches(1)));
-    EXPECT_EQ(logsAt(collector).front().at("services"), nlohmann::json::array({"Crashes"}));
+    EXPECT_EQ(sonvale::test::logsSentTo(collector).front().at("services"), nlohmann::json::array({"Crashes"}));
 
     ::kill(static_cast<pid_t>(first_.processId()), SIGSEGV);
     ASSERT_TRUE(first_.waitForFinished());
@@ -215,7 +204,7 @@ TEST_F(SonvaleLaunchTest, ACrashIsReportedOnceAtTheNextLaunchWithTheNotice)
     // that the crash's delivery has been seen through.
     ASSERT_TRUE(waitForLogs(collector, [](const auto& logs) { return countOf(logs, "appleError") >= 1; }));
     ASSERT_TRUE(waitForLogs(collector, launches(2)));
-    const auto sent = logsAt(collector);
+    const auto sent = sonvale::test::logsSentTo(collector);
     const auto crash = std::ranges::find_if(sent, [](const auto& log) { return log.at("type") == "appleError"; });
     EXPECT_EQ(crash->at("osExceptionType"), "SIGSEGV");
     EXPECT_EQ(crash->at("processName"), "sonvale");
@@ -231,7 +220,7 @@ TEST_F(SonvaleLaunchTest, ACrashIsReportedOnceAtTheNextLaunchWithTheNotice)
         return false;
     }, 3s);
     EXPECT_FALSE(thirdSaid.contains(u"alert:"_s)) << thirdSaid.toStdString();
-    EXPECT_EQ(countOf(logsAt(collector), "appleError"), 1u);
+    EXPECT_EQ(countOf(sonvale::test::logsSentTo(collector), "appleError"), 1u);
 }
 
 } // namespace
