@@ -64,4 +64,17 @@ private:
     bool fatal_ = false;
     std::optional<sonvale::TimePoint> appLaunchTimestamp_;
     std::optional<std::string> architecture_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"id", &TQTMAbstractErrorLog::errorId_},
+        TQTMModelField{"processId", &TQTMAbstractErrorLog::processId_},
+        TQTMModelField{"processName", &TQTMAbstractErrorLog::processName_},
+        TQTMModelField{"parentProcessId", &TQTMAbstractErrorLog::parentProcessId_},
+        TQTMModelField{"parentProcessName", &TQTMAbstractErrorLog::parentProcessName_},
+        TQTMModelField{"errorThreadId", &TQTMAbstractErrorLog::errorThreadId_},
+        TQTMModelField{"errorThreadName", &TQTMAbstractErrorLog::errorThreadName_},
+        TQTMModelField{"fatal", &TQTMAbstractErrorLog::fatal_},
+        TQTMModelField{"appLaunchTimestamp", &TQTMAbstractErrorLog::appLaunchTimestamp_},
+        TQTMModelField{"architecture", &TQTMAbstractErrorLog::architecture_},
+    };
 };

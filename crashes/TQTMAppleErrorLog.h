@@ -82,4 +82,20 @@ private:
     std::optional<Binaries> binaries_;
     std::optional<Registers> registers_;
     std::shared_ptr<TQTMExceptionModel> exception_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"primaryArchitectureId", &TQTMAppleErrorLog::primaryArchitectureId_},
+        TQTMModelField{"architectureVariantId", &TQTMAppleErrorLog::architectureVariantId_},
+        TQTMModelField{"applicationPath", &TQTMAppleErrorLog::applicationPath_},
+        TQTMModelField{"osExceptionType", &TQTMAppleErrorLog::osExceptionType_},
+        TQTMModelField{"osExceptionCode", &TQTMAppleErrorLog::osExceptionCode_},
+        TQTMModelField{"osExceptionAddress", &TQTMAppleErrorLog::osExceptionAddress_},
+        TQTMModelField{"exceptionType", &TQTMAppleErrorLog::exceptionType_},
+        TQTMModelField{"exceptionReason", &TQTMAppleErrorLog::exceptionReason_},
+        TQTMModelField{"selectorRegisterValue", &TQTMAppleErrorLog::selectorRegisterValue_},
+        TQTMModelField{"threads", &TQTMAppleErrorLog::threads_},
+        TQTMModelField{"binaries", &TQTMAppleErrorLog::binaries_},
+        TQTMModelField{"registers", &TQTMAppleErrorLog::registers_},
+        TQTMModelField{"exception", &TQTMAppleErrorLog::exception_},
+    };
 };

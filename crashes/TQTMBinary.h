@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMModelField.h"
 
 #include <cstdint>
 
@@ -45,4 +45,15 @@ private:
     std::optional<std::string> architecture_;
     std::optional<uint64_t> primaryArchitectureId_;
     std::optional<uint64_t> architectureVariantId_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"id", &TQTMBinary::binaryId_},
+        TQTMModelField{"startAddress", &TQTMBinary::startAddress_},
+        TQTMModelField{"endAddress", &TQTMBinary::endAddress_},
+        TQTMModelField{"name", &TQTMBinary::name_},
+        TQTMModelField{"path", &TQTMBinary::path_},
+        TQTMModelField{"architecture", &TQTMBinary::architecture_},
+        TQTMModelField{"primaryArchitectureId", &TQTMBinary::primaryArchitectureId_},
+        TQTMModelField{"architectureVariantId", &TQTMBinary::architectureVariantId_},
+    };
 };

@@ -1,10 +1,6 @@
 #include "crashes/TQTMErrorAttachmentLog.h"
 
-#include "crashes/TQTMErrorModelFields.h"
-#include "platform/system/Base64.h"
 #include "platform/system/Uuid.h"
-
-using namespace tqtm_crashes::detail;
 
 TQTMErrorAttachmentLog::TQTMErrorAttachmentLog() : attachmentId_(sonvale::Uuid::random().toString())
 {
@@ -42,12 +38,7 @@ std::shared_ptr<TQTMErrorAttachmentLog> TQTMErrorAttachmentLog::attachmentWithBi
 TQTMJson TQTMErrorAttachmentLog::serializeToDictionary() const
 {
     TQTMJson dictionary = TQTMAbstractLog::serializeToDictionary();
-    putIfPresent(dictionary, "id", attachmentId_);
-    putIfPresent(dictionary, "errorId", errorId_);
-    putIfPresent(dictionary, "contentType", contentType_);
-    putIfPresent(dictionary, "fileName", filename_);
-    if (data_)
-        dictionary["data"] = sonvale::base64Encode(data_->data(), data_->size());
+    TQTMPutFields(dictionary, *this, kFields);
     return dictionary;
 }
 
@@ -69,27 +60,17 @@ bool TQTMErrorAttachmentLog::isValid() const
 bool TQTMErrorAttachmentLog::isEqual(const TQTMSerializableObject& other) const
 {
     const auto* log = dynamic_cast<const TQTMErrorAttachmentLog*>(&other);
-    return log && TQTMAbstractLog::isEqual(other) && attachmentId_ == log->attachmentId_ &&
-           errorId_ == log->errorId_ && contentType_ == log->contentType_ &&
-           filename_ == log->filename_ && data_ == log->data_;
+    return log && TQTMAbstractLog::isEqual(other) && TQTMFieldsEqual(*this, *log, kFields);
 }
 
 void TQTMErrorAttachmentLog::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
     TQTMAbstractLog::encodeWithCoder(coder);
-    coder.encodeString("id", attachmentId_);
-    coder.encodeString("errorId", errorId_);
-    coder.encodeString("contentType", contentType_);
-    coder.encodeString("fileName", filename_);
-    coder.encodeData("data", data_);
+    TQTMEncodeFields(coder, *this, kFields);
 }
 
 void TQTMErrorAttachmentLog::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
     TQTMAbstractLog::initWithCoder(coder);
-    attachmentId_ = coder.decodeString("id");
-    errorId_ = coder.decodeString("errorId");
-    contentType_ = coder.decodeString("contentType");
-    filename_ = coder.decodeString("fileName");
-    data_ = coder.decodeData("data");
+    TQTMDecodeFields(coder, *this, kFields);
 }

@@ -52,4 +52,12 @@ private:
     std::optional<std::string> contentType_;
     std::optional<std::string> filename_;
     std::optional<Data> data_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"id", &TQTMErrorAttachmentLog::attachmentId_},
+        TQTMModelField{"errorId", &TQTMErrorAttachmentLog::errorId_},
+        TQTMModelField{"contentType", &TQTMErrorAttachmentLog::contentType_},
+        TQTMModelField{"fileName", &TQTMErrorAttachmentLog::filename_},
+        TQTMModelField{"data", &TQTMErrorAttachmentLog::data_},
+    };
 };

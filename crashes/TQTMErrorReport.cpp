@@ -1,15 +1,14 @@
 #include "crashes/TQTMErrorReport.h"
 
 #include "crashes/TQTMBinary.h"
-#include "crashes/TQTMErrorModelFields.h"
 #include "crashes/TQTMThread.h"
 #include "telemetry/TQTMDevice.h"
-#include "telemetry/TQTMUtility.h"
+#include "telemetry/TQTMModelField.h"
 
 #include <algorithm>
 #include <cctype>
 
-using namespace tqtm_crashes::detail;
+using namespace tqtm_detail;
 
 TQTMErrorReport::TQTMErrorReport(
     std::optional<std::string> errorId, std::optional<std::string> reporterKey,
@@ -46,10 +45,8 @@ TQTMJson TQTMErrorReport::serializeToDictionary() const
     putIfPresent(dictionary, "signal", signal_);
     putIfPresent(dictionary, "exceptionName", exceptionName_);
     putIfPresent(dictionary, "exceptionReason", exceptionReason_);
-    if (appStartTime_)
-        dictionary["appStartTime"] = TQTMUtility::dateToISO8601(*appStartTime_);
-    if (appErrorTime_)
-        dictionary["appErrorTime"] = TQTMUtility::dateToISO8601(*appErrorTime_);
+    putIfPresent(dictionary, "appStartTime", appStartTime_);
+    putIfPresent(dictionary, "appErrorTime", appErrorTime_);
     putIfPresent(dictionary, "codeType", codeType_);
     putIfPresent(dictionary, "archName", archName_);
     putIfPresent(dictionary, "applicationPath", applicationPath_);

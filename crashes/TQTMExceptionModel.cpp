@@ -1,6 +1,5 @@
 #include "crashes/TQTMExceptionModel.h"
 
-#include "crashes/TQTMErrorModelFields.h"
 #include "crashes/TQTMStackFrame.h"
 #include "telemetry/TQTMError.h"
 
@@ -13,8 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <typeinfo>
-
-using namespace tqtm_crashes::detail;
 
 namespace {
 
@@ -147,10 +144,7 @@ std::vector<std::string> TQTMExceptionModel::callStackSymbols()
 TQTMJson TQTMExceptionModel::serializeToDictionary() const
 {
     TQTMJson dictionary = TQTMJson::object();
-    putIfPresent(dictionary, "type", type_);
-    putIfPresent(dictionary, "message", message_);
-    putIfPresent(dictionary, "stackTrace", stackTrace_);
-    putArrayIfPresent(dictionary, "frames", frames_);
+    TQTMPutFields(dictionary, *this, kFields);
     return dictionary;
 }
 
@@ -166,23 +160,15 @@ bool TQTMExceptionModel::isValid() const
 bool TQTMExceptionModel::isEqual(const TQTMSerializableObject& other) const
 {
     const auto* model = dynamic_cast<const TQTMExceptionModel*>(&other);
-    return model && type_ == model->type_ && message_ == model->message_ &&
-           stackTrace_ == model->stackTrace_ && objectArraysEqual(frames_, model->frames_);
+    return model && TQTMFieldsEqual(*this, *model, kFields);
 }
 
 void TQTMExceptionModel::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
-    coder.encodeString("type", type_);
-    coder.encodeString("message", message_);
-    coder.encodeString("stackTrace", stackTrace_);
-    if (frames_)
-        coder.encodeObjectArray("frames", *frames_);
+    TQTMEncodeFields(coder, *this, kFields);
 }
 
 void TQTMExceptionModel::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
-    type_ = coder.decodeString("type");
-    message_ = coder.decodeString("message");
-    stackTrace_ = coder.decodeString("stackTrace");
-    frames_ = coder.decodeArrayOfObjectsOfClass<TQTMStackFrame>("frames");
+    TQTMDecodeFields(coder, *this, kFields);
 }

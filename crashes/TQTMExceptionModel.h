@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMModelField.h"
 
 #include <exception>
 #include <memory>
@@ -59,4 +59,11 @@ private:
     std::optional<std::string> message_;
     std::optional<std::string> stackTrace_;
     std::optional<Frames> frames_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"type", &TQTMExceptionModel::type_},
+        TQTMModelField{"message", &TQTMExceptionModel::message_},
+        TQTMModelField{"stackTrace", &TQTMExceptionModel::stackTrace_},
+        TQTMModelField{"frames", &TQTMExceptionModel::frames_},
+    };
 };

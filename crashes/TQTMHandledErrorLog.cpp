@@ -1,9 +1,6 @@
 #include "crashes/TQTMHandledErrorLog.h"
 
-#include "crashes/TQTMErrorModelFields.h"
 #include "crashes/TQTMExceptionModel.h"
-
-using namespace tqtm_crashes::detail;
 
 TQTMHandledErrorLog::TQTMHandledErrorLog()
 {
@@ -13,8 +10,7 @@ TQTMHandledErrorLog::TQTMHandledErrorLog()
 TQTMJson TQTMHandledErrorLog::serializeToDictionary() const
 {
     TQTMJson dictionary = TQTMLogWithProperties::serializeToDictionary();
-    putIfPresent(dictionary, "id", errorId_);
-    putObjectIfPresent(dictionary, "exception", exception_);
+    TQTMPutFields(dictionary, *this, kFields);
     return dictionary;
 }
 
@@ -32,20 +28,17 @@ bool TQTMHandledErrorLog::isValid() const
 bool TQTMHandledErrorLog::isEqual(const TQTMSerializableObject& other) const
 {
     const auto* log = dynamic_cast<const TQTMHandledErrorLog*>(&other);
-    return log && TQTMLogWithProperties::isEqual(other) && errorId_ == log->errorId_ &&
-           TQTMObjectsEqual(exception_, log->exception_);
+    return log && TQTMLogWithProperties::isEqual(other) && TQTMFieldsEqual(*this, *log, kFields);
 }
 
 void TQTMHandledErrorLog::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
     TQTMLogWithProperties::encodeWithCoder(coder);
-    coder.encodeString("id", errorId_);
-    coder.encodeObject("exception", exception_.get());
+    TQTMEncodeFields(coder, *this, kFields);
 }
 
 void TQTMHandledErrorLog::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
     TQTMLogWithProperties::initWithCoder(coder);
-    errorId_ = coder.decodeString("id");
-    exception_ = coder.decodeObjectOfClass<TQTMExceptionModel>("exception");
+    TQTMDecodeFields(coder, *this, kFields);
 }

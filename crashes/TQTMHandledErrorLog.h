@@ -31,4 +31,9 @@ public:
 private:
     std::optional<std::string> errorId_;
     std::shared_ptr<TQTMExceptionModel> exception_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"id", &TQTMHandledErrorLog::errorId_},
+        TQTMModelField{"exception", &TQTMHandledErrorLog::exception_},
+    };
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMModelField.h"
 
 #include <cstdint>
 
@@ -38,4 +38,13 @@ private:
     std::optional<std::string> methodName_;
     std::optional<int64_t> lineNumber_;
     std::optional<std::string> fileName_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"address", &TQTMStackFrame::address_},
+        TQTMModelField{"code", &TQTMStackFrame::code_},
+        TQTMModelField{"className", &TQTMStackFrame::className_},
+        TQTMModelField{"methodName", &TQTMStackFrame::methodName_},
+        TQTMModelField{"lineNumber", &TQTMStackFrame::lineNumber_},
+        TQTMModelField{"fileName", &TQTMStackFrame::fileName_},
+    };
 };

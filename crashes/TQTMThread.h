@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMModelField.h"
 
 #include <cstdint>
 #include <memory>
@@ -44,4 +44,11 @@ private:
     std::optional<std::string> name_;
     std::optional<Frames> frames_;
     std::shared_ptr<TQTMExceptionModel> exception_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"id", &TQTMThread::threadId_},
+        TQTMModelField{"name", &TQTMThread::name_},
+        TQTMModelField{"frames", &TQTMThread::frames_},
+        TQTMModelField{"exception", &TQTMThread::exception_},
+    };
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMModelField.h"
 
 #include <cstdint>
 #include <memory>
@@ -40,4 +40,10 @@ private:
     std::shared_ptr<TQTMExceptionModel> modelException_;
     std::optional<std::vector<uint8_t>> exceptionData_;
     std::optional<int64_t> processId_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"modelException", &TQTMWrapperException::modelException_},
+        TQTMModelField{"exceptionData", &TQTMWrapperException::exceptionData_},
+        TQTMModelField{"processId", &TQTMWrapperException::processId_},
+    };
 };

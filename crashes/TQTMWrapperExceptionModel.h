@@ -27,4 +27,9 @@ public:
 private:
     std::optional<std::string> wrapperSdkName_;
     std::optional<InnerExceptions> innerExceptions_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"wrapperSdkName", &TQTMWrapperExceptionModel::wrapperSdkName_},
+        TQTMModelField{"innerExceptions", &TQTMWrapperExceptionModel::innerExceptions_},
+    };
 };

@@ -44,20 +44,7 @@ void TQTMAbstractLog::addTransmissionTargetToken(const std::string& token)
 TQTMJson TQTMAbstractLog::serializeToDictionary() const
 {
     TQTMJson dictionary = TQTMJson::object();
-    if (type_)
-        dictionary["type"] = *type_;
-    if (timestamp_)
-        dictionary["timestamp"] = TQTMUtility::dateToISO8601(*timestamp_);
-    if (sid_)
-        dictionary["sid"] = *sid_;
-    if (distributionGroupId_)
-        dictionary["distributionGroupId"] = *distributionGroupId_;
-    if (userId_)
-        dictionary["userId"] = *userId_;
-    if (device_)
-        dictionary["device"] = device_->serializeToDictionary();
-    if (dataResidencyRegion_)
-        dictionary["dataResidencyRegion"] = *dataResidencyRegion_;
+    TQTMPutFields(dictionary, *this, kFields);
     return dictionary;
 }
 
@@ -83,10 +70,7 @@ bool TQTMAbstractLog::isValid() const
 bool TQTMAbstractLog::isEqual(const TQTMSerializableObject& other) const
 {
     const auto* log = dynamic_cast<const TQTMAbstractLog*>(&other);
-    return log && tag_ == log->tag_ && type_ == log->type_ && timestamp_ == log->timestamp_ &&
-           sid_ == log->sid_ && distributionGroupId_ == log->distributionGroupId_ &&
-           userId_ == log->userId_ && TQTMObjectsEqual(device_, log->device_) &&
-           dataResidencyRegion_ == log->dataResidencyRegion_;
+    return log && tag_ == log->tag_ && TQTMFieldsEqual(*this, *log, kFields);
 }
 
 std::optional<std::vector<std::shared_ptr<TQTMCommonSchemaLog>>>
@@ -192,22 +176,10 @@ std::string TQTMAbstractLog::convertTimeZoneOffsetToISO8601(int64_t minutes)
 
 void TQTMAbstractLog::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
-    coder.encodeString("type", type_);
-    coder.encodeDate("timestamp", timestamp_);
-    coder.encodeString("sid", sid_);
-    coder.encodeString("distributionGroupId", distributionGroupId_);
-    coder.encodeString("userId", userId_);
-    coder.encodeObject("device", device_.get());
-    coder.encodeString("dataResidencyRegion", dataResidencyRegion_);
+    TQTMEncodeFields(coder, *this, kFields);
 }
 
 void TQTMAbstractLog::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
-    type_ = coder.decodeString("type");
-    timestamp_ = coder.decodeDate("timestamp");
-    sid_ = coder.decodeString("sid");
-    distributionGroupId_ = coder.decodeString("distributionGroupId");
-    userId_ = coder.decodeString("userId");
-    device_ = coder.decodeObjectOfClass<TQTMDevice>("device");
-    dataResidencyRegion_ = coder.decodeString("dataResidencyRegion");
+    TQTMDecodeFields(coder, *this, kFields);
 }

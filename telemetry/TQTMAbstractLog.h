@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/system/Clock.h"
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMModelField.h"
 
 #include <cstdint>
 #include <mutex>
@@ -86,4 +86,15 @@ private:
     std::shared_ptr<const void> tag_;
     mutable std::recursive_mutex tokensMutex_;
     std::optional<std::set<std::string>> transmissionTargetTokens_;
+
+    // The tag and the target tokens are not written.
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"type", &TQTMAbstractLog::type_},
+        TQTMModelField{"timestamp", &TQTMAbstractLog::timestamp_},
+        TQTMModelField{"sid", &TQTMAbstractLog::sid_},
+        TQTMModelField{"distributionGroupId", &TQTMAbstractLog::distributionGroupId_},
+        TQTMModelField{"userId", &TQTMAbstractLog::userId_},
+        TQTMModelField{"device", &TQTMAbstractLog::device_},
+        TQTMModelField{"dataResidencyRegion", &TQTMAbstractLog::dataResidencyRegion_},
+    };
 };

@@ -7,13 +7,7 @@
 TQTMJson TQTMDevice::serializeToDictionary() const
 {
     TQTMJson dictionary = TQTMWrapperSdk::serializeToDictionary();
-    const TQTMJson own = TQTMSerializeTextFields(*this, kTextFields);
-    if (own.is_object())
-        dictionary.update(own);
-    if (osApiLevel_)
-        dictionary["osApiLevel"] = *osApiLevel_;
-    if (timeZoneOffset_)
-        dictionary["timeZoneOffset"] = *timeZoneOffset_;
+    TQTMPutFields(dictionary, *this, kFields);
     return dictionary;
 }
 
@@ -34,9 +28,7 @@ bool TQTMDevice::isValid() const
 bool TQTMDevice::isEqual(const TQTMSerializableObject& other) const
 {
     const auto* device = dynamic_cast<const TQTMDevice*>(&other);
-    return device && TQTMWrapperSdk::isEqual(other) &&
-           TQTMTextFieldsEqual(*this, *device, kTextFields) &&
-           osApiLevel_ == device->osApiLevel_ && timeZoneOffset_ == device->timeZoneOffset_;
+    return device && TQTMWrapperSdk::isEqual(other) && TQTMFieldsEqual(*this, *device, kFields);
 }
 
 std::string TQTMDevice::description() const
@@ -47,19 +39,11 @@ std::string TQTMDevice::description() const
 void TQTMDevice::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
     TQTMWrapperSdk::encodeWithCoder(coder);
-    TQTMEncodeTextFields(coder, *this, kTextFields);
-    if (osApiLevel_)
-        coder.encodeInt64("osApiLevel", *osApiLevel_);
-    if (timeZoneOffset_)
-        coder.encodeInt64("timeZoneOffset", *timeZoneOffset_);
+    TQTMEncodeFields(coder, *this, kFields);
 }
 
 void TQTMDevice::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
     TQTMWrapperSdk::initWithCoder(coder);
-    TQTMDecodeTextFields(coder, *this, kTextFields);
-    if (coder.containsValueForKey("osApiLevel"))
-        osApiLevel_ = coder.decodeInt64("osApiLevel");
-    if (coder.containsValueForKey("timeZoneOffset"))
-        timeZoneOffset_ = coder.decodeInt64("timeZoneOffset");
+    TQTMDecodeFields(coder, *this, kFields);
 }

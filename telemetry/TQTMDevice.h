@@ -71,21 +71,23 @@ private:
     std::optional<std::string> appBuild_;
     std::optional<std::string> appNamespace_;
 
-    // The text fields; osApiLevel and timeZoneOffset are numbers and written after them.
-    static constexpr TQTMTextField<TQTMDevice> kTextFields[] = {
-        {"sdkName", &TQTMDevice::sdkName_},
-        {"sdkVersion", &TQTMDevice::sdkVersion_},
-        {"model", &TQTMDevice::model_},
-        {"oemName", &TQTMDevice::oemName_},
-        {"osName", &TQTMDevice::osName_},
-        {"osVersion", &TQTMDevice::osVersion_},
-        {"osBuild", &TQTMDevice::osBuild_},
-        {"locale", &TQTMDevice::locale_},
-        {"screenSize", &TQTMDevice::screenSize_},
-        {"appVersion", &TQTMDevice::appVersion_},
-        {"carrierName", &TQTMDevice::carrierName_},
-        {"carrierCountry", &TQTMDevice::carrierCountry_},
-        {"appBuild", &TQTMDevice::appBuild_},
-        {"appNamespace", &TQTMDevice::appNamespace_},
+    // The text fields, then the numbers osApiLevel and timeZoneOffset.
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"sdkName", &TQTMDevice::sdkName_},
+        TQTMModelField{"sdkVersion", &TQTMDevice::sdkVersion_},
+        TQTMModelField{"model", &TQTMDevice::model_},
+        TQTMModelField{"oemName", &TQTMDevice::oemName_},
+        TQTMModelField{"osName", &TQTMDevice::osName_},
+        TQTMModelField{"osVersion", &TQTMDevice::osVersion_},
+        TQTMModelField{"osBuild", &TQTMDevice::osBuild_},
+        TQTMModelField{"locale", &TQTMDevice::locale_},
+        TQTMModelField{"screenSize", &TQTMDevice::screenSize_},
+        TQTMModelField{"appVersion", &TQTMDevice::appVersion_},
+        TQTMModelField{"carrierName", &TQTMDevice::carrierName_},
+        TQTMModelField{"carrierCountry", &TQTMDevice::carrierCountry_},
+        TQTMModelField{"appBuild", &TQTMDevice::appBuild_},
+        TQTMModelField{"appNamespace", &TQTMDevice::appNamespace_},
+        TQTMModelField{"osApiLevel", &TQTMDevice::osApiLevel_},
+        TQTMModelField{"timeZoneOffset", &TQTMDevice::timeZoneOffset_},
     };
 };

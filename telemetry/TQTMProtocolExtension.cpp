@@ -1,37 +1,25 @@
 #include "telemetry/TQTMProtocolExtension.h"
 
-#include "platform/system/KeyedArchiver.h"
-#include "platform/system/KeyedUnarchiver.h"
-
 TQTMJson TQTMProtocolExtension::serializeToDictionary() const
 {
+    // Null when no field is set.
     TQTMJson dictionary;
-    if (ticketKeys_)
-        dictionary["ticketKeys"] = *ticketKeys_;
-    if (devMake_)
-        dictionary["devMake"] = *devMake_;
-    if (devModel_)
-        dictionary["devModel"] = *devModel_;
+    TQTMPutFields(dictionary, *this, kFields);
     return dictionary;
 }
 
 bool TQTMProtocolExtension::isEqual(const TQTMSerializableObject& other) const
 {
     const auto* part = dynamic_cast<const TQTMProtocolExtension*>(&other);
-    return part && ticketKeys_ == part->ticketKeys_ && devMake_ == part->devMake_ &&
-           devModel_ == part->devModel_;
+    return part && TQTMFieldsEqual(*this, *part, kFields);
 }
 
 void TQTMProtocolExtension::encodeWithCoder(sonvale::KeyedArchiver& coder) const
 {
-    coder.encodeStringArray("ticketKeys", ticketKeys_);
-    coder.encodeString("devMake", devMake_);
-    coder.encodeString("devModel", devModel_);
+    TQTMEncodeFields(coder, *this, kFields);
 }
 
 void TQTMProtocolExtension::initWithCoder(sonvale::KeyedUnarchiver& coder)
 {
-    ticketKeys_ = coder.decodeStringArray("ticketKeys");
-    devMake_ = coder.decodeString("devMake");
-    devModel_ = coder.decodeString("devModel");
+    TQTMDecodeFields(coder, *this, kFields);
 }

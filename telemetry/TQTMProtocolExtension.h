@@ -1,6 +1,6 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMModelField.h"
 
 #include <vector>
 
@@ -32,4 +32,10 @@ private:
     std::optional<std::vector<std::string>> ticketKeys_;
     std::optional<std::string> devMake_;
     std::optional<std::string> devModel_;
+
+    static constexpr auto kFields = std::tuple{
+        TQTMModelField{"ticketKeys", &TQTMProtocolExtension::ticketKeys_},
+        TQTMModelField{"devMake", &TQTMProtocolExtension::devMake_},
+        TQTMModelField{"devModel", &TQTMProtocolExtension::devModel_},
+    };
 };

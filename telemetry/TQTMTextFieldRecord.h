@@ -1,49 +1,10 @@
 #pragma once
 
-#include "telemetry/TQTMSerializableObject.h"
+#include "telemetry/TQTMModelField.h"
 
-#include <algorithm>
-
-// One optional text field of a model class: its key, the same in the JSON and in the archive, and
-// the member that holds it.
+// One optional text field of a model class.
 template <class Record>
-struct TQTMTextField {
-    const char* key;
-    std::optional<std::string> Record::*member;
-};
-
-// A class's text fields, given as a range of TQTMTextField in the order they are written. A field
-// is written only when set; the JSON is null when no field is set.
-template <class Record, class Fields>
-TQTMJson TQTMSerializeTextFields(const Record& record, const Fields& fields)
-{
-    TQTMJson dictionary;
-    for (const auto& [key, member] : fields)
-        if (const std::optional<std::string>& value = record.*member)
-            dictionary[key] = *value;
-    return dictionary;
-}
-
-template <class Record, class Fields>
-bool TQTMTextFieldsEqual(const Record& a, const Record& b, const Fields& fields)
-{
-    return std::ranges::all_of(fields,
-                               [&](const auto& field) { return a.*field.member == b.*field.member; });
-}
-
-template <class Record, class Fields>
-void TQTMEncodeTextFields(sonvale::KeyedArchiver& coder, const Record& record, const Fields& fields)
-{
-    for (const auto& [key, member] : fields)
-        coder.encodeString(key, record.*member);
-}
-
-template <class Record, class Fields>
-void TQTMDecodeTextFields(sonvale::KeyedUnarchiver& coder, Record& record, const Fields& fields)
-{
-    for (const auto& [key, member] : fields)
-        record.*member = coder.decodeString(key);
-}
+using TQTMTextField = TQTMModelField<Record, std::optional<std::string>>;
 
 // A model object made of optional text fields. `Record` names itself in kArchiveClassName and
 // lists its fields once, after declaring them, as
@@ -55,23 +16,26 @@ class TQTMTextFieldRecord : public TQTMSerializableObject {
 public:
     TQTMJson serializeToDictionary() const override
     {
-        return TQTMSerializeTextFields(record(), Record::kTextFields);
+        // Null when no field is set.
+        TQTMJson dictionary;
+        TQTMPutFields(dictionary, record(), Record::kTextFields);
+        return dictionary;
     }
     // Equal when `other` is a Record (or a subclass) with the same text fields.
     bool isEqual(const TQTMSerializableObject& other) const override
     {
         const auto* same = dynamic_cast<const Record*>(&other);
-        return same && TQTMTextFieldsEqual(record(), *same, Record::kTextFields);
+        return same && TQTMFieldsEqual(record(), *same, Record::kTextFields);
     }
 
     std::string_view archiveClassName() const override { return Record::kArchiveClassName; }
     void encodeWithCoder(sonvale::KeyedArchiver& coder) const override
     {
-        TQTMEncodeTextFields(coder, record(), Record::kTextFields);
+        TQTMEncodeFields(coder, record(), Record::kTextFields);
     }
     void initWithCoder(sonvale::KeyedUnarchiver& coder) override
     {
-        TQTMDecodeTextFields(coder, record(), Record::kTextFields);
+        TQTMDecodeFields(coder, record(), Record::kTextFields);
     }
 
 protected:
