@@ -543,8 +543,8 @@ void TQNewVersionWindowController::downloadTaskDidFinish(QNetworkReply* reply)
     auto destinationIn = [&](const std::string& folder) {
         if (plainName.find(std::to_string(build)) != std::string::npos)
             return TQKitPathJoin(folder, plainName, "");
-        return TQKitPathJoinFormat(folder, "%s-%i%s", TQKitPathStem(plainName).c_str(), build,
-                                   TQKitPathExtension(plainName).c_str());
+        const TQKitPackageName package = TQKitPackageNameOf(plainName);
+        return TQKitPathJoinFormat(folder, "%s-%i%s", package.stem.c_str(), build, package.extension.c_str());
     };
     const std::string downloaded = downloadFile_->fileName().toStdString();
     downloadFile_->close();

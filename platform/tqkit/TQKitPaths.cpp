@@ -179,6 +179,16 @@ std::string TQKitPathJoinFormat(const std::string& folder, const char* format, .
     return TQKitPathJoin(folder, name, "");
 }
 
+TQKitPackageName TQKitPackageNameOf(const std::string& path)
+{
+    TQKitPackageName name{TQKitPathStem(path), TQKitPathExtension(path)};
+    if (!name.extension.empty() && TQKitPathExtension(name.stem) == ".tar") {
+        name.extension = ".tar" + name.extension;
+        name.stem = TQKitPathStem(name.stem);
+    }
+    return name;
+}
+
 std::string TQKitPackagePathCandidate(const std::string& path)
 {
     if (path.empty())
@@ -186,8 +196,7 @@ std::string TQKitPackagePathCandidate(const std::string& path)
     if (!TQKitPathExists(path.c_str()))
         return path;
     const std::string folder = TQKitPathFolder(path);
-    const std::string stem = TQKitPathStem(path);
-    const std::string extension = TQKitPathExtension(path);
+    const auto [stem, extension] = TQKitPackageNameOf(path);
     for (int number = 2; number <= 100; ++number) {
         const std::string candidate = TQKitPathJoinFormat(folder, "%s (%d)%s", stem.c_str(), number, extension.c_str());
         if (!TQKitPathExists(candidate.c_str()))

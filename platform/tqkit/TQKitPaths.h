@@ -44,8 +44,16 @@ std::string TQKitPathJoin(const std::string& folder, const std::string& name, co
 // A path in `folder` whose name is printf `format` filled with the arguments.
 std::string TQKitPathJoinFormat(const std::string& folder, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
+// The last name of a package at `path` split into its stem and extension, where a compressed tar
+// archive's two extensions count as one: "Sonvale.tar.gz" gives "Sonvale" and ".tar.gz".
+struct TQKitPackageName {
+    std::string stem;
+    std::string extension;
+};
+TQKitPackageName TQKitPackageNameOf(const std::string& path);
 // A free path for a new file at `path`: the path itself when nothing is there, else the first of
-// "stem (2).ext", "stem (3).ext", ... that is free; "" when none of the first hundred is.
+// "stem (2).ext", "stem (3).ext", ... (the package's stem and extension) that is free; "" when none
+// of the first hundred is.
 std::string TQKitPackagePathCandidate(const std::string& path);
 bool TQKitFileRemove(const std::string& path);
 // Moves a file to `to` (replacing nothing: false when `to` exists); copies and removes across file

@@ -57,6 +57,9 @@ protected:
         server_.Get("/Sonvale.AppImage", [](const httplib::Request&, httplib::Response& response) {
             response.set_content(std::string(200000, 'p'), "application/gzip");
         });
+        server_.Get("/Sonvale.tar.gz", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content(std::string(1000, 't'), "application/gzip");
+        });
         server_.Get("/named", [](const httplib::Request&, httplib::Response& response) {
             response.set_header("Content-Disposition", "attachment; filename=\"../../sonvale-1100.deb\"");
             response.set_content("deb", "application/octet-stream");
@@ -180,6 +183,20 @@ TEST_F(TQNewVersionWindowTest, TheSuggestedNameIsAPlainNameAndKeptWhenItHoldsThe
     controller_->installButtonStart(3);
     ASSERT_TRUE(pumpUntil([&] { return !opened.urls.isEmpty(); }));
     EXPECT_TRUE(fs::exists(downloads() / "sonvale-1100.deb"));
+}
+
+// The build number goes before a compressed tar archive's two extensions, also in the name of a
+// second download.
+TEST_F(TQNewVersionWindowTest, ATarArchiveKeepsItsExtensionsTogether)
+{
+    openWindow(R"(, "TQKitUpdateDownloadURL": ")" + url("/Sonvale.tar.gz") + R"(")");
+    const OpenedUrls opened;
+    controller_->installButtonStart(3);
+    ASSERT_TRUE(pumpUntil([&] { return opened.urls.size() == 1; }));
+    controller_->installButtonStart(3);
+    ASSERT_TRUE(pumpUntil([&] { return opened.urls.size() == 2; }));
+    EXPECT_TRUE(fs::exists(downloads() / "Sonvale-1100.tar.gz"));
+    EXPECT_TRUE(fs::exists(downloads() / "Sonvale-1100 (2).tar.gz"));
 }
 
 TEST_F(TQNewVersionWindowTest, ErrorPagesAreNeitherSavedNorOpened)
