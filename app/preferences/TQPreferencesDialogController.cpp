@@ -28,6 +28,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <chrono>
 
 using namespace Qt::StringLiterals;
 
@@ -39,6 +40,8 @@ constexpr char kLastVisibilityStatusKey[] = "LastVisibilityStatus";
 constexpr char kSelectedIdentifierKey[] = "TQPreferences Selected Identifier View";
 constexpr char kFrameTopLeftKey[] = "TQPreferences Frame Top Left";
 constexpr char kControllerKey[] = "TQPreferencesDialogController";
+constexpr auto kFrameRestDelay = std::chrono::milliseconds(300);
+const QString kFrameStoreTag = u"storeUnsavedFrames"_s;
 constexpr int kHelpImageSide = 36;
 constexpr int kShortestToolbarLabel = 9;
 constexpr int kLongLabel = 10;
@@ -151,6 +154,7 @@ TQPreferencesDialogController::TQPreferencesDialogController(QList<TQPreferences
 
 TQPreferencesDialogController::~TQPreferencesDialogController()
 {
+    storeUnsavedFrames();
     window_->removeEventFilter(this);
     for (TQPreferencesViewController* page : viewControllers_) {
         if (page)
@@ -472,6 +476,7 @@ bool TQPreferencesDialogController::closeWindow()
 {
     if (!windowShouldClose())
         return false;
+    storeUnsavedFrames();
     window_->hide();
     return true;
 }
@@ -495,7 +500,7 @@ void TQPreferencesDialogController::windowDidBecomeKey()
 
 void TQPreferencesDialogController::windowDidMove()
 {
-    rememberIn(*defaults_, pointText(window_->frameGeometry().topLeft()).toStdString(), kFrameTopLeftKey);
+    rememberFrame(pointText(window_->frameGeometry().topLeft()), kFrameTopLeftKey);
 }
 
 void TQPreferencesDialogController::windowDidResize()
@@ -503,8 +508,22 @@ void TQPreferencesDialogController::windowDidResize()
     if (!selectedViewController_)
         return;
     const QSize size = selectedViewController_->view()->size();
-    rememberIn(*defaults_, rectText(QRect(QPoint(0, 0), size)).toStdString(),
-                               pageFrameKey(selectedViewController_->identifier()).toStdString());
+    rememberFrame(rectText(QRect(QPoint(0, 0), size)), pageFrameKey(selectedViewController_->identifier()).toStdString());
+}
+
+void TQPreferencesDialogController::rememberFrame(const QString& value, const std::string& key)
+{
+    unsavedFrames_[key] = value.toStdString();
+    delayedCalls_.cancel(kFrameStoreTag);
+    delayedCalls_.perform(kFrameRestDelay, [this] { storeUnsavedFrames(); }, kFrameStoreTag);
+}
+
+void TQPreferencesDialogController::storeUnsavedFrames()
+{
+    delayedCalls_.cancel(kFrameStoreTag);
+    for (const auto& [key, value] : unsavedFrames_)
+        rememberIn(*defaults_, value, key);
+    unsavedFrames_.clear();
 }
 
 bool TQPreferencesDialogController::eventFilter(QObject* watched, QEvent* event)

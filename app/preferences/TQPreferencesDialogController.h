@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QVariantMap>
 
+#include <map>
 #include <memory>
+#include <string>
 
 class QAction;
 class QActionGroup;
@@ -138,6 +140,10 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void windowDidMove();
     void windowDidResize();
+    // Frames change many times a second while the user drags; each change is kept here and stored
+    // once the window is at rest (or closes), since every store syncs the settings file.
+    void rememberFrame(const QString& value, const std::string& key);
+    void storeUnsavedFrames();
     void windowDidBecomeKey();
 
     QList<TQPreferencesViewController*> viewControllers_;
@@ -157,4 +163,5 @@ private:
     TQPreferencesViewController* selectedViewController_ = nullptr;
     TQPreferencesDialogDelegate* delegate_ = nullptr;
     TQKitDelayedCalls delayedCalls_;
+    std::map<std::string, std::string> unsavedFrames_;
 };

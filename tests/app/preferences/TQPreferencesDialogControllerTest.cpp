@@ -174,6 +174,26 @@ TEST_F(TQPreferencesDialogControllerTest, TheLastPageItsPositionAndItsSizeComeBa
     EXPECT_EQ(dialog.window()->maximumHeight(), dialog.window()->minimumHeight());
 }
 
+// Every store syncs the settings file, so a drag must not store each step of the way.
+TEST_F(TQPreferencesDialogControllerTest, AMovingWindowIsStoredWhenItComesToRestOrCloses)
+{
+    auto& dialog = make(fourPages());
+    dialog.showWindow();
+    pumpEvents();
+    const auto storedTopLeft = [] { return defaults().objectForKey("TQPreferences Frame Top Left"); };
+    for (int x = 100; x <= 160; x += 20) {
+        dialog.window()->move(x, 90);
+        pumpEvents();
+        EXPECT_NE(storedTopLeft(), nlohmann::json(QString(u"{%1, 90}"_s).arg(x).toStdString()));
+    }
+    EXPECT_TRUE(pumpUntil([&] { return storedTopLeft() == nlohmann::json("{160, 90}"); }));
+
+    dialog.window()->move(200, 120);
+    pumpEvents();
+    dialog.closeWindow();
+    EXPECT_EQ(storedTopLeft(), nlohmann::json("{200, 120}"));
+}
+
 TEST_F(TQPreferencesDialogControllerTest, TheRememberedPageOpensFirstAndAFrameSmallerThanThePageIsIgnored)
 {
     UserDefaults stored = defaults();
