@@ -163,17 +163,21 @@ TEST_P(AudioResultsTest, DecodesBackAsTheSettingsPromise)
     const test::DecodedAudio result = test::decodeAudio(out);
     ASSERT_EQ(result.channels, c.channels);
     EXPECT_NEAR(result.seconds(), test::decodeAudio(source).seconds(), 0.03);
-    if (c.bitExact)
+    if (c.bitExact) {
         EXPECT_TRUE(test::decodeIntegerSamples(source) == test::decodeIntegerSamples(out));
+    }
     for (int ch = 0; ch < result.channels; ++ch) {
         const double peak = peakOf(channel(result, ch));
-        if (c.peakAtMost > 0)
+        if (c.peakAtMost > 0) {
             EXPECT_LE(peak, c.peakAtMost) << "channel " << ch;
-        if (c.channelLevel > 0)
+        }
+        if (c.channelLevel > 0) {
             EXPECT_NEAR(peak, c.channelLevel, kStep16) << "channel " << ch;
+        }
     }
-    if (c.codec)
+    if (c.codec) {
         EXPECT_EQ(test::AudioProbe::of(out).codec, c.codec);
+    }
     std::string notes;
     for (const auto& n : transcoder.notes())
         notes += n + ";";

@@ -196,8 +196,9 @@ TEST_F(ConverterTest, FilesThatAreNotMediaAreLeftOutCopiedOrTriedAsTheBatchSays)
         convert({(source_ / "album").string()});
         EXPECT_EQ(TQKitConversionListItemCount(list_), c.items);
         EXPECT_EQ(filesUnder(destination_), c.files);
-        if (c.items == 2)
+        if (c.items == 2) {
             EXPECT_EQ(completionOf("data.xyz").rfind(c.dataCompletion, 0), 0u) << completionOf("data.xyz");
+        }
     }
 }
 
@@ -222,8 +223,9 @@ TEST_P(OverwritePolicyTest, ExistingResultsAreTreatedAsThePolicySays)
     settings_.backupPreviousVersion = c.backup;
     convert({(source_ / "song.wav").string()});
     EXPECT_EQ(filesUnder(destination_), c.files);
-    if (*c.keptOldAs)
+    if (*c.keptOldAs) {
         EXPECT_EQ(contentsOf(destination_ / c.keptOldAs), "old result");
+    }
     EXPECT_EQ(completionOf("song.wav"), c.completion);
     ASSERT_EQ(watcher_->titles().size(), 1u);
     EXPECT_EQ(watcher_->titles()[0].title, "song.wav");

@@ -258,7 +258,7 @@ TEST_F(ItemTagChoiceTest, ArtworkIsConvertedAndShrunkAsAsked)
         const char* mime;
         std::pair<int, int> size;
     };
-    for (const Case c : {Case{2, 500, "image/png", {500, 300}}, Case{1, 0, "image/jpeg", {1000, 600}},
+    for (const Case& c : {Case{2, 500, "image/png", {500, 300}}, Case{1, 0, "image/jpeg", {1000, 600}},
                          Case{0, 300, "image/jpeg", {300, 180}}}) {
         ItemJob job{.sourcePath = dir_.path() / "tone.wav", .outputPath = dir_.path() / "out.m4a",
                     .settings = {OutputFormat::M4a, M4aOptions{}}, .artwork = {artwork::ArtworkFormat(c.format), c.maxSide}};
@@ -267,8 +267,9 @@ TEST_F(ItemTagChoiceTest, ArtworkIsConvertedAndShrunkAsAsked)
         const TagSet written = TagReader::read(job.outputPath);
         EXPECT_EQ(written.artwork.mimeType, c.mime);
         EXPECT_EQ(pictureSize(written.artwork), c.size);
-        if (c.format == 1)
+        if (c.format == 1) {
             EXPECT_EQ(written.artwork.data, big.data) << "already a JPEG of an allowed size: left alone";
+        }
     }
 }
 

@@ -18,7 +18,7 @@ bool refuseSyscalls(const std::vector<SyscallRule>& rules)
     for (const SyscallRule& rule : rules) {
         const bool flagged = rule.flagArgument >= 0;
         program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)));
-        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, uint32_t(rule.number), 0, flagged ? 3 : 1));
+        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, uint32_t(rule.number), 0, uint8_t(flagged ? 3 : 1)));
         if (flagged) {
             // The low half of the argument (x86-64 is little-endian); every flag in use lies there.
             program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS,

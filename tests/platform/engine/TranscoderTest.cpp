@@ -80,15 +80,18 @@ TEST_P(TranscoderTest, WritesWhatTheSettingsAskForAndKeepsTheTone)
     EXPECT_EQ(result.codec, c.codec);
     EXPECT_EQ(result.sampleRate, c.sampleRate ? c.sampleRate : in.sampleRate);
     EXPECT_EQ(result.channels, c.channels);
-    if (c.bitsPerSample)
+    if (c.bitsPerSample) {
         EXPECT_EQ(result.bitsPerSample, c.bitsPerSample);
+    }
     // Every source is 3 s (lossy ones without their coder's priming and padding); resampling may
     // round the length by a sample.
     EXPECT_NEAR(result.durationSeconds, 3.0, double(c.frameSamples + 2) / result.sampleRate);
-    if (c.kbps)
+    if (c.kbps) {
         EXPECT_NEAR(double(result.bitRate) / 1000, double(c.kbps), c.kbps * c.kbpsTolerance);
-    if (c.variable >= 0)
+    }
+    if (c.variable >= 0) {
         EXPECT_EQ(result.variableBitRate, c.variable == 1) << "packets " << result.packetCount;
+    }
     EXPECT_NEAR(result.frequency, 1000, 20);
     EXPECT_GT(result.peak, 0.3);
     std::string notes;
