@@ -114,7 +114,7 @@ void TQCAppMainWindow::buildContent()
     browseButton_ = makeButton(srcFilesPanel_, u"browseButton"_s, u"Import from Music..."_s);
     enterURLButton_ = makeButton(srcFilesPanel_, u"enterURLButton"_s, u"Enter URL..."_s);
     browseFilesButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    browseButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    updateImportButtonIcon();
     enterURLButton_->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
 
     destinationLabel_ = new QLabel(u"Destination:"_s, dstDirPanel_);
@@ -142,6 +142,18 @@ void TQCAppMainWindow::updateHeadingFont()
     heading.setPointSizeF(heading.pointSizeF() * 1.15);
     heading.setBold(true);
     titleDropFiles_->setFont(heading);
+}
+
+void TQCAppMainWindow::updateImportButtonIcon()
+{
+    // The style draws its play glyph black, which a dark palette's buttons hide.
+    const QSize side = browseButton_->iconSize();
+    QPixmap glyph = style()->standardIcon(QStyle::SP_MediaPlay).pixmap(side, devicePixelRatioF());
+    QPainter painter(&glyph);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRectF(QPointF(0, 0), glyph.deviceIndependentSize()), palette().color(QPalette::ButtonText));
+    painter.end();
+    browseButton_->setIcon(QIcon(glyph));
 }
 
 int TQCAppMainWindow::settingsButtonWidth() const { return std::max(88, preferencesButton_->sizeHint().width()); }
@@ -395,8 +407,10 @@ void TQCAppMainWindow::changeEvent(QEvent* event)
         controller_->windowDidBecomeKey();
     if (!zoomButton_)
         return; // still being built
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
+        updateImportButtonIcon();
         layoutPanels();
+    }
     if (event->type() == QEvent::FontChange) {
         updateHeadingFont();
         if (controller_)

@@ -81,6 +81,7 @@ protected:
 
 private:
     void updateHeadingFont(); // a size larger than the window's, bold
+    void updateImportButtonIcon(); // the style's play glyph in the button text colour
     int buttonHeight() const;
     int settingsButtonWidth() const;
     int sourceAreaHeight() const;

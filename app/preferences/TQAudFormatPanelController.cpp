@@ -25,7 +25,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Around the page and between the pop-up and the panel, in pixels.
+// Around the page, and the gaps where the style names none, in pixels.
 constexpr int kMargin = 20;
 constexpr int kSpacing = 10;
 
@@ -106,7 +106,9 @@ void TQAudFormatPanelController::initTQAudFormatPanelInternal(QWidget* view)
     pageView_ = view;
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    layout->setSpacing(kSpacing);
+    // The format's row stands one row gap above the panel's first row, as the panel's rows stand.
+    const int rowGap = view->style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing, nullptr, view);
+    layout->setSpacing(rowGap >= 0 ? rowGap : kSpacing);
     formatLabel_ = new QLabel(u"Format:"_s, view);
     formatLabel_->setObjectName(u"formatLabel"_s);
     formatPopupButton_ = new TQKitPopUpButton(view);

@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
@@ -43,6 +44,7 @@ constexpr char kControllerKey[] = "TQPreferencesDialogController";
 constexpr auto kFrameRestDelay = std::chrono::milliseconds(300);
 const QString kFrameStoreTag = u"storeUnsavedFrames"_s;
 constexpr int kHelpImageSide = 36;
+constexpr int kToolbarImageSide = 32;
 constexpr int kShortestToolbarLabel = 9;
 constexpr int kLongLabel = 10;
 // The part of a restored window that must lie on a screen, so that its title bar can be grabbed.
@@ -52,6 +54,29 @@ constexpr QSize kGrabbableCorner{120, 40};
 void rememberIn(sonvale::UserDefaults& defaults, const std::string& value, const std::string& key)
 {
     (void)defaults.setObjectForKey(value, key);
+}
+
+// A toolbar button puts its label right under the image it draws, and a style's icon may come
+// smaller than the toolbar's size: each image is centred in a square of that size, so that every
+// label sits on one line.
+QIcon toolbarImage(const QIcon& image)
+{
+    if (image.isNull())
+        return image;
+    QIcon square;
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QPixmap drawn = image.pixmap(QSize(kToolbarImageSide, kToolbarImageSide), ratio);
+        QPixmap canvas(QSize(kToolbarImageSide, kToolbarImageSide) * ratio);
+        canvas.setDevicePixelRatio(ratio);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        const QSizeF size = drawn.deviceIndependentSize();
+        painter.drawPixmap(QPointF((kToolbarImageSide - size.width()) / 2, (kToolbarImageSide - size.height()) / 2),
+                           drawn);
+        painter.end();
+        square.addPixmap(canvas);
+    }
+    return square;
 }
 
 QString pageFrameKey(const QString& identifier) { return u"TQPreferences %1 Frame"_s.arg(identifier); }
@@ -173,7 +198,7 @@ void TQPreferencesDialogController::buildToolbar()
     toolbar_->setMovable(false);
     toolbar_->setFloatable(false);
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolbar_->setIconSize(QSize(32, 32));
+    toolbar_->setIconSize(QSize(kToolbarImageSide, kToolbarImageSide));
     toolbarGroup_ = new QActionGroup(this);
     toolbarGroup_->setExclusive(true);
 
@@ -190,8 +215,8 @@ void TQPreferencesDialogController::buildToolbar()
     helpButton_ = new QToolButton(toolbar_);
     helpButton_->setObjectName(QLatin1StringView(kHelpButtonIdentifier));
     helpButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    helpButton_->setIcon(window_->style()->standardIcon(QStyle::SP_MessageBoxInformation));
-    helpButton_->setIconSize(QSize(32, 32));
+    helpButton_->setIcon(toolbarImage(window_->style()->standardIcon(QStyle::SP_MessageBoxInformation)));
+    helpButton_->setIconSize(QSize(kToolbarImageSide, kToolbarImageSide));
     helpButton_->setText(helpButtonCaption_);
     helpButton_->setAutoRaise(true);
     helpButton_->setFocusPolicy(Qt::NoFocus);
@@ -216,7 +241,8 @@ int TQPreferencesDialogController::toolbarLabelLength() const
 QAction* TQPreferencesDialogController::makeToolbarItem(TQPreferencesViewController* page, int labelLength)
 {
     // Padded labels give every page button the same width.
-    auto* item = new QAction(page->toolbarItemImage(), page->toolbarItemLabel().leftJustified(labelLength), this);
+    auto* item =
+        new QAction(toolbarImage(page->toolbarItemImage()), page->toolbarItemLabel().leftJustified(labelLength), this);
     item->setData(page->identifier());
     item->setObjectName(page->identifier());
     item->setCheckable(true);
@@ -418,7 +444,7 @@ void TQPreferencesDialogController::updateToolbarImageForViewController(TQPrefer
     if (image.isNull() || highlightedImage.isNull())
         return;
     if (QAction* item = toolbarItem(page->identifier()))
-        item->setIcon(highlighted ? highlightedImage : image);
+        item->setIcon(toolbarImage(highlighted ? highlightedImage : image));
 }
 
 void TQPreferencesDialogController::stepTab(qsizetype step)

@@ -53,6 +53,14 @@ int TQCAppProgressWindowBackground::secondRowTop() const
     return hB + heightOf(bar) + 23;
 }
 
+int TQCAppProgressWindowBackground::statusLineStart() const
+{
+    const QWidget* g = partWithTag(kTagDetailsButton);
+    return widthOf(partWithTag(kTagMenuButton)) + 21 + (g ? widthOf(g) + 4 : 0);
+}
+
+int TQCAppProgressWindowBackground::widthForStatusLine(int textWidth) const { return statusLineStart() + textWidth + 14; }
+
 int TQCAppProgressWindowBackground::listTop() const { return secondRowTop() + heightOf(partWithTag(kTagStatusBottom)) + 8; }
 
 void TQCAppProgressWindowBackground::updateLayout()
@@ -87,7 +95,7 @@ void TQCAppProgressWindowBackground::updateLayout()
     if (e)
         e->move(W - widthOf(e) - 14, secondRow);
     // The details button leads the row of the bottom line, under the left edge of the top line.
-    const int rowStart = wA + 21 + (g ? widthOf(g) + 4 : 0);
+    const int rowStart = statusLineStart();
     if (g)
         g->move(wA + 21, secondRow);
     // The finished line holds one short word or link; it never cuts its text.

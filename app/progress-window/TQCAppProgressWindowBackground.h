@@ -28,6 +28,8 @@ public:
     // Where the list begins: the height of the status area above it.
     int listTop() const;
     bool finishedLayoutState() const { return finishedLayoutState_; }
+    // The window width that shows a bottom status line `textWidth` pixels wide whole.
+    int widthForStatusLine(int textWidth) const;
     // Places the parts; nothing happens when the size is the one last laid out.
     void updateLayout();
     void updateThemeColors();
@@ -43,6 +45,7 @@ protected:
 
 private:
     int secondRowTop() const;
+    int statusLineStart() const; // after the menu button and the details button
 
     int prevWidth_ = 0;
     int prevHeight_ = 0;

@@ -265,6 +265,11 @@ void TQCAppProgressWindowController::windowDidLoad()
     tableView_ = new TQCAppProgressWindowTableView;
     tableFrame->setWidget(tableView_);
     setStayInFront(getStayInFrontSetting());
+    // Wide enough for a usual status line at the window's font: sizes and the minutes left.
+    const QString usualStatus = u"%1 of %2 - %3"_s.arg(TQKitFormatByteSize(999'900'000), TQKitFormatByteSize(999'900'000),
+                                                      TQKitFormatTimeRemaining(59 * 60));
+    window_->setMinimumWidth(std::max(
+        kMinimumWidth, srcFilesPanel_->widthForStatusLine(statusBottom_->fontMetrics().horizontalAdvance(usualStatus))));
     window_->setMinimumHeight(srcFilesPanel_->listTop() + kBelowStatusLines);
     detailsList_ = std::make_unique<TQCAppProgressWindowDetailsList>(window_.get(), tableView_, detailsButton_,
                                                                       [this] { showIntroductoryToolTips(); });

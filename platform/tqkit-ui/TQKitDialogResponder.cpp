@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHash>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -58,8 +59,15 @@ void addAccessoryView(QMessageBox* box, QWidget* accessoryView)
         firstRow = std::min(firstRow, position[0]);
         grid->removeWidget(widget);
     }
-    // Aligned with the texts, right of the icon.
-    grid->addWidget(accessoryView, firstRow, 1, 1, grid->columnCount() - 1);
+    // Aligned with the texts: their column is right of the icon and of the gap the box keeps after it.
+    int textColumn = 1;
+    if (auto* text = box->findChild<QLabel*>(u"qt_msgbox_label"_s); text && grid->indexOf(text) >= 0) {
+        int row = 0;
+        int rowSpan = 0;
+        int columnSpan = 0;
+        grid->getItemPosition(grid->indexOf(text), &row, &textColumn, &rowSpan, &columnSpan);
+    }
+    grid->addWidget(accessoryView, firstRow, textColumn, 1, grid->columnCount() - textColumn);
     for (qsizetype i = 0; i < below.size(); ++i)
         grid->addWidget(below[i], positions[i][0] + 1, positions[i][1], positions[i][2], positions[i][3]);
     // It was hidden when an earlier box let go of it.

@@ -139,7 +139,7 @@ TEST_F(TQCAppMainWindowControllerTest, ShortcutsWorkInTheCollapsedWindowAndMenus
         EXPECT_TRUE(menu->text().contains(u'&')) << menu->text().toStdString();
 }
 
-TEST_F(TQCAppMainWindowControllerTest, FlatButtonsShowFocusAndTheToggleShowsInTheDarkPalette)
+TEST_F(TQCAppMainWindowControllerTest, FlatButtonsShowFocusAndTheGlyphsShowInTheDarkPalette)
 {
     load();
     window_->activateWindow();
@@ -152,17 +152,24 @@ TEST_F(TQCAppMainWindowControllerTest, FlatButtonsShowFocusAndTheToggleShowsInTh
     EXPECT_TRUE(window_->helpButton()->isFlat());
     EXPECT_FALSE(window_->zoomButton()->autoRaise());
 
+    // The toggle's chevron and the import button's play glyph, drawn light on the dark window.
     QApplication::setPalette(darkPalette());
     pumpEvents();
-    const QImage arrow = window_->zoomButton()->icon().pixmap(16).toImage();
-    QColor drawn;
-    for (int y = 0; y < arrow.height(); ++y)
-        for (int x = 0; x < arrow.width(); ++x)
-            if (arrow.pixelColor(x, y).alpha() == 255)
-                drawn = arrow.pixelColor(x, y);
+    const struct {
+        const char* name;
+        QIcon icon;
+    } glyphs[] = {{"toggle", window_->zoomButton()->icon()}, {"import", window_->browseButton()->icon()}};
     QApplication::setPalette(QPalette());
-    ASSERT_TRUE(drawn.isValid());
-    EXPECT_GT(drawn.lightness(), 160) << "light on the dark window";
+    for (const auto& glyph : glyphs) {
+        const QImage image = glyph.icon.pixmap(16).toImage();
+        QColor drawn;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).alpha() == 255)
+                    drawn = image.pixelColor(x, y);
+        ASSERT_TRUE(drawn.isValid()) << glyph.name;
+        EXPECT_GT(drawn.lightness(), 160) << glyph.name;
+    }
 }
 
 TEST_F(TQCAppMainWindowControllerTest, CollapseIsRefusedWhileASheetIsOpen)

@@ -220,7 +220,8 @@ TEST_F(TQAudFormatPanelControllerTest, TheMp3PanelLeavesNoGapWhereTheOtherModesC
     }
 }
 
-// The M4A rows are one gap apart whichever codec and bit-rate mode decide which of them show.
+// The M4A rows, and the Format row above them, are one gap apart whichever codec and bit-rate mode
+// decide which of them show.
 TEST_F(TQAudFormatPanelControllerTest, TheM4aRowsAreEvenlySpaced)
 {
     TQAudFormatPanelController* format = formatPageInDialog();
@@ -240,16 +241,20 @@ TEST_F(TQAudFormatPanelControllerTest, TheM4aRowsAreEvenlySpaced)
         choose(m4a->bitRateMode(), test.mode);
         pumpEvents();
         SCOPED_TRACE((test.codec + u' ' + test.mode).toStdString());
-        QList<const QWidget*> rows;
-        for (const TQKitPopUpButton* button : m4a->view()->findChildren<TQKitPopUpButton*>()) {
+        // Each row's pop-up, placed in the page.
+        QList<std::pair<QRect, const QWidget*>> rows;
+        for (const TQKitPopUpButton* button : format->view()->findChildren<TQKitPopUpButton*>()) {
             if (button->isVisibleTo(format->view()))
-                rows.append(button);
+                rows.append({QRect(button->mapTo(format->view(), QPoint(0, 0)), button->size()), button});
         }
-        std::sort(rows.begin(), rows.end(), [](const QWidget* a, const QWidget* b) { return a->y() < b->y(); });
-        ASSERT_GE(rows.size(), 5);
-        const int gap = rows[1]->y() - rows[0]->geometry().bottom();
-        for (qsizetype i = 1; i < rows.size(); ++i)
-            EXPECT_EQ(rows[i]->y() - rows[i - 1]->geometry().bottom(), gap) << rows[i]->objectName().toStdString();
+        std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first.y() < b.first.y(); });
+        ASSERT_GE(rows.size(), 6);
+        EXPECT_EQ(rows[0].second, format->formatPopupButton());
+        const int gap = rows[2].first.y() - rows[1].first.bottom();
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].first.y() - rows[i - 1].first.bottom(), gap)
+                << rows[i].second->objectName().toStdString() << " in row " << i;
+        }
     }
 }
 

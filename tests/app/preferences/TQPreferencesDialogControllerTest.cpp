@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPixmap>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
@@ -30,7 +31,7 @@ public:
     explicit FakePage(QString label, QSize natural = {420, 260}) : label_(std::move(label)), natural_(natural) {}
 
     QString identifier() const override { return u"Fake"_s + label_; }
-    QIcon toolbarItemImage() const override { return {}; }
+    QIcon toolbarItemImage() const override { return image; }
     QString toolbarItemLabel() const override { return label_; }
     bool hasResizableWidth() const override { return resizableWidth; }
     bool hasResizableHeight() const override { return resizableHeight; }
@@ -42,6 +43,7 @@ public:
         return acceptsCommit;
     }
 
+    QIcon image;
     bool resizableWidth = false;
     bool resizableHeight = false;
     bool canReset = false;
@@ -120,6 +122,33 @@ TEST_F(TQPreferencesDialogControllerTest, ToolbarLabelsArePaddedAndTheHelpButton
     auto& long_ = make({new FakePage(u"General"_s), new FakePage(u"Destinations"_s)});
     EXPECT_EQ(long_.toolbarItem(u"FakeGeneral"_s)->text(), u"General     "_s);
     EXPECT_EQ(long_.helpButton(), nullptr);
+}
+
+// A style's icon may come smaller than the toolbar's size; its button's label still sits on the
+// line of the others, which comes with an image of the full size, the icon unscaled in its middle.
+TEST_F(TQPreferencesDialogControllerTest, ToolbarImagesOfEverySizeTakeTheFullSquare)
+{
+    const struct {
+        int side;
+        QColor colour;
+    } images[] = {{16, Qt::red}, {32, Qt::blue}};
+    QList<TQPreferencesViewController*> pages;
+    for (const auto& image : images) {
+        QPixmap pixmap(image.side, image.side);
+        pixmap.fill(image.colour);
+        auto* page = new FakePage(QString::number(image.side));
+        page->image = QIcon(pixmap);
+        pages.append(page);
+    }
+    auto& dialog = make(pages);
+    for (const auto& image : images) {
+        SCOPED_TRACE(image.side);
+        const QIcon icon = dialog.toolbarItem(u"Fake"_s + QString::number(image.side))->icon();
+        EXPECT_EQ(icon.actualSize(QSize(32, 32)), QSize(32, 32));
+        const QImage drawn = icon.pixmap(QSize(32, 32), 1.0).toImage();
+        EXPECT_EQ(drawn.pixelColor(16, 16), image.colour);
+        EXPECT_EQ(drawn.pixelColor(1, 1).alpha(), image.side == 32 ? 255 : 0);
+    }
 }
 
 TEST_F(TQPreferencesDialogControllerTest, ARefusedCommitKeepsThePageAndTheShownPageIsNotCommittedAgain)

@@ -79,6 +79,18 @@ TEST_F(ProgressWindowControllerTest, StartsTheWorkerAfterCreationAndHandsTheList
     EXPECT_TRUE(pumpUntil([] { return TQCAppProgressWindowConvertWorker::runningCount() == 0; }));
 }
 
+// At a larger font the window opens wide enough to show a usual status line whole.
+TEST_F(ProgressWindowControllerTest, AtElevenPointsAUsualStatusLineFitsTheWindow)
+{
+    const ScreenshotLookScope elevenPoints({false, true});
+    auto controller = openWindow({addSource("one.wav")});
+    ASSERT_TRUE(waitUntilStarted(*controller));
+    pumpEvents();
+    const TQNSTextFieldLink* line = controller->statusBottom();
+    EXPECT_GE(line->width(), line->fontMetrics().horizontalAdvance(u"999.9 MB of 999.9 MB - About 59 minutes remaining"_s));
+    EXPECT_LE(line->geometry().right(), controller->window()->width());
+}
+
 TEST_F(ProgressWindowControllerTest, CallbackTypesRenderAsTheTableSays)
 {
     auto controller = openWindow({addSource("one.wav"), addSource("two.wav")});

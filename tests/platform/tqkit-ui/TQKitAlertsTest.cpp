@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -171,6 +172,12 @@ TEST_F(TQKitDialogResponderTest, SheetAnswersTheChosenButtonAndCheckBox)
     EXPECT_TRUE(TQKitWindowHasSheet(&window_));
     EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     EXPECT_EQ(box->escapeButton(), button(box, u"Stop"_s));
+    // The accessory view starts where the texts and the check box do, right of the icon.
+    const auto* text = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+    ASSERT_NE(text, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return box->isVisible(); }));
+    EXPECT_EQ(accessory.mapTo(box, QPoint(0, 0)).x(), text->mapTo(box, QPoint(0, 0)).x());
+    EXPECT_EQ(box->checkBox()->mapTo(box, QPoint(0, 0)).x(), text->mapTo(box, QPoint(0, 0)).x());
     sonvale::test::saveScreenshot(box, u"alert-sheet"_s);
 
     box->checkBox()->setChecked(true);
