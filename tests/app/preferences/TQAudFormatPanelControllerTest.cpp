@@ -117,6 +117,13 @@ protected:
         return format;
     }
 
+    // Chooses the pop-up's item at `index`, as a user does.
+    static void chooseFormatAt(TQAudFormatPanelController* format, qsizetype index)
+    {
+        format->formatPopupButton()->selectItemAtIndex(static_cast<int>(index));
+        format->formatPopupButton()->sendAction();
+    }
+
     // The Format page as the preferences dialog shows it; null when the dialog does not.
     static TQAudFormatPanelController* formatPageInDialog()
     {
@@ -160,8 +167,7 @@ TEST_F(TQAudFormatPanelControllerTest, ChoosingAFormatStoresItAndShowsExactlyIts
     const QStringList resets{u"MP3 Settings"_s, u"MP4 Settings"_s, u"FLAC Settings"_s, u"AIFF Settings"_s,
                              u"WAV Settings"_s};
     for (int i = 0; i < 5; ++i) {
-        format->formatPopupButton()->selectItemAtIndex(i);
-        format->formatPopupButton()->sendAction();
+        chooseFormatAt(format.get(), i);
         EXPECT_EQ(TQAudFormatPanelController::selectedFormat(), format->formatValues()[i]);
         int visible = 0;
         for (TQAudFormatPanel* panel : format->formatViewControllers())
@@ -182,8 +188,7 @@ TEST_F(TQAudFormatPanelControllerTest, InTheDialogTheWindowFitsTheShownPanelAndC
     QWidget* window = format->view()->window();
     pumpEvents();
     const int m4aHeight = window->height();
-    format->formatPopupButton()->selectItemAtIndex(0);
-    format->formatPopupButton()->sendAction();
+    chooseFormatAt(format, 0);
     pumpEvents();
     EXPECT_NE(window->height(), m4aHeight) << "the MP3 panel has its own height ";
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
@@ -197,8 +202,7 @@ TEST_F(TQAudFormatPanelControllerTest, TheMp3PanelLeavesNoGapWhereTheOtherModesC
 {
     TQAudFormatPanelController* format = formatPageInDialog();
     ASSERT_NE(format, nullptr);
-    format->formatPopupButton()->selectItemAtIndex(static_cast<int>(format->formatValues().indexOf(kTQAudFormatMP3)));
-    format->formatPopupButton()->sendAction();
+    chooseFormatAt(format, format->formatValues().indexOf(kTQAudFormatMP3));
     auto* mp3 = qobject_cast<TQAudFormatPanelMP3Controller*>(format->selectedPanel());
     ASSERT_NE(mp3, nullptr);
     QWidget* window = format->view()->window();
@@ -226,8 +230,7 @@ TEST_F(TQAudFormatPanelControllerTest, TheM4aRowsAreEvenlySpaced)
 {
     TQAudFormatPanelController* format = formatPageInDialog();
     ASSERT_NE(format, nullptr);
-    format->formatPopupButton()->selectItemAtIndex(static_cast<int>(format->formatValues().indexOf(kTQAudFormatM4A)));
-    format->formatPopupButton()->sendAction();
+    chooseFormatAt(format, format->formatValues().indexOf(kTQAudFormatM4A));
     auto* m4a = qobject_cast<TQAudFormatPanelM4AController*>(format->selectedPanel());
     ASSERT_NE(m4a, nullptr);
     const struct {
@@ -265,8 +268,7 @@ TEST_F(TQAudFormatPanelControllerTest, TheControlsOfEveryFormatLineUpWithTheForm
     format->view()->show();
     const int column = format->formatPopupButton()->x();
     for (int i = 0; i < format->formatValues().size(); ++i) {
-        format->formatPopupButton()->selectItemAtIndex(i);
-        format->formatPopupButton()->sendAction();
+        chooseFormatAt(format.get(), i);
         pumpEvents();
         QWidget* panel = format->selectedPanel()->view();
         for (const QWidget* control : panel->findChildren<QWidget*>()) {
