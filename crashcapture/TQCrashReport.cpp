@@ -35,16 +35,26 @@ std::optional<TQCrashReportDate> dateFromSeconds(std::int64_t seconds) {
     return TQCrashReportDate(std::chrono::seconds(seconds));
 }
 
+// The number an enum field holds. The unpacker stores whatever number the report has, negative ones
+// too, which the field's C enum type cannot hold: such fields are read as the plain integers they are.
+template <typename Enum>
+std::int32_t enumNumber(const Enum& field) {
+    static_assert(sizeof(Enum) == sizeof(std::int32_t));
+    std::int32_t number = 0;
+    std::memcpy(&number, &field, sizeof number);
+    return number;
+}
+
 TQCrashReportProcessorInfo processorInfo(const Tqcrash__CrashReport__Processor* processor) {
     if (processor == nullptr) {
         throw Refusal{"Crash report is missing processor info section"};
     }
-    return TQCrashReportProcessorInfo(static_cast<TQCrashReportProcessorTypeEncoding>(processor->encoding),
+    return TQCrashReportProcessorInfo(static_cast<TQCrashReportProcessorTypeEncoding>(enumNumber(processor->encoding)),
                                       processor->type, processor->subtype);
 }
 
 // The processor of a report without machine facts, from its architecture.
-TQCrashReportProcessorInfo processorFromArchitecture(Tqcrash__Architecture architecture) {
+TQCrashReportProcessorInfo processorFromArchitecture(std::int32_t architecture) {
     struct Known {
         std::uint64_t type, subtype;
     };
@@ -134,13 +144,13 @@ private:
         }
         const TQCrashReportProcessorInfo processor = machine && machine->processorInfo()
                                                          ? *machine->processorInfo()
-                                                         : processorFromArchitecture(system->architecture);
+                                                         : processorFromArchitecture(enumNumber(system->architecture));
         return TQCrashReportSystemInfo(
             static_cast<TQCrashReportOperatingSystem>(system->has_operating_system
-                                                          ? system->operating_system
+                                                          ? enumNumber(system->operating_system)
                                                           : TQCRASH__CRASH_REPORT__SYSTEM_INFO__OPERATING_SYSTEM__OS_UNKNOWN),
             system->os_version, optionalText(system->os_build),
-            static_cast<TQCrashReportArchitecture>(system->architecture), processor,
+            static_cast<TQCrashReportArchitecture>(enumNumber(system->architecture)), processor,
             system->timestamp != 0 ? dateFromSeconds(system->timestamp) : std::nullopt);
     }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,6 +49,13 @@ TEST(TQCrashReportTest, RefusesDamagedFilesWithTheirReason) {
         {"unknown architecture", [] {
              ReportFixture f;
              f.system.architecture = TQCRASH__ARCHITECTURE__ARCHITECTURE_UNKNOWN;
+             return f.bytes();
+         }, "Crash report has an unknown architecture"},
+        {"negative architecture", [] {
+             // A report may hold any number where an enum is expected; the C enum can't hold this one.
+             ReportFixture f;
+             const std::int32_t negative = -7;
+             std::memcpy(&f.system.architecture, &negative, sizeof negative);
              return f.bytes();
          }, "Crash report has an unknown architecture"},
         {"no threads", [] { ReportFixture f; f.report.n_threads = 0; return f.bytes(); },
